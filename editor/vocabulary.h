@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tavrin {
+
+// The six fixed tables of display tags and sign codes. Entry i of a table's tags pairs with
+// entry i of its codes. The tables are disjoint, so at most one entry of all six matches.
+enum class TagTable { Format, UpperEffect, LowerEffect, Mode, Wait, Speed };
+
+struct SignCodeTable {
+  std::span<const std::string_view> tags;
+  std::span<const std::string_view> codes;
+};
+
+const SignCodeTable& Table(TagTable table);
+
+// The index of the first entry equal to the whole tag (from "<" to ">", byte for byte,
+// case-sensitive). Empty slots never match.
+std::optional<std::size_t> Lookup(TagTable table, std::string_view tag);
+
+// The sign code paired with a display tag of the given table, if the tag is in it.
+std::optional<std::string_view> SignCodeOf(TagTable table, std::string_view tag);
+
+// Column tags: "<COL " + three decimal digits 000 to 255 + ">".
+std::string ColumnTag(int column);
+// The column a tag names, or nothing when it is not exactly a column tag ("<COL 7>",
+// "<COL 0007>" and "<COL 256>" are not).
+std::optional<int> ColumnTagValue(std::string_view tag);
+// "<N" + two upper-case hex digits + ">": 7 -> "<N07>", 255 -> "<NFF>".
+std::string ColumnSignCode(int column);
+
+// Graphic tags: "<Pic:" + name + ">".
+inline constexpr std::string_view kGraphicTagStart = "<Pic:";
+std::string GraphicTag(std::string_view name);
+bool IsGraphicTag(std::string_view tag);
+// The name inside a graphic tag: the tag without its first five bytes and its final ">".
+std::string GraphicTagName(std::string_view tag);
+
+// The entry of the wait table for a display time list item ("0.5Sec" -> "<0.5Sec>").
+inline constexpr std::size_t kWaitTagCount = 26;
+inline constexpr std::size_t kSpeedTagCount = 4;
+
+}  // namespace tavrin

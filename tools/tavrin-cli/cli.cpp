@@ -1,44 +1,123 @@
 #include "tools/tavrin-cli/cli.h"
 
+#include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
+#include <thread>
 
 #include "common/bytes.h"
 #include "common/codepage.h"
 #include "common/program_folder.h"
-#include "functions/message_frames.h"
+#include "editor/settings_file.h"
+#include "functions/sign_functions.h"
 #include "graphics/graphic_file.h"
+#include "signlink/scripted_link.h"
+#include "signlink/serial_link.h"
+#include "signlink/tcp_link.h"
 
 namespace tavrin::cli {
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tavrin-cli [--home DIR] [--id HH] --dry-run COMMAND ...\n"
-    "  send [--page X] TEXT    send TEXT as Line 1 to page X (A to Z, default A)\n"
+    "usage: tavrin-cli [--home DIR] [--port N | --device PATH | --tcp HOST:PORT] [--id HH]\n"
+    "                  [--dry-run] COMMAND ...\n"
+    "commands:\n"
+    "  send [--page X] TEXT                 send TEXT as Line 1 to page X (default A)\n"
+    "  set-id NEW                           give the sign the new ID NEW (01 to FF)\n"
+    "  clock [--at \"YYYY-MM-DD hh:mm:ss\"]   set the sign's clock (default: now)\n"
+    "  brightness 100|75|50|25              set the brightness in percent\n"
+    "  run-page X                           run page X now\n"
+    "  schedule START END PAGES ...         send 1 to 5 schedule entries;\n"
+    "                                       START and END as \"MM/DD/YY hh:mm\"\n"
+    "  delete-schedule N [N ...]            delete schedule entries 1 to 5\n"
+    "  delete-page X1 [X2 ...]              delete page lines: C2 is page C line 2,\n"
+    "                                       C alone both lines\n"
+    "  delete-all                           delete everything on the sign\n"
+    "  link PAGES                           link pages to run, e.g. ABC\n"
     "options:\n"
-    "  --home DIR    the program folder (settings, Graphdata); default: Tavrin's own\n"
-    "  --id HH       the sign ID, two hexadecimal digits 00 to FF (default 01)\n"
-    "  --dry-run     print the frames, one a line, instead of sending them\n";
+    "  --home DIR       the program folder (settings, Graphdata); default: Tavrin's own\n"
+    "  --port N         serial port N (COMn); default: the port of the settings file\n"
+    "  --device PATH    a serial device by its path\n"
+    "  --tcp HOST:PORT  a sign behind a serial device server, or the virtual sign\n"
+    "  --id HH          the sign ID, two hexadecimal digits 00 to FF (default 01)\n"
+    "  --dry-run        print the frames, one a line, instead of sending them\n"
+    "exit: 0 done, 1 refused or silent (or a graphic file failed), 2 bad arguments,\n"
+    "      3 the port cannot be opened\n";
 
 struct Options {
   std::optional<std::filesystem::path> home;
+  std::optional<int> port;
+  std::optional<std::string> device;
+  std::optional<std::string> tcp;
   std::uint8_t signId = 1;
   bool dryRun = false;
   std::string command;
-  std::vector<std::string> commandArgs;
+  std::vector<std::string> args;
 };
 
+// A mistake in the command line, told with the usage.
 struct UsageError {
   std::string message;
 };
 
-// Fetches the value of an option that takes one, or reports its absence.
+// Prints notices as the windows would show them: the text without its surrounding blanks,
+// errors on stderr; questions are answered Yes, the command line having asked already.
+class PrintingNotice : public Notice {
+ public:
+  PrintingNotice(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+  NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override {
+    if (buttons == NoticeButtons::YesNo) return NoticeAnswer::Yes;
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::string trimmed = first == std::string::npos
+                                    ? std::string()
+                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    (kind == NoticeKind::Error ? m_err : m_out) << trimmed << '\n';
+    return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
+  }
+
+ private:
+  std::ostream& m_out;
+  std::ostream& m_err;
+};
+
+// For --dry-run: nothing is shown.
+class SilentNotice : public Notice {
+ public:
+  NoticeAnswer Show(NoticeKind, NoticeButtons buttons, const std::string&) override {
+    return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
+  }
+};
+
+class SleepingWaiter : public Waiter {
+ public:
+  void WaitMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+class NoWaiter : public Waiter {
+ public:
+  void WaitMs(int) override {}
+};
+
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string& value) {
   if (i + 1 >= args.size()) return false;
   value = args[++i];
+  return true;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+  if (text.empty() || text.size() > 9) return false;
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  for (std::size_t k = i; k < text.size(); ++k) {
+    if (text[k] < '0' || text[k] > '9') return false;
+  }
+  value = std::stoi(text);
   return true;
 }
 
@@ -50,6 +129,22 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
     if (a == "--home") {
       if (!TakeValue(args, i, value)) return UsageError{"--home needs a folder"};
       options.home = value;
+    } else if (a == "--port") {
+      int port = 0;
+      if (!TakeValue(args, i, value) || !ParseInt(value, port)) {
+        return UsageError{"--port needs a port number"};
+      }
+      options.port = port;
+    } else if (a == "--device") {
+      if (!TakeValue(args, i, value) || value.empty()) return UsageError{"--device needs a path"};
+      options.device = value;
+    } else if (a == "--tcp") {
+      std::string host;
+      int port = 0;
+      if (!TakeValue(args, i, value) || !ParseHostPort(value, host, port)) {
+        return UsageError{"--tcp needs HOST:PORT"};
+      }
+      options.tcp = value;
     } else if (a == "--id") {
       if (!TakeValue(args, i, value) || !ParseHexByte(value, options.signId)) {
         return UsageError{"--id needs a sign ID of two hexadecimal digits, 00 to FF"};
@@ -62,9 +157,12 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
       break;
     }
   }
+  if ((options.port ? 1 : 0) + (options.device ? 1 : 0) + (options.tcp ? 1 : 0) > 1) {
+    return UsageError{"give only one of --port, --device and --tcp"};
+  }
   if (i == args.size()) return UsageError{"no command given"};
   options.command = args[i];
-  options.commandArgs.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  options.args.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   return std::nullopt;
 }
 
@@ -72,59 +170,293 @@ bool IsPageLetter(const std::string& text) {
   return text.size() == 1 && text[0] >= 'A' && text[0] <= 'Z';
 }
 
+bool IsDigitAt(const std::string& s, std::initializer_list<std::size_t> positions) {
+  for (const std::size_t p : positions) {
+    if (p >= s.size() || s[p] < '0' || s[p] > '9') return false;
+  }
+  return true;
+}
+
+// "MM/DD/YY hh:mm", with a time that the editor's time field would not have to correct.
+bool IsScheduleStamp(const std::string& s) {
+  return s.size() == 14 && IsDigitAt(s, {0, 1, 3, 4, 6, 7, 9, 10, 12, 13}) && s[2] == '/' &&
+         s[5] == '/' && s[8] == ' ' && s[11] == ':' && CorrectTimeField(s.substr(9)) == s.substr(9);
+}
+
+// "YYYY-MM-DD hh:mm:ss" as a calendar date and a time text.
+bool ParseClockArgument(const std::string& s, std::chrono::year_month_day& date,
+                        std::string& time) {
+  if (s.size() != 19 || !IsDigitAt(s, {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) ||
+      s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || s[16] != ':') {
+    return false;
+  }
+  date = std::chrono::year_month_day{
+      std::chrono::year{std::stoi(s.substr(0, 4))},
+      std::chrono::month{static_cast<unsigned>(std::stoi(s.substr(5, 2)))},
+      std::chrono::day{static_cast<unsigned>(std::stoi(s.substr(8, 2)))}};
+  time = s.substr(11);
+  return date.ok() && TickTimeField(time).has_value();
+}
+
+void Now(std::chrono::year_month_day& date, std::string& time) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  date = std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
+                                     std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
+                                     std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
+  char text[16];
+  std::strftime(text, sizeof text, "%H:%M:%S", &local);
+  time = text;
+}
+
+int ExitCode(SignOutcome outcome) {
+  switch (outcome) {
+    case SignOutcome::Accepted:
+    case SignOutcome::Over:
+      return kExitOk;
+    case SignOutcome::PortError:
+      return kExitPortError;
+    case SignOutcome::Invalid:
+      return kExitUsage;
+    case SignOutcome::Refused:
+    case SignOutcome::Cancelled:
+    case SignOutcome::FileError:
+      break;
+  }
+  return kExitFailed;
+}
+
+// Runs one sign function: on the real link, or for --dry-run on a scripted sign that accepts
+// everything, printing what was written.
+class Runner {
+ public:
+  Runner(const Options& options, std::ostream& out, std::ostream& err)
+      : m_options(options),
+        m_out(out),
+        m_err(err),
+        m_home(options.home ? WithTrailingSeparator(*options.home) : ProgramFolder()),
+        m_settings(SettingsPath(m_home)) {}
+
+  const std::filesystem::path& Home() const { return m_home; }
+  const SettingsFile& Settings() const { return m_settings; }
+
+  int Run(const std::function<SignOutcome(SignSession&)>& function) {
+    if (m_options.dryRun) return DryRun(function);
+    std::unique_ptr<SignLink> link = MakeLink();
+    PrintingNotice notice(m_out, m_err);
+    SleepingWaiter waiter;
+    SignSession session{*link, notice, waiter, PortNumber()};
+    const SignOutcome outcome = function(session);
+    if (!link->LastError().empty() &&
+        (outcome == SignOutcome::PortError || outcome == SignOutcome::Refused)) {
+      m_err << "tavrin-cli: " << link->LastError() << '\n';
+    }
+    return ExitCode(outcome);
+  }
+
+ private:
+  int DryRun(const std::function<SignOutcome(SignSession&)>& function) {
+    // The sign of a dry run accepts every frame and echoes a new ID.
+    ScriptedLink link([](std::size_t, std::string_view frame) {
+      return frame.starts_with("<ID><") ? std::string(frame.substr(5, 2)) : std::string("ACK");
+    });
+    PrintingNotice errorsOnly(m_null, m_err);
+    NoWaiter waiter;
+    SignSession session{link, errorsOnly, waiter, PortNumber()};
+    const SignOutcome outcome = function(session);
+    if (outcome != SignOutcome::Accepted && outcome != SignOutcome::Over) {
+      return ExitCode(outcome);
+    }
+    for (const std::string& frame : link.Writes()) m_out << EscapeBytes(frame) << '\n';
+    return kExitOk;
+  }
+
+  int PortNumber() const { return m_options.port.value_or(ConfiguredPortNumber(m_settings)); }
+
+  std::unique_ptr<SignLink> MakeLink() const {
+    if (m_options.tcp) {
+      std::string host;
+      int port = 0;
+      ParseHostPort(*m_options.tcp, host, port);
+      return std::make_unique<TcpLink>(host, port);
+    }
+    if (m_options.device) {
+      return std::make_unique<SerialLink>([device = *m_options.device](int) { return device; });
+    }
+    const SettingsFile settings = m_settings;
+    return std::make_unique<SerialLink>([settings](int port) {
+      return PosixPortDevice(port, ConfiguredPortDevice(settings, port));
+    });
+  }
+
+  // Discards what is written to it.
+  class NullBuffer : public std::streambuf {
+   protected:
+    int overflow(int c) override { return c; }
+  };
+
+  const Options& m_options;
+  std::ostream& m_out;
+  std::ostream& m_err;
+  std::filesystem::path m_home;
+  SettingsFile m_settings;
+  NullBuffer m_nullBuffer;
+  std::ostream m_null{&m_nullBuffer};
+};
+
 int Usage(std::ostream& err, const std::string& message) {
   err << "tavrin-cli: " << message << "\n" << kUsage;
   return kExitUsage;
 }
 
-std::filesystem::path HomeFolder(const Options& options) {
-  return options.home ? WithTrailingSeparator(*options.home) : ProgramFolder();
-}
+using Command = std::function<int(const Options&, Runner&, std::ostream& out, std::ostream& err)>;
 
-void PrintFrames(std::ostream& out, const std::vector<std::string>& frames) {
-  for (const std::string& frame : frames) out << EscapeBytes(frame) << '\n';
-}
-
-int Send(const Options& options, std::ostream& out, std::ostream& err) {
+int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   char page = 'A';
   std::optional<std::string> text;
-  const auto& a = options.commandArgs;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] == "--page") {
-      if (i + 1 >= a.size() || !IsPageLetter(a[i + 1])) {
+  for (std::size_t i = 0; i < o.args.size(); ++i) {
+    if (o.args[i] == "--page") {
+      if (i + 1 >= o.args.size() || !IsPageLetter(o.args[i + 1])) {
         return Usage(err, "--page needs a page letter, A to Z");
       }
-      page = a[++i][0];
+      page = o.args[++i][0];
     } else if (!text) {
-      text = a[i];
+      text = o.args[i];
     } else {
       return Usage(err, "send takes one TEXT; quote it when it holds blanks");
     }
   }
   if (!text) return Usage(err, "send needs the TEXT of the message");
   if (text->empty()) return Usage(err, "No Message To Send");
-  Result<std::string> signText = Utf8ToCodePage(*text, kDefaultCodePage);
+  Result<std::string> signText = Utf8ToCodePage(*text, ConfiguredCodePage(runner.Settings()));
   if (!signText) return Usage(err, signText.ErrorText());
+  const GraphicFolder graphics(runner.Home());
+  return runner.Run(
+      [&](SignSession& s) { return SendMessage(s, *signText, graphics, page, o.signId); });
+}
 
-  const GraphicFolder graphics(HomeFolder(options));
-  Result<SendPlan> plan = PlanSend(graphics, *signText, page, options.signId);
-  if (!plan) {
-    err << "tavrin-cli: " << plan.ErrorText() << '\n';
-    return kExitFailed;
+int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  std::uint8_t newId = 0;
+  if (o.args.size() != 1 || !ParseHexByte(o.args[0], newId) || newId == 0) {
+    return Usage(err, "set-id needs the new ID, two hexadecimal digits 01 to FF");
   }
-  if (!options.dryRun) {
-    return Usage(err, "this build sends nothing to a sign yet; use --dry-run");
+  return runner.Run([&](SignSession& s) { return SetSignId(s, newId); });
+}
+
+int Clock(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  std::chrono::year_month_day date{};
+  std::string time;
+  if (o.args.empty()) {
+    Now(date, time);
+  } else if (o.args.size() != 2 || o.args[0] != "--at" ||
+             !ParseClockArgument(o.args[1], date, time)) {
+    return Usage(err, "clock takes --at \"YYYY-MM-DD hh:mm:ss\" with a real date and time");
   }
-  PrintFrames(out, plan->AllFrames());
-  return kExitOk;
+  return runner.Run([&](SignSession& s) { return SetClock(s, o.signId, date, time); });
+}
+
+int Brightness(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  const std::optional<int> level =
+      o.args.size() == 1 ? BrightnessLevelIndex(o.args[0]) : std::nullopt;
+  if (!level) return Usage(err, "brightness takes 100, 75, 50 or 25");
+  return runner.Run([&](SignSession& s) { return SetBrightness(s, o.signId, *level); });
+}
+
+int RunPageCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  if (o.args.size() != 1 || !IsPageLetter(o.args[0])) {
+    return Usage(err, "run-page needs a page letter, A to Z");
+  }
+  return runner.Run([&](SignSession& s) { return RunPage(s, o.signId, o.args[0][0]); });
+}
+
+int Schedule(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  if (o.args.empty() || o.args.size() % 3 != 0 || o.args.size() > 3 * ScheduleList::kMaxEntries) {
+    return Usage(err, "schedule takes 1 to 5 entries of START END PAGES");
+  }
+  ScheduleList list;
+  for (std::size_t i = 0; i < o.args.size(); i += 3) {
+    ScheduleEntry entry{o.args[i], o.args[i + 1], o.args[i + 2]};
+    if (!IsScheduleStamp(entry.start) || !IsScheduleStamp(entry.end)) {
+      return Usage(err, "START and END are \"MM/DD/YY hh:mm\", hours 00 to 23, minutes 00 to 59");
+    }
+    if (Status dates = CheckScheduleDates(entry.start.substr(0, 8), entry.end.substr(0, 8));
+        !dates) {
+      out << dates.ErrorText() << '\n';
+      return kExitUsage;
+    }
+    if (!NormalizePageLetters(entry.pages) || entry.pages.size() > 26) {
+      return Usage(err, "PAGES are up to 26 letters A to Z");
+    }
+    if (Status added = list.Add(entry); !added) return Usage(err, added.ErrorText());
+  }
+  return runner.Run([&](SignSession& s) { return SendSchedules(s, o.signId, list); });
+}
+
+int DeleteSchedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  std::array<bool, 5> checked{};
+  for (const std::string& a : o.args) {
+    if (a.size() != 1 || a[0] < '1' || a[0] > '5') {
+      return Usage(err, "delete-schedule takes entry numbers 1 to 5");
+    }
+    checked[static_cast<std::size_t>(a[0] - '1')] = true;
+  }
+  if (o.args.empty() || o.args.size() > 5) {
+    return Usage(err, "delete-schedule takes 1 to 5 entry numbers");
+  }
+  return runner.Run([&](SignSession& s) { return DeleteSchedules(s, o.signId, checked); });
+}
+
+int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  if (o.args.empty()) return Usage(err, "delete-page needs page lines, e.g. C2, or C for both");
+  PageTree tree;
+  for (const std::string& a : o.args) {
+    const bool ok = (a.size() == 1 || (a.size() == 2 && (a[1] == '1' || a[1] == '2'))) &&
+                    a[0] >= 'A' && a[0] <= 'Z';
+    if (!ok)
+      return Usage(err, "delete-page takes a page letter and a line, e.g. C2, or C for both");
+    const int page = a[0] - 'A';
+    for (int line = 1; line <= 2; ++line) {
+      const bool wanted = a.size() == 1 || a[1] - '0' == line;
+      if (wanted && !tree.LineChecked(page, line)) tree.Toggle(page, line);
+    }
+  }
+  return runner.Run([&](SignSession& s) { return DeletePages(s, o.signId, tree); });
+}
+
+int DeleteAllCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  if (!o.args.empty()) return Usage(err, "delete-all takes no arguments");
+  return runner.Run([&](SignSession& s) { return DeleteAll(s, o.signId); });
+}
+
+int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  std::string pages = o.args.size() == 1 ? o.args[0] : std::string("!");
+  if (!NormalizePageLetters(pages)) return Usage(err, "link takes PAGES, letters A to Z");
+  return runner.Run([&](SignSession& s) { return LinkPages(s, o.signId, pages); });
 }
 
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  static const std::pair<const char*, Command> kCommands[] = {
+      {"send", Send},
+      {"set-id", SetId},
+      {"clock", Clock},
+      {"brightness", Brightness},
+      {"run-page", RunPageCommand},
+      {"schedule", Schedule},
+      {"delete-schedule", DeleteSchedule},
+      {"delete-page", DeletePage},
+      {"delete-all", DeleteAllCommand},
+      {"link", Link},
+  };
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);
-  if (options.command == "send") return Send(options, out, err);
+  for (const auto& [name, command] : kCommands) {
+    if (options.command != name) continue;
+    Runner runner(options, out, err);
+    return command(options, runner, out, err);
+  }
   return Usage(err, "unknown command " + options.command);
 }
 

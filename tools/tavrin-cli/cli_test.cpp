@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "tests/support/pty_peer.h"
 #include "tests/support/scratch_folder.h"
 
 namespace tavrin::cli {
@@ -58,7 +59,6 @@ TEST(CliDryRunTest, Hello) {
   EXPECT_EQ(o.out, "<ID01><BE>05<E>\n<ID01><L1><PA><FE><MA><WC><FE>Hello36<E>\n<ID01><BF>06<E>\n");
   EXPECT_EQ(o.err, "");
   // Defaults: ID 01 and page A; option order is free.
-  EXPECT_EQ(RunCli({"send", "Hello"}).code, kExitUsage);
   EXPECT_EQ(RunCli({"--dry-run", "send", "Hello"}).out, o.out);
   EXPECT_EQ(RunCli({"--id", "01", "--dry-run", "send", "Hello"}).out, o.out);
 }
@@ -153,6 +153,27 @@ TEST(CliDryRunTest, BadArgumentsShowUsage) {
       {"--dry-run", "--bogus", "send", "x"},
       {"--dry-run", "fly", "x"},
       {"--dry-run", "send", "\xE4\xB8\xAD"},
+      {"--dry-run", "--port", "x", "delete-all"},
+      {"--port", "1", "--tcp", "localhost:1", "delete-all"},
+      {"--dry-run", "--tcp", "nohost", "delete-all"},
+      {"--dry-run", "set-id", "00"},
+      {"--dry-run", "set-id", "1"},
+      {"--dry-run", "clock", "--at", "2026-02-30 10:00:00"},
+      {"--dry-run", "clock", "--at", "2026-02-03 24:00:00"},
+      {"--dry-run", "clock", "2026-02-03"},
+      {"--dry-run", "brightness", "30"},
+      {"--dry-run", "run-page", "AA"},
+      {"--dry-run", "schedule", "05/12/08 08:00", "05/31/08 18:30"},
+      {"--dry-run", "schedule", "05/12/08 8:00", "05/31/08 18:30", "A"},
+      {"--dry-run", "schedule", "05/12/08 35:00", "05/31/08 18:30", "A"},
+      {"--dry-run", "schedule", "05/12/08 08:00", "05/31/08 18:30", "A1"},
+      {"--dry-run", "delete-schedule"},
+      {"--dry-run", "delete-schedule", "6"},
+      {"--dry-run", "delete-page", "C3"},
+      {"--dry-run", "delete-page", "c"},
+      {"--dry-run", "delete-all", "now"},
+      {"--dry-run", "link", "A-B"},
+      {"--dry-run", "link"},
   };
   for (const auto& args : bad) {
     const Outcome o = RunCli(args);
@@ -160,6 +181,113 @@ TEST(CliDryRunTest, BadArgumentsShowUsage) {
     EXPECT_EQ(o.out, "");
     EXPECT_NE(o.err.find("usage:"), std::string::npos);
   }
+}
+
+TEST(CliDryRunTest, EveryCommandsFrames) {
+  struct Row {
+    std::vector<std::string> args;
+    std::vector<std::string> frames;
+  } rows[] = {
+      {{"--id", "0A", "brightness", "25"}, {"<ID0A><BD>04<E>"}},
+      {{"brightness", "100%"}, {"<ID01><BA>01<E>"}},
+      {{"set-id", "2a"}, {"<ID><2A><E>"}},
+      {{"clock", "--at", "2008-05-12 14:30:00"}, {"<ID01><SC>0802051214300018<E>"}},
+      {{"run-page", "A"}, {"<ID01><RPA>41<E>"}},
+      {{"schedule", "05/12/08 08:00", "05/31/08 18:30", "ABC", "01/01/09 00:00", "12/31/09 23:59",
+        "z"},
+       {"<ID01><TA>08051208000805311830ABC54<E>", "<ID01><TB>09010100000912312359Z42<E>"}},
+      {{"delete-schedule", "1"}, {"<ID01><DTA>53<E>"}},
+      {{"delete-schedule", "5", "2"}, {"<ID01><DTB>50<E>", "<ID01><DTE>57<E>"}},
+      {{"delete-page", "A1"}, {"<ID01><DL1PA>2A<E>"}},
+      {{"delete-page", "C2", "B"},
+       {"<ID01><DL1PB>29<E>", "<ID01><DL2PB>2A<E>", "<ID01><DL2PC>2B<E>"}},
+      {{"delete-all"}, {"<ID01><D*>6C<E>"}},
+      {{"link", "abc"}, {"<ID01><TA>00010100009912302359ABC5A<E>"}},
+      {{"link", ""},
+       {"<ID01><TA>00010100009912302359"
+        "1A<E>"}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"--dry-run"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const Outcome o = RunCli(args);
+    EXPECT_EQ(o.code, kExitOk) << ::testing::PrintToString(row.args) << o.err;
+    EXPECT_EQ(Lines(o.out), row.frames) << ::testing::PrintToString(row.args);
+  }
+}
+
+TEST(CliDryRunTest, ScheduleDatesOutOfRange) {
+  const Outcome o = RunCli({"--dry-run", "schedule", "13/01/08 08:00", "05/31/08 18:30", "A"});
+  EXPECT_EQ(o.code, kExitUsage);
+  EXPECT_EQ(o.out, "Date is out of Range\n");
+}
+
+// The sign functions for real, on a pseudo-terminal whose far side is a stand-in sign.
+class CliOnPtyTest : public ::testing::Test {
+ protected:
+  Outcome Run(std::vector<std::string> args) {
+    std::vector<std::string> all{"--home", m_home.Path().string(), "--device", m_peer->Device()};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunCli(all);
+  }
+
+  ScratchFolder m_home;
+  std::unique_ptr<testing::PtyPeer> m_peer =
+      std::make_unique<testing::PtyPeer>(testing::PtyPeer::Ack);
+};
+
+TEST_F(CliOnPtyTest, EveryCommandSucceedsAgainstAnAnsweringSign) {
+  struct Row {
+    std::vector<std::string> args;
+    const char* notice;
+  } rows[] = {
+      {{"send", "--page", "C", "<Curtain Up>Hello<Red>World"}, ""},
+      {{"set-id", "01"}, "Set ID OK\n"},
+      {{"clock"}, "Set Date&Time OK\n"},
+      {{"brightness", "50"}, "Set Brightness OK\n"},
+      {{"run-page", "B"}, "Run page Error OK\n"},
+      {{"schedule", "05/12/08 08:00", "05/31/08 18:30", "ABC"}, "Send Schedule OK\n"},
+      {{"delete-schedule", "1", "2"}, "Delete Schedule OK\n"},
+      {{"delete-page", "C"}, "Delete page OK\n"},
+      {{"delete-all"}, "Delete All OK\n"},
+      {{"link", "AB"}, "Link page OK\n"},
+  };
+  std::size_t frames = 0;
+  for (const Row& row : rows) {
+    const Outcome o = Run(row.args);
+    EXPECT_EQ(o.code, kExitOk) << ::testing::PrintToString(row.args) << o.err;
+    EXPECT_EQ(o.out, row.notice);
+    EXPECT_EQ(o.err, "");
+    EXPECT_GT(m_peer->Frames().size(), frames);
+    frames = m_peer->Frames().size();
+  }
+  EXPECT_EQ(m_peer->Frames().at(1), "<ID01><L1><PC><FC><MA><WC><FE>Hello<CA>World70<E>");
+}
+
+TEST_F(CliOnPtyTest, TheSettingsNameThePort) {
+  m_home.Put("Tavrin.INI", "[Sign]\r\ncomport=7\r\n[Ports]\r\nCOM7=" + m_peer->Device() + "\r\n");
+  const Outcome o = RunCli({"--home", m_home.Path().string(), "delete-all"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(m_peer->Frames(), std::vector<std::string>{"<ID01><D*>6C<E>"});
+}
+
+TEST_F(CliOnPtyTest, RefusalsAndPortErrors) {
+  m_peer =
+      std::make_unique<testing::PtyPeer>([](const std::string&) { return std::string("NACK"); });
+  Outcome o = Run({"delete-all"});
+  EXPECT_EQ(o.code, kExitFailed);
+  EXPECT_EQ(o.out, "Delete All Error\n");
+
+  o = RunCli({"--home", m_home.Path().string(), "--device", "/dev/no-such-sign", "delete-all"});
+  EXPECT_EQ(o.code, kExitPortError);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(Lines(o.err).at(0), "Open Com Error");
+  EXPECT_NE(o.err.find("/dev/no-such-sign"), std::string::npos);
+
+  // ID 00 reads nothing, even from a sign that refuses.
+  o = Run({"--id", "00", "delete-all"});
+  EXPECT_EQ(o.code, kExitOk);
+  EXPECT_EQ(o.out, "Deleting All is Over\n");
 }
 
 }  // namespace

@@ -1,0 +1,223 @@
+#include "editor/settings_file.h"
+
+#include <system_error>
+#include <vector>
+
+#include "common/codepage.h"
+#include "common/file_io.h"
+
+namespace tavrin {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
+  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  a = Trim(a);
+  b = Trim(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+// One line of the text: where it starts, its content without the line end, and where the
+// next line starts.
+struct Line {
+  std::size_t begin;
+  std::string_view content;
+  std::size_t next;
+};
+
+std::vector<Line> SplitLines(std::string_view text) {
+  std::vector<Line> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      lines.push_back({pos, text.substr(pos), text.size()});
+      break;
+    }
+    std::size_t next = end + 1;
+    if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+    lines.push_back({pos, text.substr(pos, end - pos), next});
+    pos = next;
+  }
+  return lines;
+}
+
+// The section a line opens ("[Name]" with blanks allowed around), if it opens one.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+  line = Trim(line);
+  if (line.size() < 2 || line.front() != '[') return std::nullopt;
+  const std::size_t close = line.find(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return line.substr(1, close - 1);
+}
+
+// The key and value of a "key=value" line.
+bool KeyValueOf(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::string_view trimmed = Trim(line);
+  if (trimmed.empty() || trimmed.front() == ';') return false;
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  key = Trim(line.substr(0, eq));
+  value = Trim(line.substr(eq + 1));
+  return true;
+}
+
+// Where the key's line is, or where a new key of the section would go.
+struct Place {
+  bool sectionFound = false;
+  const Line* keyLine = nullptr;
+  std::size_t insertAt = 0;  // after the section's last non-blank line
+};
+
+Place Find(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+  Place place;
+  bool inSection = false;
+  for (const Line& line : lines) {
+    if (const auto name = SectionOf(line.content)) {
+      if (inSection) break;  // the first matching section is the one that counts
+      inSection = SameName(*name, section);
+      if (inSection) {
+        place.sectionFound = true;
+        place.insertAt = line.next;
+      }
+      continue;
+    }
+    if (!inSection) continue;
+    std::string_view k, v;
+    if (KeyValueOf(line.content, k, v) && SameName(k, key)) {
+      place.keyLine = &line;
+      return place;
+    }
+    if (!Trim(line.content).empty()) place.insertAt = line.next;
+  }
+  return place;
+}
+
+std::string LineEndOf(std::string_view text) {
+  const std::size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos) return "\r\n";
+  if (text[end] == '\n') return "\n";
+  return (end + 1 < text.size() && text[end + 1] == '\n') ? "\r\n" : "\r";
+}
+
+}  // namespace
+
+std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
+  return programFolder / kSettingsFileName;
+}
+
+std::optional<std::string> ProfileLookup(std::string_view text, std::string_view section,
+                                         std::string_view key) {
+  const std::vector<Line> lines = SplitLines(text);
+  const Place place = Find(lines, section, key);
+  if (place.keyLine == nullptr) return std::nullopt;
+  std::string_view k, value;
+  KeyValueOf(place.keyLine->content, k, value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+int ProfileInt(const std::optional<std::string>& value, int defaultValue) {
+  if (!value || value->empty()) return defaultValue;
+  std::size_t i = 0;
+  const std::string& s = *value;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  unsigned int result = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    result = result * 10u + static_cast<unsigned>(s[i] - '0');  // wraps as the system's does
+  }
+  if (negative) result = 0u - result;
+  return static_cast<int>(result);
+}
+
+std::string ProfileUpdate(std::string_view text, std::string_view section, std::string_view key,
+                          std::string_view value) {
+  const std::vector<Line> lines = SplitLines(text);
+  const Place place = Find(lines, section, key);
+  const std::string eol = LineEndOf(text);
+  std::string out(text);
+  if (place.keyLine != nullptr) {
+    std::string_view k, v;
+    KeyValueOf(place.keyLine->content, k, v);
+    const std::string replacement = std::string(k) + "=" + std::string(value);
+    out.replace(place.keyLine->begin, place.keyLine->content.size(), replacement);
+    return out;
+  }
+  const std::string keyLine = std::string(key) + "=" + std::string(value) + eol;
+  if (place.sectionFound) {
+    std::string insert = keyLine;
+    // The section's last line may lack its line end when it ends the file.
+    if (place.insertAt == text.size() && !text.empty() && text.back() != '\n' &&
+        text.back() != '\r') {
+      insert = eol + insert;
+    }
+    out.insert(place.insertAt, insert);
+    return out;
+  }
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
+  out += "[" + std::string(section) + "]" + eol + keyLine;
+  return out;
+}
+
+std::optional<std::string> SettingsFile::ReadString(std::string_view section,
+                                                    std::string_view key) const {
+  const Result<std::string> text = ReadFileLimited(m_path, kMaxSettingsFileBytes);
+  if (!text) return std::nullopt;
+  return ProfileLookup(*text, section, key);
+}
+
+int SettingsFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
+  return ProfileInt(ReadString(section, key), defaultValue);
+}
+
+Status SettingsFile::WriteString(std::string_view section, std::string_view key,
+                                 std::string_view value) {
+  std::string text;
+  std::error_code ec;
+  if (std::filesystem::exists(m_path, ec)) {
+    Result<std::string> old = ReadFileLimited(m_path, kMaxSettingsFileBytes);
+    if (!old) return Error{"The settings were not saved: " + old.ErrorText()};
+    text = std::move(*old);
+  }
+  Status written = WriteFileAtomically(m_path, ProfileUpdate(text, section, key, value));
+  if (!written) return Error{"The settings were not saved: " + written.ErrorText()};
+  return {};
+}
+
+Status SettingsFile::WriteInt(std::string_view section, std::string_view key, int value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+int ConfiguredPortNumber(const SettingsFile& settings) {
+  const int port = settings.ReadInt(kSignSection, kComPortKey, 1);
+  return port < 1 ? 1 : port;
+}
+
+std::string ConfiguredPortDevice(const SettingsFile& settings, int portNumber) {
+  return settings.ReadString(kPortsSection, "COM" + std::to_string(portNumber)).value_or("");
+}
+
+std::string ConfiguredCodePage(const SettingsFile& settings) {
+  const std::optional<std::string> codePage = settings.ReadString(kSignSection, kCodePageKey);
+  return codePage && !codePage->empty() ? *codePage : std::string(kDefaultCodePage);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,99 @@
+#include "editor/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/scratch_folder.h"
+
+namespace tavrin {
+namespace {
+
+using testing::ScratchFolder;
+
+TEST(ProfileTest, FindsKeysAsTheProfileFunctionsDo) {
+  const std::string text =
+      "; Tavrin settings\r\n"
+      "[Other]\r\n"
+      "comport=9\r\n"
+      "  [ sign ]  \r\n"
+      "  COMPORT =  12  \r\n"
+      "color=\"1\"\r\n"
+      "empty=\r\n"
+      ";showform=0\r\n"
+      "[Sign]\r\n"
+      "showform=0\r\n"
+      "[Ports]\n"
+      "COM3=/dev/pts/7\r";
+  EXPECT_EQ(ProfileLookup(text, "Sign", "comport"), "12");
+  EXPECT_EQ(ProfileLookup(text, "SIGN", "Color"), "1");
+  EXPECT_EQ(ProfileLookup(text, "Sign", "empty"), "");
+  EXPECT_EQ(ProfileLookup(text, "Sign", "showform"), std::nullopt);  // only the first section
+  EXPECT_EQ(ProfileLookup(text, "ports", "com3"), "/dev/pts/7");
+  EXPECT_EQ(ProfileLookup(text, "Missing", "comport"), std::nullopt);
+  EXPECT_EQ(ProfileLookup("", "Sign", "comport"), std::nullopt);
+}
+
+TEST(ProfileTest, IntegersReadLikeGetPrivateProfileInt) {
+  struct Row {
+    std::optional<std::string> value;
+    int expected;
+  } rows[] = {
+      {std::nullopt, 7}, {"", 7},    {"12", 12},  {" 12", 12}, {"+5", 5},          {"-3", -3},
+      {"12abc", 12},     {"abc", 0}, {"0x10", 0}, {"-", 0},    {"4294967295", -1},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ProfileInt(row.value, 7), row.expected) << row.value.value_or("<none>");
+  }
+}
+
+TEST(ProfileTest, UpdatesKeepTheRestOfTheFile) {
+  const std::string text =
+      "; keep me\r\n[Sign]\r\nCOMPORT = 3 \r\ncolor=2\r\n\r\n[Ports]\r\nCOM1=/dev/x\r\n";
+  EXPECT_EQ(ProfileUpdate(text, "sign", "comport", "12"),
+            "; keep me\r\n[Sign]\r\nCOMPORT=12\r\ncolor=2\r\n\r\n[Ports]\r\nCOM1=/dev/x\r\n");
+  EXPECT_EQ(ProfileUpdate(text, "Sign", "showform", "0"),
+            "; keep me\r\n[Sign]\r\nCOMPORT = 3 "
+            "\r\ncolor=2\r\nshowform=0\r\n\r\n[Ports]\r\nCOM1=/dev/x\r\n");
+  EXPECT_EQ(ProfileUpdate("[A]\nx=1", "A", "y", "2"), "[A]\nx=1\ny=2\n");
+  EXPECT_EQ(ProfileUpdate("[A]\nx=1", "B", "y", "2"), "[A]\nx=1\n[B]\ny=2\n");
+  EXPECT_EQ(ProfileUpdate("", "Sign", "comport", "1"), "[Sign]\r\ncomport=1\r\n");
+}
+
+TEST(SettingsFileTest, DefaultsAndRoundTrips) {
+  ScratchFolder home;
+  SettingsFile settings(SettingsPath(home.Path()));
+  EXPECT_EQ(settings.Path().filename(), "Tavrin.INI");
+  EXPECT_EQ(ConfiguredPortNumber(settings), 1);
+  EXPECT_EQ(settings.ReadInt(kSignSection, kColorKey, 2), 2);
+  EXPECT_EQ(settings.ReadInt(kSignSection, kShowFormKey, 1), 1);
+  EXPECT_EQ(ConfiguredCodePage(settings), "CP1252");
+
+  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 12));
+  ASSERT_TRUE(settings.WriteString(kPortsSection, "COM12", "/dev/pts/9"));
+  EXPECT_EQ(ConfiguredPortNumber(settings), 12);
+  EXPECT_EQ(ConfiguredPortDevice(settings, 12), "/dev/pts/9");
+  EXPECT_EQ(ConfiguredPortDevice(settings, 1), "");
+  EXPECT_EQ(ScratchFolder::Slurp(settings.Path()),
+            "[Sign]\r\ncomport=12\r\n[Ports]\r\nCOM12=/dev/pts/9\r\n");
+
+  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 0));
+  EXPECT_EQ(ConfiguredPortNumber(settings), 1);  // stored 0 reads as port 1
+  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 300));
+  EXPECT_EQ(ConfiguredPortNumber(settings), 300);  // the link makes it port 1
+}
+
+TEST(SettingsFileTest, BadFilesGiveDefaultsAndAreNotOverwritten) {
+  ScratchFolder home;
+  const auto path = home.Put("Tavrin.INI", std::string(2 * 1024 * 1024, 'x'));
+  SettingsFile settings(path);
+  EXPECT_EQ(ConfiguredPortNumber(settings), 1);
+  const Status status = settings.WriteInt(kSignSection, kComPortKey, 5);
+  EXPECT_FALSE(status);
+  EXPECT_NE(status.ErrorText().find("not saved"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(path), 2u * 1024 * 1024);
+
+  SettingsFile inMissingFolder(home / "no/such/Tavrin.INI");
+  EXPECT_FALSE(inMissingFolder.WriteInt(kSignSection, kComPortKey, 5));
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,390 @@
+#include "functions/sign_functions.h"
+
+#include <gtest/gtest.h>
+
+#include "signlink/scripted_link.h"
+#include "signlink/sign_frame.h"
+#include "tests/support/scratch_folder.h"
+
+namespace tavrin {
+namespace {
+
+using namespace std::chrono;
+using testing::ScratchFolder;
+
+struct Shown {
+  NoticeKind kind;
+  NoticeButtons buttons;
+  std::string text;
+};
+
+class RecordingNotice : public Notice {
+ public:
+  std::vector<Shown> shown;
+  NoticeAnswer answer = NoticeAnswer::Yes;
+
+  NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override {
+    shown.push_back({kind, buttons, text});
+    return buttons == NoticeButtons::YesNo ? answer : NoticeAnswer::Yes;
+  }
+};
+
+// Time passes only when the program waits or a read times out.
+class VirtualClock : public Waiter {
+ public:
+  long long nowMs = 0;
+  std::vector<int> waits;
+  void WaitMs(int ms) override {
+    waits.push_back(ms);
+    nowMs += ms;
+  }
+};
+
+class RecordingProgress : public ProgressSink {
+ public:
+  int maximum = -1;
+  std::vector<int> positions;
+  void SetMaximum(int m) override { maximum = m; }
+  void SetPosition(int p) override { positions.push_back(p); }
+};
+
+class SignFunctionsTest : public ::testing::Test {
+ protected:
+  void Script(ScriptedLink::Responder responder) {
+    m_link = std::make_unique<ScriptedLink>(std::move(responder));
+    m_link->OnReadTimeout([this] { m_clock.nowMs += kReadTimeoutMs; });
+  }
+  SignSession Session() { return {*m_link, m_notice, m_clock, 4, &m_progress}; }
+
+  // The bodies of what was written, in order.
+  std::vector<std::string> Bodies() const {
+    std::vector<std::string> bodies;
+    for (const std::string& w : m_link->Writes()) {
+      bodies.push_back(w.starts_with("<ID>") ? w : w.substr(6, w.size() - 11));
+    }
+    return bodies;
+  }
+
+  void ExpectOneNotice(NoticeKind kind, const std::string& text) {
+    ASSERT_EQ(m_notice.shown.size(), 1u);
+    EXPECT_EQ(m_notice.shown[0].kind, kind);
+    EXPECT_EQ(m_notice.shown[0].text, text);
+    EXPECT_EQ(m_notice.shown[0].buttons,
+              kind == NoticeKind::Plain ? NoticeButtons::Ok : NoticeButtons::Yes);
+  }
+
+  // Every open was closed, and the port the settings named was used.
+  void ExpectClosed() {
+    EXPECT_EQ(m_link->Opens(), m_link->Closes());
+    EXPECT_FALSE(m_link->IsOpen());
+    if (m_link->Opens() > 0) {
+      EXPECT_EQ(m_link->LastPort(), 4);
+    }
+  }
+
+  std::unique_ptr<ScriptedLink> m_link = std::make_unique<ScriptedLink>();
+  RecordingNotice m_notice;
+  VirtualClock m_clock;
+  RecordingProgress m_progress;
+  ScratchFolder m_home;
+  GraphicFolder m_graphics{m_home.Path()};
+};
+
+// ---- One-frame commands ------------------------------------------------------------------
+
+struct OneFrameRow {
+  const char* name;
+  std::function<SignOutcome(SignSession&, std::uint8_t)> run;
+  std::string body;
+  const char* ok;
+  const char* fail;
+  const char* over;
+};
+
+std::vector<OneFrameRow> OneFrameCommands() {
+  ScheduleList schedules;
+  EXPECT_TRUE(schedules.Add({"05/12/08 08:00", "05/31/08 18:30", "ABC"}));
+  PageTree tree;
+  tree.Toggle(2, 2);
+  std::array<bool, 5> items{};
+  items[0] = true;
+  return {
+      {"clock",
+       [](SignSession& s, std::uint8_t id) {
+         return SetClock(s, id, 2008y / May / 12d, "14:30:00");
+       },
+       "<SC>08020512143000", " Set Date&Time OK ", "   Set Date&Time Error   ",
+       " Setting Date&Time is Over"},
+      {"brightness", [](SignSession& s, std::uint8_t id) { return SetBrightness(s, id, 3); },
+       "<BD>", "  Set Brightness OK  ", "  Set Brightness Error  ",
+       "  Setting Brightness is Over  "},
+      {"run page", [](SignSession& s, std::uint8_t id) { return RunPage(s, id, 'A'); }, "<RPA>",
+       "   Run page Error OK   ", "  Run page Error  ", "   Running page is Over   "},
+      {"delete all", [](SignSession& s, std::uint8_t id) { return DeleteAll(s, id); }, "<D*>",
+       "   Delete All OK   ", "    Delete All Error    ", "   Deleting All is Over   "},
+      {"link", [](SignSession& s, std::uint8_t id) { return LinkPages(s, id, "cAb"); },
+       "<TA>00010100009912302359CAB", "   Link page OK   ", "  Link page Error  ",
+       "   Linking page is over   "},
+      {"schedule",
+       [schedules](SignSession& s, std::uint8_t id) { return SendSchedules(s, id, schedules); },
+       "<TA>08051208000805311830ABC", "   Send Schedule OK   ", "  Send Schedule Error  ",
+       "   Sending Schedule is Over   "},
+      {"delete schedule",
+       [items](SignSession& s, std::uint8_t id) { return DeleteSchedules(s, id, items); }, "<DTA>",
+       "   Delete Schedule OK   ", "  Send Message Error  ", "   Deleting Schedule is Over   "},
+      {"delete page", [tree](SignSession& s, std::uint8_t id) { return DeletePages(s, id, tree); },
+       "<DL2PC>", "   Delete page OK   ", "  Delete Page Error  ", "   Deleting page is over   "},
+  };
+}
+
+TEST_F(SignFunctionsTest, OneFrameCommandsAcceptRefuseAndId00) {
+  const std::string replies[] = {"ACK", "NACK", "", "AC", "NAK?"};
+  for (const OneFrameRow& row : OneFrameCommands()) {
+    for (const std::string& reply : replies) {
+      SCOPED_TRACE(std::string(row.name) + " reply '" + reply + "'");
+      Script([reply](std::size_t, std::string_view) { return reply; });
+      m_notice.shown.clear();
+      SignSession s = Session();
+      const SignOutcome outcome = row.run(s, 0x0A);
+      EXPECT_EQ(m_link->Writes(), std::vector<std::string>{SignFrame(0x0A, row.body)});
+      const bool ack = reply == "ACK";
+      EXPECT_EQ(outcome, ack ? SignOutcome::Accepted : SignOutcome::Refused);
+      ExpectOneNotice(ack ? NoticeKind::Information : NoticeKind::Plain, ack ? row.ok : row.fail);
+      EXPECT_EQ(m_link->Unread(), 0u);
+      ExpectClosed();
+    }
+    // ID 00: written, never read, "is Over".
+    SCOPED_TRACE(std::string(row.name) + " ID 00");
+    Script(ScriptedLink::AlwaysAck());
+    m_notice.shown.clear();
+    SignSession s = Session();
+    EXPECT_EQ(row.run(s, 0), SignOutcome::Over);
+    EXPECT_EQ(m_link->Reads(), 0);
+    ExpectOneNotice(NoticeKind::Information, row.over);
+    // The port that does not open.
+    Script(ScriptedLink::AlwaysAck());
+    m_link->FailOpen(true);
+    m_notice.shown.clear();
+    SignSession broken = Session();
+    EXPECT_EQ(row.run(broken, 1), SignOutcome::PortError);
+    ExpectOneNotice(NoticeKind::Error, " Open Com Error ");
+    EXPECT_TRUE(m_link->Writes().empty());
+    EXPECT_EQ(m_link->Closes(), 0);
+  }
+}
+
+TEST_F(SignFunctionsTest, SilenceCostsThreeTimeOuts) {
+  Script([](std::size_t, std::string_view) { return std::string(); });
+  SignSession s = Session();
+  EXPECT_EQ(DeleteAll(s, 1), SignOutcome::Refused);
+  EXPECT_EQ(m_clock.nowMs, 3 * kReadTimeoutMs);
+}
+
+// ---- Series --------------------------------------------------------------------------------
+
+TEST_F(SignFunctionsTest, SchedulesGoOutInOrderAndStopAtARefusal) {
+  ScheduleList list;
+  for (int i = 1; i <= 4; ++i) {
+    ASSERT_TRUE(list.Add({"0" + std::to_string(i) + "/01/08 08:00", "12/31/08 23:59", "A"}));
+  }
+  for (std::size_t refused = 0; refused <= 4; ++refused) {
+    SCOPED_TRACE(refused);
+    Script(ScriptedLink::AckExcept({refused}, "NACK"));
+    m_notice.shown.clear();
+    m_clock.waits.clear();
+    SignSession s = Session();
+    const SignOutcome outcome = SendSchedules(s, 1, list);
+    const std::size_t sent = std::min<std::size_t>(refused + 1, 4);
+    ASSERT_EQ(m_link->Writes().size(), sent);
+    for (std::size_t i = 0; i < sent; ++i) {
+      EXPECT_EQ(Bodies()[i].substr(0, 4), "<T" + std::string(1, static_cast<char>('A' + i)) + ">");
+    }
+    EXPECT_EQ(m_clock.waits, std::vector<int>(std::min<std::size_t>(refused, 4), 70));
+    EXPECT_EQ(outcome, refused < 4 ? SignOutcome::Refused : SignOutcome::Accepted);
+    ExpectClosed();
+  }
+  // An empty list opens and closes the port, writes nothing, and reports success.
+  Script(ScriptedLink::AlwaysAck());
+  m_notice.shown.clear();
+  SignSession s = Session();
+  EXPECT_EQ(SendSchedules(s, 1, ScheduleList{}), SignOutcome::Accepted);
+  EXPECT_TRUE(m_link->Writes().empty());
+  EXPECT_EQ(m_link->Opens(), 1);
+  ExpectOneNotice(NoticeKind::Information, "   Send Schedule OK   ");
+}
+
+TEST_F(SignFunctionsTest, PageDeletionsWaitOnlyForAnsweringSigns) {
+  PageTree tree;
+  tree.Toggle(1, 0);   // B1, B2
+  tree.Toggle(10, 1);  // K1
+  tree.Toggle(11, 2);  // L2
+  SignSession s = Session();
+  EXPECT_EQ(DeletePages(s, 1, tree), SignOutcome::Accepted);
+  EXPECT_EQ(Bodies(), (std::vector<std::string>{"<DL1PB>", "<DL2PB>", "<DL1PK>", "<DL2PL>"}));
+  EXPECT_EQ(m_clock.waits, std::vector<int>(4, 50));
+
+  Script(ScriptedLink::AlwaysAck());
+  m_clock.waits.clear();
+  SignSession s00 = Session();
+  EXPECT_EQ(DeletePages(s00, 0, tree), SignOutcome::Over);
+  EXPECT_TRUE(m_clock.waits.empty());
+  EXPECT_EQ(m_link->Reads(), 0);
+
+  // A refusal in page K leaves page L unsent.
+  Script(ScriptedLink::AckExcept({2}, "NACK"));
+  m_notice.shown.clear();
+  SignSession refused = Session();
+  EXPECT_EQ(DeletePages(refused, 1, tree), SignOutcome::Refused);
+  EXPECT_EQ(m_link->Writes().size(), 3u);
+  ExpectOneNotice(NoticeKind::Plain, "  Delete Page Error  ");
+  ExpectClosed();
+}
+
+TEST_F(SignFunctionsTest, ScheduleDeletionsBackToBack) {
+  std::array<bool, 5> items{false, true, false, false, true};
+  for (std::size_t refused = 0; refused <= 2; ++refused) {
+    Script(ScriptedLink::AckExcept({refused}, "NACK"));
+    m_clock.waits.clear();
+    SignSession s = Session();
+    DeleteSchedules(s, 1, items);
+    const std::vector<std::string> all{"<DTB>", "<DTE>"};
+    EXPECT_EQ(Bodies(), std::vector<std::string>(
+                            all.begin(), all.begin() + std::min<std::size_t>(refused + 1, 2)));
+    EXPECT_TRUE(m_clock.waits.empty());
+    ExpectClosed();
+  }
+  // Nothing checked: the port opens and closes, and the success text still shows.
+  Script(ScriptedLink::AlwaysAck());
+  m_notice.shown.clear();
+  SignSession s = Session();
+  EXPECT_EQ(DeleteSchedules(s, 1, {}), SignOutcome::Accepted);
+  EXPECT_TRUE(m_link->Writes().empty());
+  ExpectOneNotice(NoticeKind::Information, "   Delete Schedule OK   ");
+}
+
+// ---- Set ID ----------------------------------------------------------------------------------
+
+TEST_F(SignFunctionsTest, SetIdAsksAndChecksTheEcho) {
+  struct Row {
+    std::string echo;
+    bool ok;
+  } rows[] = {{"10", true}, {"01", false}, {"1", false}, {"", false}, {"10ACK", true}};
+  for (const Row& row : rows) {
+    Script([row](std::size_t, std::string_view) { return row.echo; });
+    m_notice.shown.clear();
+    SignSession s = Session();
+    EXPECT_EQ(SetSignId(s, 0x10), row.ok ? SignOutcome::Accepted : SignOutcome::Refused);
+    EXPECT_EQ(m_link->Writes(), std::vector<std::string>{"<ID><10><E>"});
+    EXPECT_EQ(m_link->Reads(), 2);
+    ASSERT_EQ(m_notice.shown.size(), 2u);
+    EXPECT_EQ(m_notice.shown[0].text, "         Confirm to reset the ID ?         ");
+    EXPECT_EQ(m_notice.shown[0].buttons, NoticeButtons::YesNo);
+    EXPECT_EQ(m_notice.shown[1].text, row.ok ? "    Set ID OK    " : "    Set ID Error    ");
+    EXPECT_EQ(m_notice.shown[1].kind, row.ok ? NoticeKind::Confirmation : NoticeKind::Plain);
+    ExpectClosed();
+  }
+  Script(ScriptedLink::AlwaysAck());
+  m_notice.answer = NoticeAnswer::No;
+  SignSession s = Session();
+  EXPECT_EQ(SetSignId(s, 0x10), SignOutcome::Cancelled);
+  EXPECT_EQ(m_link->Opens(), 0);
+}
+
+// ---- Send message ------------------------------------------------------------------------
+
+class SendMessageTest : public SignFunctionsTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_graphics.Write("G01", GraphicRows(16, std::string(64, 'A'))));  // 4 blocks
+    ASSERT_TRUE(m_graphics.Write("G03", GraphicRows(7, std::string(32, 'D'))));   // 1 block
+  }
+  SignOutcome Send(std::string_view line = "<Pic:G03>Hi<Pic:G01>", std::uint8_t id = 1) {
+    SignSession s = Session();
+    return SendMessage(s, line, m_graphics, 'C', id);
+  }
+  static constexpr std::size_t kWrites = 1 + 1 + 4 + 1 + 1;
+};
+
+TEST_F(SendMessageTest, TheWholeSequence) {
+  EXPECT_EQ(Send(), SignOutcome::Accepted);
+  const std::vector<std::string> b = Bodies();
+  ASSERT_EQ(b.size(), kWrites);
+  EXPECT_EQ(b[0], "<BE>");
+  EXPECT_EQ(b[1], "<L1><PC><FE><MA><WC><FE><GC1>Hi<GA1><GA2>");
+  const char* headers[] = {"<GA1>", "<GA2>", "<GA5>", "<GA6>", "<GC1>"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(b[2 + i].substr(0, 5), headers[i]);
+  EXPECT_EQ(b[7], "<BF>");
+  EXPECT_EQ(m_clock.waits, (std::vector<int>{200, 100, 250, 250, 250, 250, 250, 200}));
+  EXPECT_TRUE(m_notice.shown.empty());  // a send that works shows nothing
+  ExpectClosed();
+  // The bar rose to half the message frame while it went out, then went back to 0.
+  const int frameSize = static_cast<int>(m_link->Writes()[1].size());
+  EXPECT_EQ(m_progress.maximum, frameSize / 2);
+  ASSERT_GE(m_progress.positions.size(), 3u);
+  EXPECT_EQ(m_progress.positions[m_progress.positions.size() - 2], frameSize / 2);
+  EXPECT_EQ(m_progress.positions.back(), 0);
+  EXPECT_TRUE(std::is_sorted(m_progress.positions.begin(), m_progress.positions.end() - 1));
+}
+
+TEST_F(SendMessageTest, ARefusalAtEachPosition) {
+  for (std::size_t refused = 0; refused < kWrites; ++refused) {
+    SCOPED_TRACE(refused);
+    for (const std::string reply : {"NACK", "", "AC"}) {
+      Script(ScriptedLink::AckExcept({refused}, reply));
+      m_notice.shown.clear();
+      const SignOutcome outcome = Send();
+      ExpectClosed();
+      if (refused == 0 || refused == kWrites - 1) {
+        // The replies to "<BE>" and "<BF>" never stop a send.
+        EXPECT_EQ(outcome, SignOutcome::Accepted);
+        EXPECT_EQ(m_link->Writes().size(), kWrites);
+        EXPECT_TRUE(m_notice.shown.empty());
+      } else {
+        EXPECT_EQ(outcome, SignOutcome::Refused);
+        EXPECT_EQ(m_link->Writes().size(), refused + 1);  // nothing after, not even "<BF>"
+        ExpectOneNotice(NoticeKind::Plain,
+                        refused == 1 ? "   Send Message Error   " : "   Send Graphic Error   ");
+        if (refused == 1) {
+          EXPECT_EQ(m_progress.positions.back(), 0);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(SendMessageTest, Id00ReadsNothingAndWaitsAllTheSame) {
+  EXPECT_EQ(Send("<Pic:G03>Hi<Pic:G01>", 0), SignOutcome::Over);
+  EXPECT_EQ(m_link->Writes().size(), kWrites);
+  EXPECT_EQ(m_link->Reads(), 0);
+  EXPECT_EQ(m_clock.waits.size(), 8u);
+  EXPECT_TRUE(m_notice.shown.empty());
+}
+
+TEST_F(SendMessageTest, NothingToSendOrAGraphicThatCannotGo) {
+  EXPECT_EQ(Send(""), SignOutcome::Invalid);
+  ExpectOneNotice(NoticeKind::Information, " No Message To Send ");
+  EXPECT_EQ(m_link->Opens(), 0);
+
+  m_notice.shown.clear();
+  EXPECT_EQ(Send("x<Pic:G09>"), SignOutcome::FileError);
+  ASSERT_EQ(m_notice.shown.size(), 1u);
+  EXPECT_EQ(m_notice.shown[0].kind, NoticeKind::Error);
+  EXPECT_NE(m_notice.shown[0].text.find("G09.txt"), std::string::npos);
+  EXPECT_EQ(m_link->Opens(), 0);
+
+  m_notice.shown.clear();
+  m_link->FailOpen(true);
+  EXPECT_EQ(Send("x"), SignOutcome::PortError);
+  ExpectOneNotice(NoticeKind::Error, " Open Com Error ");
+}
+
+TEST_F(SendMessageTest, ADeviceThatVanishesStopsTheSend) {
+  m_link->BreakAfterWrites(3);
+  EXPECT_EQ(Send(), SignOutcome::Refused);
+  EXPECT_EQ(m_link->Writes().size(), 3u);
+  ExpectOneNotice(NoticeKind::Plain, "   Send Graphic Error   ");
+  ExpectClosed();
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -182,35 +182,83 @@ TEST_F(SignFunctionsTest, SilenceCostsThreeTimeOuts) {
 
 // ---- Series --------------------------------------------------------------------------------
 
-TEST_F(SignFunctionsTest, SchedulesGoOutInOrderAndStopAtARefusal) {
+// Every series stops at the first frame that is not accepted, whatever the reply was, takes a
+// four-byte refusal off the line whole, and closes the port.
+TEST_F(SignFunctionsTest, SeriesStopAtTheFirstFrameNotAccepted) {
   ScheduleList list;
   for (int i = 1; i <= 4; ++i) {
     ASSERT_TRUE(list.Add({"0" + std::to_string(i) + "/01/08 08:00", "12/31/08 23:59", "A"}));
   }
-  for (std::size_t refused = 0; refused <= 4; ++refused) {
-    SCOPED_TRACE(refused);
-    Script(ScriptedLink::AckExcept({refused}, "NACK"));
-    m_notice.shown.clear();
-    m_clock.waits.clear();
-    SignSession s = Session();
-    const SignOutcome outcome = SendSchedules(s, 1, list);
-    const std::size_t sent = std::min<std::size_t>(refused + 1, 4);
-    ASSERT_EQ(m_link->Writes().size(), sent);
-    for (std::size_t i = 0; i < sent; ++i) {
-      EXPECT_EQ(Bodies()[i].substr(0, 4), "<T" + std::string(1, static_cast<char>('A' + i)) + ">");
+  PageTree tree;
+  tree.Toggle(1, 0);
+  tree.Toggle(10, 1);
+  tree.Toggle(11, 2);
+  const std::array<bool, 5> items{true, true, false, true, true};
+  struct Series {
+    const char* name;
+    std::function<SignOutcome(SignSession&)> run;
+    std::vector<std::string> bodies;
+    int wait;
+    const char* fail;
+  } series[] = {
+      {"schedules",
+       [&](SignSession& s) { return SendSchedules(s, 1, list); },
+       {"<TA>08010108000812312359A", "<TB>08020108000812312359A", "<TC>08030108000812312359A",
+        "<TD>08040108000812312359A"},
+       70,
+       "  Send Schedule Error  "},
+      {"page deletions",
+       [&](SignSession& s) { return DeletePages(s, 1, tree); },
+       {"<DL1PB>", "<DL2PB>", "<DL1PK>", "<DL2PL>"},
+       50,
+       "  Delete Page Error  "},
+      {"schedule deletions",
+       [&](SignSession& s) { return DeleteSchedules(s, 1, items); },
+       {"<DTA>", "<DTB>", "<DTD>", "<DTE>"},
+       0,
+       "  Send Message Error  "},
+  };
+  for (const Series& row : series) {
+    for (std::size_t refused = 0; refused < row.bodies.size(); ++refused) {
+      for (const std::string reply : {"NACK", "", "AC", "NAK!"}) {
+        SCOPED_TRACE(std::string(row.name) + " refused at " + std::to_string(refused) + " with '" +
+                     reply + "'");
+        Script(ScriptedLink::AckExcept({refused}, reply));
+        m_notice.shown.clear();
+        m_clock.waits.clear();
+        SignSession s = Session();
+        EXPECT_EQ(row.run(s), SignOutcome::Refused);
+        EXPECT_EQ(Bodies(),
+                  std::vector<std::string>(row.bodies.begin(), row.bodies.begin() + refused + 1));
+        EXPECT_EQ(m_clock.waits, std::vector<int>(row.wait > 0 ? refused : 0, row.wait));
+        EXPECT_EQ(m_link->Unread(), 0u);
+        ExpectOneNotice(NoticeKind::Plain, row.fail);
+        ExpectClosed();
+      }
     }
-    EXPECT_EQ(m_clock.waits, std::vector<int>(std::min<std::size_t>(refused, 4), 70));
-    EXPECT_EQ(outcome, refused < 4 ? SignOutcome::Refused : SignOutcome::Accepted);
+    SCOPED_TRACE(row.name);
+    Script(ScriptedLink::AlwaysAck());
+    m_notice.shown.clear();
+    SignSession s = Session();
+    EXPECT_EQ(row.run(s), SignOutcome::Accepted);
+    EXPECT_EQ(Bodies(), row.bodies);
     ExpectClosed();
   }
-  // An empty list opens and closes the port, writes nothing, and reports success.
-  Script(ScriptedLink::AlwaysAck());
-  m_notice.shown.clear();
+}
+
+TEST_F(SignFunctionsTest, EmptySeriesStillReportSuccess) {
   SignSession s = Session();
   EXPECT_EQ(SendSchedules(s, 1, ScheduleList{}), SignOutcome::Accepted);
-  EXPECT_TRUE(m_link->Writes().empty());
-  EXPECT_EQ(m_link->Opens(), 1);
   ExpectOneNotice(NoticeKind::Information, "   Send Schedule OK   ");
+  m_notice.shown.clear();
+  EXPECT_EQ(DeleteSchedules(s, 1, {}), SignOutcome::Accepted);
+  ExpectOneNotice(NoticeKind::Information, "   Delete Schedule OK   ");
+  m_notice.shown.clear();
+  EXPECT_EQ(DeletePages(s, 1, PageTree{}), SignOutcome::Accepted);
+  ExpectOneNotice(NoticeKind::Information, "   Delete page OK   ");
+  EXPECT_TRUE(m_link->Writes().empty());
+  EXPECT_EQ(m_link->Opens(), 3);
+  ExpectClosed();
 }
 
 TEST_F(SignFunctionsTest, PageDeletionsWaitOnlyForAnsweringSigns) {
@@ -229,37 +277,6 @@ TEST_F(SignFunctionsTest, PageDeletionsWaitOnlyForAnsweringSigns) {
   EXPECT_EQ(DeletePages(s00, 0, tree), SignOutcome::Over);
   EXPECT_TRUE(m_clock.waits.empty());
   EXPECT_EQ(m_link->Reads(), 0);
-
-  // A refusal in page K leaves page L unsent.
-  Script(ScriptedLink::AckExcept({2}, "NACK"));
-  m_notice.shown.clear();
-  SignSession refused = Session();
-  EXPECT_EQ(DeletePages(refused, 1, tree), SignOutcome::Refused);
-  EXPECT_EQ(m_link->Writes().size(), 3u);
-  ExpectOneNotice(NoticeKind::Plain, "  Delete Page Error  ");
-  ExpectClosed();
-}
-
-TEST_F(SignFunctionsTest, ScheduleDeletionsBackToBack) {
-  std::array<bool, 5> items{false, true, false, false, true};
-  for (std::size_t refused = 0; refused <= 2; ++refused) {
-    Script(ScriptedLink::AckExcept({refused}, "NACK"));
-    m_clock.waits.clear();
-    SignSession s = Session();
-    DeleteSchedules(s, 1, items);
-    const std::vector<std::string> all{"<DTB>", "<DTE>"};
-    EXPECT_EQ(Bodies(), std::vector<std::string>(
-                            all.begin(), all.begin() + std::min<std::size_t>(refused + 1, 2)));
-    EXPECT_TRUE(m_clock.waits.empty());
-    ExpectClosed();
-  }
-  // Nothing checked: the port opens and closes, and the success text still shows.
-  Script(ScriptedLink::AlwaysAck());
-  m_notice.shown.clear();
-  SignSession s = Session();
-  EXPECT_EQ(DeleteSchedules(s, 1, {}), SignOutcome::Accepted);
-  EXPECT_TRUE(m_link->Writes().empty());
-  ExpectOneNotice(NoticeKind::Information, "   Delete Schedule OK   ");
 }
 
 // ---- Set ID ----------------------------------------------------------------------------------
@@ -341,6 +358,7 @@ TEST_F(SendMessageTest, ARefusalAtEachPosition) {
         EXPECT_TRUE(m_notice.shown.empty());
       } else {
         EXPECT_EQ(outcome, SignOutcome::Refused);
+        EXPECT_EQ(m_link->Unread(), 0u);
         EXPECT_EQ(m_link->Writes().size(), refused + 1);  // nothing after, not even "<BF>"
         ExpectOneNotice(NoticeKind::Plain,
                         refused == 1 ? "   Send Message Error   " : "   Send Graphic Error   ");

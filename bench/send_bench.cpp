@@ -1,0 +1,64 @@
+// A whole send to a sign that answers at once: a message with 16 graphics of 4 blocks each,
+// over a pseudo-terminal. The time is compared with the waits the send must make.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "editor/vocabulary.h"
+#include "functions/sign_functions.h"
+#include "signlink/serial_link.h"
+#include "tests/support/pty_peer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SleepingWaiter : public tavrin::Waiter {
+ public:
+  void WaitMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+class QuietNotice : public tavrin::Notice {
+ public:
+  tavrin::NoticeAnswer Show(tavrin::NoticeKind, tavrin::NoticeButtons,
+                            const std::string&) override {
+    return tavrin::NoticeAnswer::Yes;
+  }
+};
+
+void BM_SendSixteenGraphicsOverPty(benchmark::State& state) {
+  std::string tmpl = (fs::temp_directory_path() / "tavrin-bench-XXXXXX").string();
+  if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
+  const tavrin::GraphicFolder graphics{fs::path(tmpl)};
+  std::string line;
+  for (int n = 1; n <= 16; ++n) {
+    if (!graphics.Write(tavrin::GraphicName(n), tavrin::GraphicRows(8, std::string(128, 'E')))) {
+      std::abort();
+    }
+    line += tavrin::GraphicTag(tavrin::GraphicName(n));
+  }
+  tavrin::testing::PtyPeer sign(tavrin::testing::PtyPeer::Ack);
+  tavrin::SerialLink link([&](int) { return sign.Device(); });
+  QuietNotice notice;
+  SleepingWaiter waiter;
+  constexpr double kWaitsMs = 200 + 100 + 64 * 250 + 200;
+  for (auto _ : state) {
+    tavrin::SignSession session{link, notice, waiter, 1};
+    const auto start = std::chrono::steady_clock::now();
+    const tavrin::SignOutcome outcome = tavrin::SendMessage(session, line, graphics, 'A', 1);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the send failed");
+    state.counters["ms"] = ms;
+    state.counters["ratio_to_waits"] = ms / kWaitsMs;
+  }
+  fs::remove_all(tmpl);
+}
+BENCHMARK(BM_SendSixteenGraphicsOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

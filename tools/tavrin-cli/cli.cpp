@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "                                       C alone both lines\n"
     "  delete-all                           delete everything on the sign\n"
     "  link PAGES                           link pages to run, e.g. ABC\n"
+    "  show-port                            print the port and the device it opens\n"
     "options:\n"
     "  --home DIR       the program folder (settings, Graphdata); default: Tavrin's own\n"
     "  --port N         serial port N (COMn); default: the port of the settings file\n"
@@ -241,6 +242,18 @@ class Runner {
   const std::filesystem::path& Home() const { return m_home; }
   const SettingsFile& Settings() const { return m_settings; }
 
+  // "COM3 /dev/ttyS2 default", "COM1 /dev/pts/4 configured", "tcp HOST:PORT" or
+  // "device PATH": where the sign functions would go.
+  std::string PortDescription() const {
+    if (m_options.tcp) return "tcp " + *m_options.tcp;
+    if (m_options.device) return "device " + *m_options.device;
+    const int port = NormalizePortNumber(PortNumber());
+    const std::string configured = ConfiguredPortDevice(m_settings, port);
+    const std::string device = PosixPortDevice(port, configured);
+    return "COM" + std::to_string(port) + " " + (device.empty() ? "(none)" : device) +
+           (configured.empty() ? " default" : " configured");
+  }
+
   int Run(const std::function<SignOutcome(SignSession&)>& function) {
     if (m_options.dryRun) return DryRun(function);
     std::unique_ptr<SignLink> link = MakeLink();
@@ -435,6 +448,12 @@ int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   return runner.Run([&](SignSession& s) { return LinkPages(s, o.signId, pages); });
 }
 
+int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  if (!o.args.empty()) return Usage(err, "show-port takes no arguments");
+  out << runner.PortDescription() << '\n';
+  return kExitOk;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -449,6 +468,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"delete-page", DeletePage},
       {"delete-all", DeleteAllCommand},
       {"link", Link},
+      {"show-port", ShowPort},
   };
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);

@@ -1,0 +1,99 @@
+#include "tools/virtual-sign/sign_options.h"
+
+#include <algorithm>
+
+#include "common/bytes.h"
+
+namespace tavrin::vsign {
+
+namespace {
+
+bool ParseCount(const std::string& text, int& value) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  value = std::stoi(text);
+  return true;
+}
+
+bool ParseList(const std::string& text, std::set<int>& values) {
+  std::size_t from = 0;
+  while (from <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', from), text.size());
+    int value = 0;
+    if (!ParseCount(text.substr(from, comma - from), value) || value < 1) return false;
+    values.insert(value);
+    from = comma + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    const std::string value = hasValue ? args[i + 1] : std::string();
+    int number = 0;
+    bool ok = true;
+    if (a == "--pty") {
+      o.pty = true;
+      continue;
+    }
+    if (a == "--show") {
+      o.show = true;
+      continue;
+    }
+    if (!hasValue) {
+      error = a.starts_with("--") ? a + " needs a value" : "unexpected " + a;
+      return false;
+    }
+    if (a == "--link") {
+      o.link = value;
+    } else if (a == "--tcp") {
+      ok = ParseCount(value, number) && number <= 65535;
+      o.tcpPort = number;
+    } else if (a == "--id") {
+      ok = ParseHexByte(value, o.id);
+    } else if (a == "--log") {
+      o.logPath = value;
+    } else if (a == "--refuse") {
+      ok = ParseList(value, o.faults.refuse);
+    } else if (a == "--silent") {
+      ok = ParseList(value, o.faults.silent);
+    } else if (a == "--partial") {
+      ok = ParseList(value, o.faults.partial);
+    } else if (a == "--garbage") {
+      ok = ParseList(value, o.faults.garbage);
+    } else if (a == "--delay-ms") {
+      ok = ParseCount(value, o.faults.delayMs);
+    } else if (a == "--drop-after") {
+      ok = ParseCount(value, number) && number >= 1;
+      o.faults.dropAfter = number;
+    } else if (a == "--exit-after") {
+      ok = ParseCount(value, number) && number >= 1;
+      o.exitAfter = number;
+    } else {
+      error = "unknown option " + a;
+      return false;
+    }
+    if (!ok) {
+      error = "bad value for " + a + ": " + value;
+      return false;
+    }
+    ++i;
+  }
+  if (o.pty == o.tcpPort.has_value()) {
+    error = "give either --pty or --tcp PORT";
+    return false;
+  }
+  if (!o.link.empty() && !o.pty) {
+    error = "--link goes with --pty";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tavrin::vsign

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/virtual-sign/virtual_sign.h"
+
+namespace tavrin::vsign {
+
+struct SignOptions {
+  bool pty = false;
+  std::string link;            // --link: a symbolic link to the pty
+  std::optional<int> tcpPort;  // --tcp PORT (0: any free port)
+  std::uint8_t id = 1;
+  std::string logPath;  // "-" for stdout
+  bool show = false;
+  FaultPlan faults;
+  std::optional<int> exitAfter;
+};
+
+inline constexpr const char* kSignUsage =
+    "usage: virtual-sign (--pty [--link PATH] | --tcp PORT) [--id HH] [--log FILE|-] [--show]\n"
+    "                    [--refuse N,...] [--silent N,...] [--partial N,...] [--garbage N,...]\n"
+    "                    [--delay-ms D] [--drop-after N] [--exit-after N]\n"
+    "  --pty          make a pseudo-terminal and print its path as the first line\n"
+    "  --link PATH    also make PATH a symbolic link to it\n"
+    "  --tcp PORT     listen on 127.0.0.1:PORT (0: any) and print HOST:PORT as the first line\n"
+    "  --id HH        the sign's ID (default 01)\n"
+    "  --log FILE     one JSON object a line for every frame; - for stdout\n"
+    "  --show         draw the page after each message or graphic transfer\n"
+    "  --refuse, --silent, --partial, --garbage N,...\n"
+    "                 answer NACK, nothing, AC, or junk to the Nth frame for this sign\n"
+    "  --delay-ms D   wait D ms before every answer\n"
+    "  --drop-after N hang up after N frames for this sign\n"
+    "  --exit-after N stop after N frames\n";
+
+// Reads the command line (without the program name); an error says what is wrong.
+bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& options,
+                      std::string& error);
+
+}  // namespace tavrin::vsign

@@ -20,6 +20,7 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+#ifndef _WIN32
 // The UTF-8 sequence that starts at offset, for naming a refused character.
 std::string Utf8CharAt(std::string_view text, std::size_t offset) {
   std::size_t end = offset + 1;
@@ -27,7 +28,6 @@ std::string Utf8CharAt(std::string_view text, std::size_t offset) {
   return std::string(text.substr(offset, end - offset));
 }
 
-#ifndef _WIN32
 Result<std::string> Convert(std::string_view in, const std::string& from, const std::string& to,
                             bool inputIsUtf8) {
   iconv_t cd = iconv_open(to.c_str(), from.c_str());

@@ -45,7 +45,7 @@ class GraphicsReadOnce : public GraphicSource {
   Result<GraphicDims> Dims(const std::string& name) override {
     const Result<GraphicRows>& rows = Rows(name);
     if (!rows) return rows.TakeError();
-    return GraphicDims{static_cast<int>(rows->size()), static_cast<int>(rows->front().size())};
+    return DimsOf(*rows);
   }
 
  private:

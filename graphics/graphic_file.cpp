@@ -73,6 +73,10 @@ std::string FormatGraphicText(const GraphicRows& rows) {
   return text;
 }
 
+GraphicDims DimsOf(const GraphicRows& rows) {
+  return {static_cast<int>(rows.size()), rows.empty() ? 0 : static_cast<int>(rows.front().size())};
+}
+
 std::string BlockTagSequence(int number, GraphicDims dims, int line) {
   const int blocks = dims.width / 32 + (dims.width % 32 != 0 ? 1 : 0);
   const char letter = static_cast<char>(64 + number);
@@ -104,30 +108,31 @@ Status GraphicFolder::CheckName(const std::string& name) const {
   return {};
 }
 
-Result<GraphicRows> GraphicFolder::Read(const std::string& name) const {
+Result<GraphicRows> GraphicFolder::ReadLines(const std::string& name) const {
   if (Status s = CheckName(name); !s) return s.TakeError();
   const fs::path path = FilePath(name);
   Result<std::string> bytes = ReadFileLimited(path, kMaxGraphicFileBytes);
   if (!bytes) return bytes.TakeError();
   Result<GraphicRows> rows = ParseGraphicText(*bytes);
   if (!rows) return Error{PathText(path) + ": " + rows.ErrorText()};
-  if (rows->empty()) return Error{PathText(path) + ": the graphic file is empty"};
+  return rows;
+}
+
+Result<GraphicRows> GraphicFolder::Read(const std::string& name) const {
+  Result<GraphicRows> rows = ReadLines(name);
+  if (rows && rows->empty()) return Error{PathText(FilePath(name)) + ": the graphic file is empty"};
   return rows;
 }
 
 Result<GraphicDims> GraphicFolder::Dims(const std::string& name) {
   Result<GraphicRows> rows = Read(name);
   if (!rows) return rows.TakeError();
-  return GraphicDims{static_cast<int>(rows->size()), static_cast<int>(rows->front().size())};
+  return DimsOf(*rows);
 }
 
 Result<int> GraphicFolder::Height(const std::string& name) const {
-  if (Status s = CheckName(name); !s) return s.TakeError();
-  const fs::path path = FilePath(name);
-  Result<std::string> bytes = ReadFileLimited(path, kMaxGraphicFileBytes);
-  if (!bytes) return bytes.TakeError();
-  Result<GraphicRows> rows = ParseGraphicText(*bytes);
-  if (!rows) return Error{PathText(path) + ": " + rows.ErrorText()};
+  Result<GraphicRows> rows = ReadLines(name);
+  if (!rows) return rows.TakeError();
   return static_cast<int>(rows->size());
 }
 

@@ -49,6 +49,9 @@ Result<GraphicRows> ParseGraphicText(std::string_view bytes);
 // The file form of the rows: every row followed by CR LF.
 std::string FormatGraphicText(const GraphicRows& rows);
 
+// Rows and width (the length of the first row) of read rows.
+GraphicDims DimsOf(const GraphicRows& rows);
+
 // The block tags of graphic number n for a message line: one "<G" letter k ">" per 32-column
 // block (letter = 64 + n); for line 2 and a graphic of 9 or more rows, the lower half's
 // blocks 5 to 8 instead.
@@ -97,6 +100,8 @@ class GraphicFolder : public GraphicSource {
 
  private:
   Status CheckName(const std::string& name) const;
+  // The rows of the file, none for an empty one.
+  Result<GraphicRows> ReadLines(const std::string& name) const;
 
   std::filesystem::path m_programFolder;
 };

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/result.h"
+
+namespace tavrin {
+
+// A stretch of the message editor's text with one look: display tags are red, the rest is
+// black. Text is UTF-8; a line break is "\n".
+struct TextRun {
+  std::string text;
+  bool red = false;
+  bool operator==(const TextRun&) const = default;
+};
+
+// Message files larger than this are refused before they are read: a message line is 210
+// characters, and even a long file of other text is far below it.
+inline constexpr std::size_t kMaxMessageFileBytes = 4 * 1024 * 1024;
+
+// Writes runs as a Rich Text document that WordPad, Word and LibreOffice open with the same
+// text: a fixed-pitch bold font, red display tags and black text, a paragraph per line.
+// Characters of the code page travel as \'hh with \u for the rest, so nothing is lost.
+std::string WriteMessageRtf(const std::vector<TextRun>& runs, const std::string& codePage);
+
+// Reads a Rich Text document as runs: the text of the body (font, colour, style and other
+// tables skipped, \par and \line as line breaks, \tab, \'hh in the document's code page, \u
+// with its fallback skipped, unknown destinations left out) with red where the colour in use
+// is red. Fails when the bytes are not Rich Text (no "{\rtf" at the start). A truncated
+// document gives what it holds.
+Result<std::vector<TextRun>> ReadMessageRtf(std::string_view document);
+
+// Reads a message file: as Rich Text when it is one, else as plain text in the code page
+// (each line a paragraph). Binary data (NUL bytes) or text that cannot be decoded is
+// refused with a message.
+Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::string& codePage);
+
+// Runs that touch and look alike are joined.
+std::vector<TextRun> MergeRuns(std::vector<TextRun> runs);
+
+}  // namespace tavrin

@@ -1,0 +1,92 @@
+#include "editor/Umovespeed.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "editor/Unit1.h"
+#include "editor/qt_seams.h"
+#include "editor/vocabulary.h"
+
+namespace tavrin {
+
+TMoveSpeedfrm::TMoveSpeedfrm(QWidget* parent) : QDialog(parent) {
+  setObjectName("MoveSpeedfrm");
+  setWindowTitle("MoveSpeed");
+  setModal(false);
+  auto* layout = new QVBoxLayout(this);
+
+  m_panel1 = new QWidget(this);
+  m_panel1->setObjectName("Panel1");
+  auto* column = new QHBoxLayout(m_panel1);
+  column->addWidget(new QLabel("Column:", m_panel1));
+  m_comboBox1 = new QComboBox(m_panel1);
+  m_comboBox1->setObjectName("ComboBox1");
+  for (int c = 0; c <= 255; ++c) m_comboBox1->addItem(QString::number(c));
+  m_comboBox1->setCurrentIndex(0);
+  MakePickOnly(m_comboBox1);
+  column->addWidget(m_comboBox1);
+  auto* button1 = new QPushButton("OK", m_panel1);
+  button1->setObjectName("Button1");
+  column->addWidget(button1);
+  connect(button1, &QPushButton::clicked, this, &TMoveSpeedfrm::Button1Click);
+  layout->addWidget(m_panel1);
+
+  m_speedPanel = new QWidget(this);
+  m_speedPanel->setObjectName("speedPanel");
+  auto* speed = new QVBoxLayout(m_speedPanel);
+  m_trackBar1 = new QSlider(Qt::Horizontal, m_speedPanel);
+  m_trackBar1->setObjectName("TrackBar1");
+  m_trackBar1->setRange(0, 3);
+  m_trackBar1->setValue(0);
+  m_trackBar1->setTickPosition(QSlider::TicksBelow);
+  m_trackBar1->setTickInterval(1);
+  m_trackBar1->setPageStep(1);
+  speed->addWidget(m_trackBar1);
+  auto* ends = new QHBoxLayout;
+  ends->addWidget(new QLabel("3 Fast", m_speedPanel));
+  ends->addStretch();
+  ends->addWidget(new QLabel("0 Slow", m_speedPanel));
+  speed->addLayout(ends);
+  auto* ok = new QPushButton("OK", m_speedPanel);
+  ok->setObjectName("OK");
+  speed->addWidget(ok);
+  connect(ok, &QPushButton::clicked, this, &TMoveSpeedfrm::OKClick);
+  layout->addWidget(m_speedPanel);
+}
+
+void TMoveSpeedfrm::ShowPanel(QWidget* panel, QWidget* hidden, const char* caption) {
+  hidden->hide();
+  panel->show();
+  setWindowTitle(caption);
+  adjustSize();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void TMoveSpeedfrm::ShowSpeedPanel() { ShowPanel(m_speedPanel, m_panel1, "Move Speed"); }
+void TMoveSpeedfrm::ShowColumnPanel() { ShowPanel(m_panel1, m_speedPanel, "Set Starting Column"); }
+
+void TMoveSpeedfrm::Button1Click() {
+  if (m_windows.form1 != nullptr) {
+    m_windows.form1->InsertAtCaret(QString::fromStdString(ColumnTag(m_comboBox1->currentIndex())));
+  }
+  close();
+}
+
+void TMoveSpeedfrm::OKClick() {
+  // The left end is the fastest.
+  if (m_windows.form1 != nullptr) {
+    m_windows.form1->InsertAtCaret(QString("<Speed %1>").arg(3 - m_trackBar1->value()));
+  }
+  close();
+}
+
+}  // namespace tavrin

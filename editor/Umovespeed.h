@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QSlider>
+#include <QWidget>
+
+#include "editor/app_windows.h"
+
+namespace tavrin {
+
+// Move speed and starting column: inserts "<Speed n>" or "<COL nnn>" at the main window's
+// caret. Shown without blocking the main window.
+class TMoveSpeedfrm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TMoveSpeedfrm(QWidget* parent = nullptr);
+
+  void Attach(const AppWindows& windows) { m_windows = windows; }
+
+  void ShowSpeedPanel();
+  void ShowColumnPanel();
+
+  void Button1Click();  // starting column
+  void OKClick();       // move speed
+
+ private:
+  void ShowPanel(QWidget* panel, QWidget* hidden, const char* caption);
+
+  AppWindows m_windows;
+  QWidget* m_panel1 = nullptr;
+  QWidget* m_speedPanel = nullptr;
+  QComboBox* m_comboBox1 = nullptr;
+  QSlider* m_trackBar1 = nullptr;
+};
+
+}  // namespace tavrin

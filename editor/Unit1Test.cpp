@@ -1,0 +1,333 @@
+#include <pty.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include "editor/Uabout.h"
+#include "editor/Ucolorsign.h"
+#include "editor/Umovespeed.h"
+#include "editor/Unit1.h"
+#include "editor/Usetcom.h"
+#include "editor/qt_seams.h"
+#include "signlink/serial_link.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+class RecordingNotice : public Notice {
+ public:
+  QStringList shown;
+  NoticeAnswer Show(NoticeKind, NoticeButtons, const std::string& text) override {
+    shown << QString::fromStdString(text);
+    return NoticeAnswer::Ok;
+  }
+};
+
+}  // namespace
+
+class TForm1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  // The windows of a run, on a scratch program folder.
+  struct Run {
+    explicit Run(const std::string& settings = "") {
+      if (!settings.empty()) home.Put("Tavrin.INI", settings);
+      form1 = std::make_unique<TForm1>(home.Path());
+      setCom = std::make_unique<TSetCom>(form1->Settings(), form1.get());
+      moveSpeed = std::make_unique<TMoveSpeedfrm>(form1.get());
+      signColor = std::make_unique<TsignColorfrm>(form1->Settings());
+      about = std::make_unique<TAboutBox>(form1.get());
+      AppWindows w{form1.get(), setCom.get(), about.get(), moveSpeed.get(), signColor.get()};
+      form1->Attach(w);
+      setCom->Attach(w);
+      moveSpeed->Attach(w);
+      signColor->Attach(w);
+      form1->SetNotice(&notice);
+    }
+    QTextEdit* Line1() { return form1->findChild<QTextEdit*>("RichEdit1"); }
+    QAction* Action(const char* name) { return form1->findChild<QAction*>(name); }
+    QString Status() { return form1->findChild<QLabel*>("StatusPanel1")->text(); }
+    std::vector<TextRun> Runs() { return form1->Runs(Line1()); }
+
+    testing::ScratchFolder home;
+    RecordingNotice notice;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TSetCom> setCom;
+    std::unique_ptr<TMoveSpeedfrm> moveSpeed;
+    std::unique_ptr<TsignColorfrm> signColor;
+    std::unique_ptr<TAboutBox> about;
+  };
+
+ private slots:
+  void WindowAndMenusAreThere() {
+    Run run;
+    QCOMPARE(run.form1->windowTitle(), QString("Tavrin"));
+    for (const char* name : {"New1",
+                             "Open1",
+                             "Save1",
+                             "SetCOM1",
+                             "Exit1",
+                             "Cut1",
+                             "Copy1",
+                             "Delete1",
+                             "Paste1",
+                             "Immediate1",
+                             "Random1",
+                             "HelloWorld1",
+                             "Welcome3",
+                             "Immediate2",
+                             "Hold2",
+                             "Normal2",
+                             "Song32",
+                             "MoveSpeed1",
+                             "DisplayTime1",
+                             "N05Sec2",
+                             "N13Sec2",
+                             "Date1",
+                             "Time1",
+                             "Column1",
+                             "Font4x71",
+                             "Font5x71",
+                             "Font6x71",
+                             "Red1",
+                             "Rainbow1",
+                             "SendMessage1",
+                             "ShowColorSetting1",
+                             "ReadMe1",
+                             "About1",
+                             "ToolButton1",
+                             "ToolButton9",
+                             "ToolButton12"}) {
+      QVERIFY2(run.Action(name) != nullptr, name);
+    }
+    QVERIFY(!run.Action("Font5x81")->isVisible());
+    QVERIFY(!run.Action("CapitalControlByLine1")->isVisible());
+    QVERIFY(run.Action("CapitalControlByLine1")->isChecked());
+    QVERIFY(!run.Action("ToolButton10")->isEnabled());
+    // Windows of parts not built yet: their commands are there and disabled.
+    QVERIFY(!run.Action("SendMessage1")->isEnabled());
+    QVERIFY(!run.Action("EditGraphic1")->isEnabled());
+    QVERIFY(run.Action("SetCOM1")->isEnabled());
+    auto* tabs = run.form1->findChild<QTabWidget*>("PageControl1");
+    QCOMPARE(tabs->tabText(0), QString("Line 1"));
+    QVERIFY(!tabs->isTabVisible(1));
+  }
+
+  void TagsGoInRedAtTheCaretAndReplaceTheSelection() {
+    Run run;
+    QTest::keyClicks(run.Line1(), "Hello");
+    run.Action("CurtainUp1")->trigger();
+    QTest::keyClicks(run.Line1(), "x");
+    QTextCursor c = run.Line1()->textCursor();
+    c.setPosition(0);
+    c.setPosition(5, QTextCursor::KeepAnchor);  // "Hello" selected
+    run.Line1()->setTextCursor(c);
+    run.Action("Red1")->trigger();
+    QCOMPARE(run.Runs(), (std::vector<TextRun>{{"<Red><Curtain Up>", true}, {"x", false}}));
+    // With "Effect Control By Line 1" unchecked, Line 1 takes the lower-case effects.
+    run.Action("CapitalControlByLine1")->setChecked(false);
+    run.Line1()->moveCursor(QTextCursor::End);
+    run.Action("Hold2")->trigger();
+    run.Action("HelloWorld1")->trigger();
+    QVERIFY(run.Line1()->toPlainText().endsWith("x<hold><Hello World>"));
+    QCOMPARE(run.Status(), QString::number(run.Line1()->toPlainText().size()));
+  }
+
+  void TheLengthLimit() {
+    Run run;
+    run.Line1()->setPlainText(QString(209, 'a'));
+    run.Line1()->moveCursor(QTextCursor::End);
+    QTest::keyClick(run.Line1(), 'b');
+    QCOMPARE(run.Line1()->toPlainText().size(), 210);
+    QVERIFY(run.notice.shown.isEmpty());
+    QTest::keyClick(run.Line1(), 'c');
+    QCOMPARE(run.Line1()->toPlainText().size(), 210);
+    QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
+    // Backspace still shortens a full line; Enter never makes a line break.
+    QTest::keyClick(run.Line1(), Qt::Key_Backspace);
+    QCOMPARE(run.Line1()->toPlainText().size(), 209);
+    QTest::keyClick(run.Line1(), Qt::Key_Return);
+    QCOMPARE(run.Line1()->toPlainText().size(), 209);
+    // A tag goes in at 210 all the same; the change then tells.
+    QTest::keyClick(run.Line1(), 'd');
+    run.notice.shown.clear();
+    run.Action("Red1")->trigger();
+    QCOMPARE(run.Line1()->toPlainText().size(), 215);
+    QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
+    QCOMPARE(run.Status(), QString("215"));
+  }
+
+  void PasteChecksTheLengthFirst() {
+    Run run;
+    QApplication::clipboard()->setText(QString(50, 'p'));
+    run.Line1()->setPlainText(QString(209, 'a'));
+    run.notice.shown.clear();
+    run.Action("Paste1")->trigger();
+    QCOMPARE(run.Line1()->toPlainText().size(), 259);
+    QVERIFY(run.notice.shown.contains("Max length is 210 chars"));
+    run.notice.shown.clear();
+    QTest::keySequence(run.Line1(), QKeySequence::Paste);
+    QCOMPARE(run.Line1()->toPlainText().size(), 259);
+    QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
+    // Pasted text is black, whatever it looked like.
+    run.form1->NewClick();
+    run.Action("Paste1")->trigger();
+    QCOMPARE(run.Runs(), (std::vector<TextRun>{{std::string(50, 'p'), false}}));
+  }
+
+  void NewSaveOpenKeepsTheTagsRed() {
+    Run run;
+    QTest::keyClicks(run.Line1(), "Hi ");
+    run.Action("Green1")->trigger();
+    run.Line1()->insertPlainText(QString::fromUtf8("caf\xC3\xA9"));
+    const auto before = run.Runs();
+    run.form1->findChild<QTextEdit*>("RichEdit2")->setPlainText("two");
+    const auto file = run.home / "message.tvr";
+    QVERIFY(run.form1->SaveMessageFile(file));
+    run.Action("New1")->trigger();
+    QVERIFY(run.Line1()->toPlainText().isEmpty());
+    QVERIFY(run.form1->findChild<QTextEdit*>("RichEdit2")->toPlainText().isEmpty());
+    QVERIFY(run.form1->OpenMessageFile(file));
+    QCOMPARE(run.Runs(), before);
+    // A file that cannot be read leaves the editor as it was.
+    run.home.Put("binary.tvr", std::string("\0\1\2\3", 4));
+    const Status failed = run.form1->OpenMessageFile(run.home / "binary.tvr");
+    QVERIFY(!failed);
+    QCOMPARE(run.Runs(), before);
+    QVERIFY(!run.form1->OpenMessageFile(run.home / "missing.tvr"));
+    // Plain text opens black; typed tags work as typed.
+    run.home.Put("plain.txt", "<Red>plain\r\n");
+    QVERIFY(run.form1->OpenMessageFile(run.home / "plain.txt"));
+    QCOMPARE(run.Runs(), (std::vector<TextRun>{{"<Red>plain", false}}));
+    QCOMPARE(*run.form1->Line1SignText(), std::string("<Red>plain"));
+  }
+
+  void TagDialogsInsertTheirTags() {
+    Run run;
+    auto* combo2 = run.setCom->findChild<QComboBox*>("ComboBox2");
+    QCOMPARE(combo2->count(), 26);
+    QCOMPARE(combo2->currentText(), QString("0.5Sec"));
+    QTimer::singleShot(0, run.setCom.get(),
+                       [&] { run.setCom->findChild<QPushButton*>("DisplayTimebtn")->click(); });
+    run.Action("DisplayTime1")->trigger();
+    QCOMPARE(run.setCom->windowTitle(), QString("Display Time"));
+
+    run.Action("Column1")->trigger();
+    QCOMPARE(run.moveSpeed->windowTitle(), QString("Set Starting Column"));
+    run.moveSpeed->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(7);
+    run.moveSpeed->findChild<QPushButton*>("Button1")->click();
+
+    run.Action("MoveSpeed1")->trigger();
+    QCOMPARE(run.moveSpeed->windowTitle(), QString("Move Speed"));
+    auto* bar = run.moveSpeed->findChild<QSlider*>("TrackBar1");
+    bar->setValue(0);
+    run.moveSpeed->findChild<QPushButton*>("OK")->click();
+    run.Action("MoveSpeed1")->trigger();
+    bar->setValue(3);
+    run.moveSpeed->findChild<QPushButton*>("OK")->click();
+    QCOMPARE(run.Line1()->toPlainText(), QString("<0.5Sec><COL 007><Speed 3><Speed 0>"));
+
+    // Pick-only lists take no typed keys.
+    combo2->setCurrentIndex(0);
+    QTest::keyClicks(combo2, "2");
+    QCOMPARE(combo2->currentIndex(), 0);
+  }
+
+  void ThePortSetting() {
+    {
+      Run run("[Sign]\r\ncomport=0\r\n");
+      QCOMPARE(run.setCom->PortNumber(), 1);
+      QCOMPARE(run.setCom->findChild<QComboBox*>("ComboBox1")->currentText(), QString("COM1"));
+    }
+    Run run("[Sign]\r\ncomport=300\r\n");
+    auto* list = run.setCom->findChild<QComboBox*>("ComboBox1");
+    QCOMPARE(list->currentIndex(), -1);
+    run.setCom->OKClick();  // no new choice: 0 is stored, and the link makes it port 1
+    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kComPortKey, 1), 0);
+    list->setCurrentIndex(11);
+    run.setCom->OKClick();
+    QCOMPARE(run.setCom->PortNumber(), 12);
+    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kComPortKey, 1), 12);
+  }
+
+  void SignColourAtStartUp() {
+    {
+      // No settings file: three colours, and the dialog over a disabled main window.
+      Run run;
+      run.form1->show();
+      QVERIFY(run.signColor->isVisible());
+      QVERIFY(!run.form1->isEnabled());
+      QVERIFY(run.Action("Green1")->isVisible());
+      QVERIFY(run.signColor->findChild<QRadioButton*>("rb02")->isChecked());
+      run.signColor->findChild<QPushButton*>("Button2")->click();
+      QVERIFY(run.form1->isEnabled());
+      QVERIFY(!run.home.Path().empty() && !std::filesystem::exists(run.home / "Tavrin.INI"));
+    }
+    {
+      Run run("[Sign]\r\ncolor=5\r\nshowform=0\r\n");
+      run.form1->show();
+      QVERIFY(!run.signColor->isVisible());
+      QVERIFY(run.form1->isEnabled());
+      QVERIFY(!run.Action("Green1")->isVisible());
+      QVERIFY(run.Action("Red1")->isVisible());
+      QVERIFY(run.Action("InversedRed1")->isVisible());
+      QVERIFY(!run.Action("Rainbow1")->isVisible());
+      run.signColor->Preset(5, 0);
+      QVERIFY(run.signColor->findChild<QRadioButton*>("rb01")->isChecked());
+      QVERIFY(!run.signColor->findChild<QCheckBox*>("CheckBox1")->isChecked());
+      run.signColor->findChild<QPushButton*>("Button1")->click();
+      QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kColorKey, 2), 1);
+      QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kShowFormKey, 1), 0);
+    }
+    Run run("[Sign]\r\ncolor=1\r\nshowform=0\r\n");
+    run.form1->show();
+    run.signColor->Preset(1, 0);
+    run.signColor->findChild<QRadioButton*>("rb02")->setChecked(true);
+    run.signColor->findChild<QPushButton*>("Button1")->click();
+    QVERIFY(run.Action("Rainbow1")->isVisible());
+    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kColorKey, 2), 2);
+  }
+
+  void WaitingKeepsTheWindowsWorking() {
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start();
+    QElapsedTimer clock;
+    clock.start();
+    QtWaiter().WaitMs(200);
+    QVERIFY(clock.elapsed() >= 195);
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+
+    // A read from a silent sign lets the windows work too, for all its 1.1 s.
+    int master = -1, slave = -1;
+    char name[256];
+    QCOMPARE(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SerialLink link([&](int) { return std::string(name); });
+    QVERIFY(link.OpenLink(1, kSignBaud));
+    KeepWindowsResponsive(link);
+    ticks = 0;
+    std::uint8_t byte = 0;
+    QCOMPARE(link.ReadByte(byte), 0);
+    QVERIFY2(ticks >= 50, qPrintable(QString::number(ticks)));
+    link.CloseLink();
+    ::close(master);
+    ::close(slave);
+  }
+};
+
+QTEST_MAIN(TForm1Test)
+#include "Unit1Test.moc"

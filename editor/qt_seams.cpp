@@ -1,0 +1,80 @@
+#include "editor/qt_seams.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace tavrin {
+
+namespace {
+
+// Swallows keys that type a character; navigation keys still work.
+class PickOnlyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->text().isEmpty() && key->text().at(0).isPrint()) return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+NoticeAnswer QtNotice::Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) {
+  QMessageBox box(m_parent);
+  box.setWindowTitle(QCoreApplication::applicationName());
+  box.setText(FromUtf8(text));
+  switch (kind) {
+    case NoticeKind::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case NoticeKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case NoticeKind::Confirmation:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case NoticeKind::Plain:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+  }
+  switch (buttons) {
+    case NoticeButtons::Yes:
+      box.setStandardButtons(QMessageBox::Yes);
+      break;
+    case NoticeButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case NoticeButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
+  const int answer = box.exec();
+  if (answer == QMessageBox::No) return NoticeAnswer::No;
+  return answer == QMessageBox::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
+}
+
+void QtWaiter::WaitMs(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void KeepWindowsResponsive(SignLink& link) {
+  link.SetIdle([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+}
+
+void MakePickOnly(QComboBox* list) {
+  list->setEditable(false);
+  list->installEventFilter(new PickOnlyFilter(list));
+}
+
+}  // namespace tavrin

@@ -24,6 +24,7 @@
 #include "editor/Umovespeed.h"
 #include "editor/Usetcom.h"
 #include "editor/qt_seams.h"
+#include "signlink/serial_link.h"
 
 namespace tavrin {
 
@@ -105,7 +106,18 @@ TForm1::TForm1(std::filesystem::path programFolder, QWidget* parent)
       m_programFolder(std::move(programFolder)),
       m_settings(SettingsPath(m_programFolder)),
       m_ownNotice(std::make_unique<QtNotice>(this)),
-      m_notice(m_ownNotice.get()) {
+      m_notice(m_ownNotice.get()),
+      m_ownWaiter(std::make_unique<QtWaiter>()),
+      m_waiter(m_ownWaiter.get()) {
+  // The serial port of the settings: the "Ports" device of the port, or the default one.
+#ifdef _WIN32
+  m_serialLink = std::make_unique<SerialLink>();
+#else
+  m_serialLink = std::make_unique<SerialLink>(
+      [this](int port) { return PosixPortDevice(port, ConfiguredPortDevice(m_settings, port)); });
+#endif
+  KeepWindowsResponsive(*m_serialLink);
+  m_link = m_serialLink.get();
   setObjectName("Form1");
   setWindowTitle("Tavrin");
   resize(614, 447);
@@ -410,6 +422,23 @@ void TForm1::Attach(const AppWindows& windows) {
   m_windows = windows;
   m_windows.form1 = this;
   UpdateWindowCommands();
+}
+
+void TForm1::SetCommand(const char* actionName, std::function<void()> command) {
+  std::vector<QAction*> actions{findChild<QAction*>(actionName)};
+  if (std::string_view(actionName) == "SendMessage1")
+    actions.push_back(findChild<QAction*>("ToolButton9"));
+  for (QAction* action : actions) {
+    if (action == nullptr) continue;
+    connect(action, &QAction::triggered, this, command);
+    action->setEnabled(true);
+  }
+}
+
+SignSession TForm1::Session(ProgressSink* progress) {
+  const int port = m_windows.setCom != nullptr ? m_windows.setCom->PortNumber()
+                                               : ConfiguredPortNumber(m_settings);
+  return SignSession{*m_link, *m_notice, *m_waiter, port, progress};
 }
 
 void TForm1::UpdateWindowCommands() {

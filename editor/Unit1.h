@@ -16,6 +16,8 @@
 #include "editor/message_rtf.h"
 #include "editor/settings_file.h"
 #include "functions/notice.h"
+#include "functions/sign_functions.h"
+#include "signlink/sign_link.h"
 
 namespace tavrin {
 
@@ -57,6 +59,20 @@ class TForm1 : public QMainWindow {
   // Where the window's messages go; a message box by default.
   void SetNotice(Notice* notice) { m_notice = notice; }
   Notice& GetNotice() { return *m_notice; }
+
+  // Makes a menu item (and its toolbar button) run a command of another window, and enables
+  // it. The main window knows the windows of the sign functions only through these.
+  void SetCommand(const char* actionName, std::function<void()> command);
+
+  // The link every sign function opens: the serial port of the settings, unless replaced
+  // (tests, a TCP sign). The window keeps working while it waits.
+  SignLink& Link() { return *m_link; }
+  void SetLink(SignLink* link) { m_link = link; }
+  // How the sign functions wait; the window's event loop by default.
+  void SetWaiter(Waiter* waiter) { m_waiter = waiter; }
+  // What a sign function is handed: the link, the notices, the waiter, the port of the
+  // settings and an optional progress sink.
+  SignSession Session(ProgressSink* progress = nullptr);
 
   const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
   SettingsFile& Settings() { return m_settings; }
@@ -118,6 +134,10 @@ class TForm1 : public QMainWindow {
   AppWindows m_windows;
   std::unique_ptr<Notice> m_ownNotice;
   Notice* m_notice = nullptr;
+  std::unique_ptr<SignLink> m_serialLink;
+  SignLink* m_link = nullptr;
+  std::unique_ptr<Waiter> m_ownWaiter;
+  Waiter* m_waiter = nullptr;
 
   QTabWidget* m_pageControl = nullptr;
   MessageEdit* m_richEdit1 = nullptr;

@@ -26,7 +26,50 @@ class PickOnlyFilter : public QObject {
   }
 };
 
+// Lets through letters, Backspace and keys that type nothing.
+class LettersOnlyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const QString text = key->text();
+      const bool letter = text.size() == 1 && ((text[0] >= 'a' && text[0] <= 'z') ||
+                                               (text[0] >= 'A' && text[0] <= 'Z'));
+      const bool allowed = text.isEmpty() || letter || key->key() == Qt::Key_Backspace ||
+                           key->key() == Qt::Key_Delete || (key->modifiers() & Qt::ControlModifier);
+      if (!allowed) return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
+
+void MakeLettersOnly(QWidget* field) { field->installEventFilter(new LettersOnlyFilter(field)); }
+
+void FillSignIds(QComboBox* list, int first) {
+  for (int id = first; id <= 255; ++id)
+    list->addItem(QString("%1").arg(id, 2, 16, QChar('0')).toUpper());
+  list->setCurrentIndex(0);
+  MakePickOnly(list);
+}
+
+void FillPages(QComboBox* list) {
+  for (char page = 'A'; page <= 'Z'; ++page) list->addItem(QString(QChar(page)));
+  list->setCurrentIndex(0);
+  MakePickOnly(list);
+}
+
+void ProgressBarSink::SetMaximum(int maximum) { m_bar->setMaximum(maximum); }
+
+void ProgressBarSink::SetPosition(int position) {
+  m_bar->setValue(position);
+  // The frame goes out in one write: let the bar show as it moves.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 NoticeAnswer QtNotice::Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) {
   QMessageBox box(m_parent);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QObject>
+#include <QProgressBar>
 #include <QString>
 #include <functional>
 #include <string>
@@ -37,6 +38,25 @@ void KeepWindowsResponsive(SignLink& link);
 
 // Selection lists that take no typed keys: the mouse and the arrow keys choose.
 void MakePickOnly(QComboBox* list);
+
+// Fields of page letters: only the letters a to z, A to Z and Backspace can be typed.
+void MakeLettersOnly(QWidget* field);
+
+// Fills a sign ID list with "00" (or "01") to "FF" and selects the first entry.
+void FillSignIds(QComboBox* list, int first = 0);
+// Fills a page list with "A" to "Z" and selects the first entry.
+void FillPages(QComboBox* list);
+
+// The progress bar of a send, as the sign functions see it.
+class ProgressBarSink : public ProgressSink {
+ public:
+  explicit ProgressBarSink(QProgressBar* bar) : m_bar(bar) {}
+  void SetMaximum(int maximum) override;
+  void SetPosition(int position) override;
+
+ private:
+  QProgressBar* m_bar;
+};
 
 // Text between the editors (UTF-16) and the sign's bytes (UTF-8 in the model).
 inline std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }

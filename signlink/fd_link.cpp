@@ -15,7 +15,7 @@ namespace tavrin {
 
 namespace {
 
-constexpr int kSliceMs = 20;
+constexpr int kSliceMs = 10;
 
 using SteadyClock = std::chrono::steady_clock;
 

@@ -44,7 +44,7 @@ class SignLink {
   virtual void CloseLink() = 0;
   virtual bool IsOpen() const = 0;
 
-  // Called about every 20 ms while a read or a write waits, so that windows keep responding.
+  // Called about every 10 ms while a read or a write waits, so that windows keep responding.
   void SetIdle(std::function<void()> idle) { m_idle = std::move(idle); }
 
   // Why the last open, read or write failed; empty when nothing went wrong since the open.

@@ -1,0 +1,191 @@
+#include "functions/Udelete.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "editor/qt_seams.h"
+
+namespace tavrin {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+// The check-box images of the page tree: a box, ticked or not.
+QIcon CheckImage(bool checked) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::white);
+  painter.drawRect(2, 2, 11, 11);
+  if (checked) {
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(4, 8, 7, 11);
+    painter.drawLine(7, 11, 12, 4);
+  }
+  return QIcon(pixmap);
+}
+
+constexpr int kCheckImageWidth = 20;
+
+}  // namespace
+
+TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
+  setObjectName("Deletefrm");
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+
+  auto panel = [this, layout](const char* name) {
+    auto* p = new QWidget(this);
+    p->setObjectName(name);
+    layout->addWidget(p);
+    return p;
+  };
+  auto idRow = [](QWidget* parent, QVBoxLayout* into, const char* label, QComboBox*& list,
+                  const char* name) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(label, parent));
+    list = new QComboBox(parent);
+    list->setObjectName(name);
+    FillSignIds(list);
+    row->addWidget(list, 1);
+    into->addLayout(row);
+  };
+  auto buttons = [](QVBoxLayout* into, QPushButton* ok, QPushButton* cancel) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    into->addLayout(row);
+  };
+
+  QWidget* schedule = panel("DelSchedulePanel");
+  auto* scheduleLayout = new QVBoxLayout(schedule);
+  idRow(schedule, scheduleLayout, "Sign ID: ", m_comboBox1, "ComboBox1");
+  scheduleLayout->addWidget(new QLabel("Task NO.", schedule));
+  m_checkListBox1 = new QListWidget(schedule);
+  m_checkListBox1->setObjectName("CheckListBox1");
+  for (int item = 1; item <= 5; ++item) {
+    auto* entry = new QListWidgetItem(QString::number(item), m_checkListBox1);
+    entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+    entry->setCheckState(Qt::Unchecked);
+  }
+  scheduleLayout->addWidget(m_checkListBox1);
+  m_scheduleOk = Button(schedule, "ScheduleOk", "OK");
+  auto* scheduleCancel = Button(schedule, "ScheduleCancel", "Cancel");
+  buttons(scheduleLayout, m_scheduleOk, scheduleCancel);
+  connect(m_scheduleOk, &QPushButton::clicked, this, &TDeletefrm::ScheduleOkClick);
+  connect(scheduleCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  QWidget* pages = panel("DelPagePanel");
+  auto* pagesLayout = new QVBoxLayout(pages);
+  idRow(pages, pagesLayout, "Sign ID: ", m_comboBox2, "ComboBox2");
+  m_treeView1 = new QTreeWidget(pages);
+  m_treeView1->setObjectName("TreeView1");
+  m_treeView1->setHeaderHidden(true);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    auto* page = new QTreeWidgetItem(m_treeView1, {QString("Page %1").arg(letter)});
+    new QTreeWidgetItem(page, {"Line 1"});
+    new QTreeWidgetItem(page, {"Line 2"});
+  }
+  m_treeView1->viewport()->installEventFilter(this);
+  pagesLayout->addWidget(m_treeView1);
+  m_delPageOk = Button(pages, "DelPageOK", "OK");
+  auto* delPageCancel = Button(pages, "DelPageCancel", "Cancel");
+  buttons(pagesLayout, m_delPageOk, delPageCancel);
+  connect(m_delPageOk, &QPushButton::clicked, this, &TDeletefrm::DelPageOKClick);
+  connect(delPageCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  QWidget* all = panel("DeleteAllPanel");
+  auto* allLayout = new QVBoxLayout(all);
+  idRow(all, allLayout, "Sign ID:", m_comboBox3, "ComboBox3");
+  m_deleteOk = Button(all, "DeleteOk", "OK");
+  auto* deleteCancel = Button(all, "DeleteCancel", "Cancel");
+  buttons(allLayout, m_deleteOk, deleteCancel);
+  connect(m_deleteOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
+  connect(deleteCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  m_panels[0] = schedule;
+  m_panels[1] = pages;
+  m_panels[2] = all;
+  ShowChecks();
+}
+
+void TDeletefrm::PreparePanel(Panel panel) {
+  static constexpr const char* kCaptions[] = {"Delete Schedule", "Delete page", "Delete All"};
+  for (QWidget* p : m_panels) p->hide();
+  m_panels[static_cast<int>(panel)]->show();
+  setWindowTitle(kCaptions[static_cast<int>(panel)]);
+  adjustSize();
+  if (panel == Panel::DeleteAll) m_deleteOk->setFocus();
+}
+
+void TDeletefrm::ShowPanel(Panel panel) {
+  PreparePanel(panel);
+  exec();
+}
+
+void TDeletefrm::ToggleTreeCheck(int page, int line) {
+  m_tree.Toggle(page, line);
+  ShowChecks();
+}
+
+void TDeletefrm::ShowChecks() {
+  for (int page = 0; page < PageTree::kPages; ++page) {
+    QTreeWidgetItem* node = m_treeView1->topLevelItem(page);
+    node->setIcon(0, CheckImage(m_tree.PageChecked(page)));
+    for (int line = 1; line <= 2; ++line) {
+      node->child(line - 1)->setIcon(0, CheckImage(m_tree.LineChecked(page, line)));
+    }
+  }
+}
+
+bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_treeView1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    QTreeWidgetItem* item = m_treeView1->itemAt(at);
+    // Only a click on the check image toggles; elsewhere it only selects.
+    if (item != nullptr && at.x() < m_treeView1->visualItemRect(item).left() + kCheckImageWidth) {
+      QTreeWidgetItem* parent = item->parent();
+      const int page = m_treeView1->indexOfTopLevelItem(parent != nullptr ? parent : item);
+      ToggleTreeCheck(page, parent != nullptr ? parent->indexOfChild(item) + 1 : 0);
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+SignOutcome TDeletefrm::Run(QPushButton* button,
+                            const std::function<SignOutcome(SignSession&)>& function) {
+  button->setEnabled(false);
+  SignSession session = m_form1->Session();
+  const SignOutcome outcome = function(session);
+  button->setEnabled(true);
+  return outcome;
+}
+
+void TDeletefrm::ScheduleOkClick() {
+  std::array<bool, 5> checked{};
+  for (int i = 0; i < 5; ++i) checked[i] = m_checkListBox1->item(i)->checkState() == Qt::Checked;
+  const auto id = static_cast<std::uint8_t>(m_comboBox1->currentIndex());
+  Run(m_scheduleOk, [&](SignSession& s) { return DeleteSchedules(s, id, checked); });
+}
+
+void TDeletefrm::DelPageOKClick() {
+  const auto id = static_cast<std::uint8_t>(m_comboBox2->currentIndex());
+  Run(m_delPageOk, [&](SignSession& s) { return DeletePages(s, id, m_tree); });
+}
+
+void TDeletefrm::DeleteOkClick() {
+  const auto id = static_cast<std::uint8_t>(m_comboBox3->currentIndex());
+  Run(m_deleteOk, [&](SignSession& s) { return DeleteAll(s, id); });
+}
+
+}  // namespace tavrin

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "editor/Unit1.h"
+
+namespace tavrin {
+
+// Link Pages: a run of pages for the sign to show, sent as schedule entry A. Shown without
+// blocking the main window.
+class TLinkpagefrm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TLinkpagefrm(TForm1* form1);
+
+  // Shows the window with the focus in the page field.
+  void Open();
+  void OKClick();
+
+ private:
+  TForm1* m_form1;
+  QComboBox* m_comboBox1 = nullptr;
+  QLineEdit* m_edit1 = nullptr;
+  QPushButton* m_ok = nullptr;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,210 @@
+#include "functions/Uschedule.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTime>
+#include <QVBoxLayout>
+
+#include "editor/qt_seams.h"
+
+namespace tavrin {
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLineEdit* Masked(QWidget* parent, const char* name, const char* mask) {
+  auto* field = new QLineEdit(parent);
+  field->setObjectName(name);
+  field->setInputMask(mask);
+  return field;
+}
+
+}  // namespace
+
+TSchedule::TSchedule(TForm1* form1) : QDialog(form1), m_form1(form1) {
+  setObjectName("Schedule");
+  setWindowTitle("Schedule");
+  setModal(false);
+  auto* layout = new QVBoxLayout(this);
+  m_listView1 = new QTreeWidget(this);
+  m_listView1->setObjectName("ListView1");
+  m_listView1->setHeaderLabels({"NO.", "Start DateTime", "End DateTime", "Page"});
+  m_listView1->setRootIsDecorated(false);
+  m_listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_listView1->header()->setDefaultAlignment(Qt::AlignCenter);
+  layout->addWidget(m_listView1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Sign ID: ", this));
+  m_comboBox1 = new QComboBox(this);
+  m_comboBox1->setObjectName("ComboBox1");
+  FillSignIds(m_comboBox1);
+  row->addWidget(m_comboBox1);
+  auto* add = Button(this, "Add", "Add...");
+  auto* modify = Button(this, "Modify", "Modify...");
+  auto* remove = Button(this, "Delete", "Delete");
+  m_send = Button(this, "Send", "Send");
+  for (QPushButton* b : {add, modify, remove, m_send}) row->addWidget(b);
+  layout->addLayout(row);
+  connect(add, &QPushButton::clicked, this, &TSchedule::AddClick);
+  connect(modify, &QPushButton::clicked, this, &TSchedule::ModifyClick);
+  connect(remove, &QPushButton::clicked, this, &TSchedule::DeleteClick);
+  connect(m_send, &QPushButton::clicked, this, &TSchedule::SendClick);
+  resize(520, 260);
+}
+
+void TSchedule::Refresh() {
+  m_listView1->clear();
+  const auto& entries = m_list.Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    auto* item = new QTreeWidgetItem(m_listView1);
+    item->setText(0, QString::fromStdString(ScheduleList::Number(i)));
+    item->setText(1, QString::fromStdString(entries[i].start));
+    item->setText(2, QString::fromStdString(entries[i].end));
+    item->setText(3, QString::fromStdString(entries[i].pages));
+    for (int c = 0; c < 3; ++c) item->setTextAlignment(c, Qt::AlignCenter);
+  }
+}
+
+int TSchedule::SelectedRow() const {
+  const QList<QTreeWidgetItem*> selected = m_listView1->selectedItems();
+  return selected.isEmpty() ? -1 : m_listView1->indexOfTopLevelItem(selected.front());
+}
+
+void TSchedule::AddClick() {
+  if (m_editor == nullptr) return;
+  m_editor->PrepareAdd();
+  m_editor->exec();
+}
+
+void TSchedule::ModifyClick() {
+  const int row = SelectedRow();
+  if (row < 0) {
+    m_form1->GetNotice().Fail("First, Select one item");
+    return;
+  }
+  if (m_editor == nullptr) return;
+  m_editor->PrepareModify(row);
+  m_editor->exec();
+}
+
+void TSchedule::DeleteClick() {
+  const int row = SelectedRow();
+  if (row < 0) return;
+  m_list.Remove(static_cast<std::size_t>(row));
+  Refresh();
+}
+
+void TSchedule::SendClick() {
+  m_send->setEnabled(false);
+  SignSession session = m_form1->Session();
+  SendSchedules(session, static_cast<std::uint8_t>(m_comboBox1->currentIndex()), m_list);
+  m_send->setEnabled(true);
+}
+
+TScheduleAdd::TScheduleAdd(TForm1* form1, TSchedule* schedule)
+    : QDialog(form1), m_form1(form1), m_schedule(schedule) {
+  setObjectName("ScheduleAdd");
+  setWindowTitle("Schedule-Add");
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  auto* pages = new QHBoxLayout;
+  pages->addWidget(new QLabel("Page:", this));
+  m_pageEdit = new QLineEdit(this);
+  m_pageEdit->setObjectName("PageEdit");
+  m_pageEdit->setMaxLength(26);
+  MakeLettersOnly(m_pageEdit);
+  pages->addWidget(m_pageEdit);
+  pages->addWidget(new QLabel("(e.g.:   abcDE  )", this));
+  layout->addLayout(pages);
+
+  // Date "MM/DD/YY" whose year must be typed; time "hh:nn" whose first digit may be blank.
+  m_maskEdit1 = Masked(this, "MaskEdit1", "00/00/99");
+  m_startMaskEdit = Masked(this, "StartMaskEdit", "09:99");
+  m_maskEdit2 = Masked(this, "MaskEdit2", "00/00/99");
+  m_endMaskEdit = Masked(this, "EndMaskEdit", "09:99");
+  for (const auto& [title, date, time, timeLabel] :
+       {std::tuple{" Start DateTime  ", m_maskEdit1, m_startMaskEdit, "Time :"},
+        std::tuple{"End DateTime", m_maskEdit2, m_endMaskEdit, "Time:"}}) {
+    auto* group = new QGroupBox(title, this);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(date, 0, 0);
+    grid->addWidget(new QLabel("(MM/DD/YY)", group), 0, 1);
+    grid->addWidget(new QLabel(timeLabel, group), 1, 0);
+    grid->addWidget(time, 1, 1);
+    layout->addWidget(group);
+    QLineEdit* field = time;
+    connect(time, &QLineEdit::textEdited, this, [this, field] { StartMaskEditKeyUp(field); });
+  }
+  auto* buttons = new QHBoxLayout;
+  auto* ok = Button(this, "OK", "OK");
+  auto* cancel = Button(this, "Button1", "Cancel");
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  connect(ok, &QPushButton::clicked, this, &TScheduleAdd::OKClick);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // Now, for both starts and ends.
+  const QString time = QTime::currentTime().toString("hh:mm");
+  const QString date = QDate::currentDate().toString("MM/dd/yy");
+  m_startMaskEdit->setText(time);
+  m_endMaskEdit->setText(time);
+  m_maskEdit1->setText(date);
+  m_maskEdit2->setText(date);
+}
+
+void TScheduleAdd::PrepareAdd() {
+  m_modify = false;
+  setWindowTitle("Schedule-Add");
+}
+
+void TScheduleAdd::PrepareModify(int row) {
+  m_modify = true;
+  m_row = row;
+  setWindowTitle("Schedule-Modify");
+  const ScheduleEntry& entry = m_schedule->List().Entries().at(static_cast<std::size_t>(row));
+  m_maskEdit1->setText(QString::fromStdString(entry.start.substr(0, 8)));
+  m_startMaskEdit->setText(QString::fromStdString(entry.start.substr(9, 5)));
+  m_maskEdit2->setText(QString::fromStdString(entry.end.substr(0, 8)));
+  m_endMaskEdit->setText(QString::fromStdString(entry.end.substr(9, 5)));
+  m_pageEdit->setText(QString::fromStdString(entry.pages));
+}
+
+void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
+  const int caret = field->cursorPosition();
+  field->setText(QString::fromStdString(CorrectTimeField(field->displayText().toStdString())));
+  field->setCursorPosition(caret);
+}
+
+void TScheduleAdd::OKClick() {
+  const std::string startDate = m_maskEdit1->displayText().toStdString();
+  const std::string endDate = m_maskEdit2->displayText().toStdString();
+  if (Status dates = CheckScheduleDates(startDate, endDate); !dates) {
+    m_form1->GetNotice().Fail(dates.ErrorText());
+    return;
+  }
+  ScheduleEntry entry{startDate + " " + m_startMaskEdit->displayText().toStdString(),
+                      endDate + " " + m_endMaskEdit->displayText().toStdString(),
+                      m_pageEdit->text().toStdString()};
+  if (m_modify) {
+    m_schedule->List().Modify(static_cast<std::size_t>(m_row), entry);
+  } else if (Status added = m_schedule->List().Add(entry); !added) {
+    m_form1->GetNotice().Inform(added.ErrorText());
+    return;
+  }
+  m_schedule->Refresh();
+  accept();
+}
+
+}  // namespace tavrin

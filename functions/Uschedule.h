@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "editor/Unit1.h"
+
+namespace tavrin {
+
+class TScheduleAdd;
+
+// The schedule list: up to five timed entries, kept in memory, sent to a sign as entries A
+// to E. Shown without blocking the main window.
+class TSchedule : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TSchedule(TForm1* form1);
+
+  void SetEditor(TScheduleAdd* editor) { m_editor = editor; }
+  ScheduleList& List() { return m_list; }
+  // Shows the list as it stands: row numbers, starts, ends, pages.
+  void Refresh();
+  int SelectedRow() const;
+
+  void AddClick();
+  void ModifyClick();
+  void DeleteClick();
+  void SendClick();
+
+ private:
+  TForm1* m_form1;
+  TScheduleAdd* m_editor = nullptr;
+  ScheduleList m_list;
+  QTreeWidget* m_listView1 = nullptr;
+  QComboBox* m_comboBox1 = nullptr;
+  QPushButton* m_send = nullptr;
+};
+
+// The editor of one schedule entry, for adding ("Schedule-Add") or changing
+// ("Schedule-Modify").
+class TScheduleAdd : public QDialog {
+  Q_OBJECT
+ public:
+  TScheduleAdd(TForm1* form1, TSchedule* schedule);
+
+  // Sets the caption and, for a change, the fields from the row; the fields otherwise keep
+  // what they last held.
+  void PrepareAdd();
+  void PrepareModify(int row);
+
+  void OKClick();
+  void StartMaskEditKeyUp(QLineEdit* field);
+
+ private:
+  TForm1* m_form1;
+  TSchedule* m_schedule;
+  bool m_modify = false;
+  int m_row = -1;
+  QLineEdit* m_pageEdit = nullptr;
+  QLineEdit* m_maskEdit1 = nullptr;      // start date
+  QLineEdit* m_startMaskEdit = nullptr;  // start time
+  QLineEdit* m_maskEdit2 = nullptr;      // end date
+  QLineEdit* m_endMaskEdit = nullptr;    // end time
+};
+
+}  // namespace tavrin

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "editor/Unit1.h"
+#include "graphics/graphic_file.h"
+
+namespace tavrin {
+
+// The sign functions dialog: one panel at a time for Set ID, Set Clock, Set Brightness, Run
+// Page and Send Message. It lives for the whole run, so its selections stay.
+class TSetID : public QDialog {
+  Q_OBJECT
+ public:
+  enum class Panel { Id, Clock, RunPage, SendMessage, Bright };
+
+  explicit TSetID(TForm1* form1);
+
+  // Hides every panel, shows one with its caption and focus; Show... also runs the dialog.
+  void PreparePanel(Panel panel);
+  void ShowPanel(Panel panel);
+
+  void OKClick();              // Set ID
+  void DateTimeOKClick();      // Set Clock
+  void BrightOkClick();        // Set Brightness
+  void RunPageButtonClick();   // Run Page
+  void SendMessButtonClick();  // Send Message
+  void FormActivate();
+  void Timer1Timer();
+  void MaskEdit1KeyUp();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  QWidget* MakePanel(const char* name);
+  std::uint8_t SelectedId(QComboBox* list) const {
+    return static_cast<std::uint8_t>(list->currentIndex());
+  }
+  // Runs a sign function with its confirming button disabled.
+  SignOutcome Run(QPushButton* button, const std::function<SignOutcome()>& function);
+
+  TForm1* m_form1;
+  Panel m_panel = Panel::Id;
+  QWidget* m_panels[5] = {};
+  QComboBox* m_comboBox1 = nullptr;  // new ID
+  QComboBox* m_comboBox2 = nullptr;  // clock: sign ID
+  QComboBox* m_comboBox3 = nullptr;  // run page: sign ID
+  QComboBox* m_comboBox4 = nullptr;  // run page: page
+  QComboBox* m_comboBox5 = nullptr;  // send: sign ID
+  QComboBox* m_comboBox6 = nullptr;  // send: page
+  QComboBox* m_comboBox7 = nullptr;  // brightness: sign ID
+  QComboBox* m_comboBox8 = nullptr;  // brightness level
+  QDateEdit* m_dateTimePicker1 = nullptr;
+  QLineEdit* m_maskEdit1 = nullptr;
+  QProgressBar* m_progressBar1 = nullptr;
+  QPushButton* m_ok = nullptr;
+  QPushButton* m_dateTimeOk = nullptr;
+  QPushButton* m_brightOk = nullptr;
+  QPushButton* m_runPageButton = nullptr;
+  QPushButton* m_sendMessButton = nullptr;
+  QTimer* m_timer1 = nullptr;
+  int m_caretAtMouseDown = 0;
+  int m_selectionAtMouseUp = 0;
+};
+
+}  // namespace tavrin

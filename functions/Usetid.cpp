@@ -133,6 +133,7 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_progressBar1->setObjectName("ProgressBar1");
   m_progressBar1->setRange(0, 100);
   m_progressBar1->setValue(0);
+  m_progressBar1->setTextVisible(false);
   sendLayout->addWidget(m_progressBar1);
   m_sendMessButton = Button(send, "SendMessButton", "OK");
   sendLayout->addWidget(m_sendMessButton);

@@ -97,14 +97,15 @@ bool IsRed(const Colour& c) { return c.red >= 128 && c.green < 100 && c.blue < 1
 // Destinations whose text is not part of the document's body.
 bool IsSkippedDestination(std::string_view word) {
   static constexpr std::string_view kSkipped[] = {
-      "fonttbl",   "stylesheet", "info",       "pict",        "header",     "headerl",
-      "headerr",   "headerf",    "footer",     "footerl",     "footerr",    "footerf",
-      "footnote",  "annotation", "object",     "fldinst",     "themedata",  "datastore",
-      "listtable", "listoverridetable",        "rsidtbl",     "generator",  "xmlnstbl",
-      "latentstyles",            "colorschememapping",        "pgdsctbl",   "filetbl",
-      "revtbl",    "author",     "operator",   "title",       "subject",    "keywords",
-      "comment",   "doccomm",    "bkmkstart",  "bkmkend",     "txe",        "xe",
-      "tc",        "mmathPr",    "userprops",  "nonshppict",  "shppict",    "shpinst"};
+      "fonttbl",   "stylesheet", "info",       "pict",         "header",
+      "headerl",   "headerr",    "headerf",    "footer",       "footerl",
+      "footerr",   "footerf",    "footnote",   "annotation",   "object",
+      "fldinst",   "themedata",  "datastore",  "listtable",    "listoverridetable",
+      "rsidtbl",   "generator",  "xmlnstbl",   "latentstyles", "colorschememapping",
+      "pgdsctbl",  "filetbl",    "revtbl",     "author",       "operator",
+      "title",     "subject",    "keywords",   "comment",      "doccomm",
+      "bkmkstart", "bkmkend",    "txe",        "xe",           "tc",
+      "mmathPr",   "userprops",  "nonshppict", "shppict",      "shpinst"};
   for (const std::string_view s : kSkipped) {
     if (s == word) return true;
   }
@@ -286,9 +287,9 @@ class RtfReader {
 
   static const char* Special(std::string_view word) {
     static constexpr std::pair<std::string_view, const char*> kSpecials[] = {
-        {"emdash", "\xE2\x80\x94"},    {"endash", "\xE2\x80\x93"},    {"bullet", "\xE2\x80\xA2"},
-        {"lquote", "\xE2\x80\x98"},    {"rquote", "\xE2\x80\x99"},    {"ldblquote", "\xE2\x80\x9C"},
-        {"rdblquote", "\xE2\x80\x9D"}, {"emspace", " "},              {"enspace", " "}};
+        {"emdash", "\xE2\x80\x94"},    {"endash", "\xE2\x80\x93"}, {"bullet", "\xE2\x80\xA2"},
+        {"lquote", "\xE2\x80\x98"},    {"rquote", "\xE2\x80\x99"}, {"ldblquote", "\xE2\x80\x9C"},
+        {"rdblquote", "\xE2\x80\x9D"}, {"emspace", " "},           {"enspace", " "}};
     for (const auto& [name, text] : kSpecials) {
       if (name == word) return text;
     }
@@ -326,7 +327,8 @@ class RtfReader {
   }
 
   void Append(const GroupState& state, const std::string& text) {
-    const bool red = state.colour > 0 && static_cast<std::size_t>(state.colour) < m_colours.size() &&
+    const bool red = state.colour > 0 &&
+                     static_cast<std::size_t>(state.colour) < m_colours.size() &&
                      IsRed(m_colours[static_cast<std::size_t>(state.colour)]);
     if (!m_runs.empty() && m_runs.back().red == red) {
       m_runs.back().text += text;
@@ -387,7 +389,9 @@ void WriteEscaped(std::string& out, std::string_view text, const std::string& co
     } else {
       // Outside the code page: the character by number, "?" for readers that do not know \u.
       auto unit = [&out](std::uint32_t u) {
-        out += "\\u" + std::to_string(u >= 0x8000 ? static_cast<long>(u) - 65536 : static_cast<long>(u)) + "?";
+        out += "\\u" +
+               std::to_string(u >= 0x8000 ? static_cast<long>(u) - 65536 : static_cast<long>(u)) +
+               "?";
       };
       if (*cp >= 0x10000) {
         unit(0xD800 + ((*cp - 0x10000) >> 10));

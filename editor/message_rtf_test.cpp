@@ -51,10 +51,14 @@ TEST(MessageRtfTest, ReadsWhatOtherEditorsWrite) {
       "{\\*\\generator Riched20 10.0.19041}{\\*\\unknown{\\nested x}y}\\viewkind4\\uc1 \r\n"
       "\\pard\\sa200\\sl276\\slmult1\\cf1\\b\\f0\\fs22\\lang9 Hi \\cf2 <Red>\\cf3 blue\\cf1 "
       "\\'e9\\u8364\\'80\\tab\\par\r\n{\\cf2 <Hold>}\\plain{\\*\\x}\\par\r\n}";
-  EXPECT_EQ(Read(wordpad), (Runs{{"Hi ", false}, {"<Red>", true}, {"blue\xC3\xA9\xE2\x82\xAC\t\n", false},
+  EXPECT_EQ(Read(wordpad), (Runs{{"Hi ", false},
+                                 {"<Red>", true},
+                                 {"blue\xC3\xA9\xE2\x82\xAC\t\n", false},
                                  {"<Hold>", true}}));
   // \uc2 skips two fallback bytes, \'hh escapes counting as one each.
-  EXPECT_EQ(Read("{\\rtf1\\uc2 a\\u20013\\'81\\'82b}"), (Runs{{"a\xE4\xB8\xAD" "b", false}}));
+  EXPECT_EQ(Read("{\\rtf1\\uc2 a\\u20013\\'81\\'82b}"), (Runs{{"a\xE4\xB8\xAD"
+                                                               "b",
+                                                               false}}));
   // A double-byte code page decodes its \'hh pairs together.
   EXPECT_EQ(Read("{\\rtf1\\ansi\\ansicpg936 \\'d6\\'d0}"), (Runs{{"\xE4\xB8\xAD", false}}));
   // Escaped braces and backslashes, \line, \~ and a surrogate pair.

@@ -117,7 +117,18 @@ void KeepWindowsResponsive(SignLink& link) {
 
 void MakePickOnly(QComboBox* list) {
   list->setEditable(false);
-  list->installEventFilter(new PickOnlyFilter(list));
+  DiscardTypedKeys(list);
+}
+
+void DiscardTypedKeys(QWidget* control) {
+  control->installEventFilter(new PickOnlyFilter(control));
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
 }
 
 }  // namespace tavrin

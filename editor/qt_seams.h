@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QObject>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QString>
 #include <functional>
 #include <string>
@@ -38,6 +39,11 @@ void KeepWindowsResponsive(SignLink& link);
 
 // Selection lists that take no typed keys: the mouse and the arrow keys choose.
 void MakePickOnly(QComboBox* list);
+// Any control that changes only by mouse and navigation keys (the date picker).
+void DiscardTypedKeys(QWidget* control);
+
+// A push button with its designer name that does not act on Enter of its own.
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption);
 
 // Fields of page letters: only the letters a to z, A to Z and Backspace can be typed.
 void MakeLettersOnly(QWidget* field);

@@ -12,13 +12,6 @@ namespace tavrin {
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 // The check-box images of the page tree: a box, ticked or not.
 QIcon CheckImage(bool checked) {
   QPixmap pixmap(16, 16);
@@ -79,8 +72,8 @@ TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
     entry->setCheckState(Qt::Unchecked);
   }
   scheduleLayout->addWidget(m_checkListBox1);
-  m_scheduleOk = Button(schedule, "ScheduleOk", "OK");
-  auto* scheduleCancel = Button(schedule, "ScheduleCancel", "Cancel");
+  m_scheduleOk = MakeButton(schedule, "ScheduleOk", "OK");
+  auto* scheduleCancel = MakeButton(schedule, "ScheduleCancel", "Cancel");
   buttons(scheduleLayout, m_scheduleOk, scheduleCancel);
   connect(m_scheduleOk, &QPushButton::clicked, this, &TDeletefrm::ScheduleOkClick);
   connect(scheduleCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -98,8 +91,8 @@ TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
   }
   m_treeView1->viewport()->installEventFilter(this);
   pagesLayout->addWidget(m_treeView1);
-  m_delPageOk = Button(pages, "DelPageOK", "OK");
-  auto* delPageCancel = Button(pages, "DelPageCancel", "Cancel");
+  m_delPageOk = MakeButton(pages, "DelPageOK", "OK");
+  auto* delPageCancel = MakeButton(pages, "DelPageCancel", "Cancel");
   buttons(pagesLayout, m_delPageOk, delPageCancel);
   connect(m_delPageOk, &QPushButton::clicked, this, &TDeletefrm::DelPageOKClick);
   connect(delPageCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -107,8 +100,8 @@ TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
   QWidget* all = panel("DeleteAllPanel");
   auto* allLayout = new QVBoxLayout(all);
   idRow(all, allLayout, "Sign ID:", m_comboBox3, "ComboBox3");
-  m_deleteOk = Button(all, "DeleteOk", "OK");
-  auto* deleteCancel = Button(all, "DeleteCancel", "Cancel");
+  m_deleteOk = MakeButton(all, "DeleteOk", "OK");
+  auto* deleteCancel = MakeButton(all, "DeleteCancel", "Cancel");
   buttons(allLayout, m_deleteOk, deleteCancel);
   connect(m_deleteOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
   connect(deleteCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -15,13 +15,6 @@ namespace tavrin {
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 QLineEdit* Masked(QWidget* parent, const char* name, const char* mask) {
   auto* field = new QLineEdit(parent);
   field->setObjectName(name);
@@ -50,10 +43,10 @@ TSchedule::TSchedule(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_comboBox1->setObjectName("ComboBox1");
   FillSignIds(m_comboBox1);
   row->addWidget(m_comboBox1);
-  auto* add = Button(this, "Add", "Add...");
-  auto* modify = Button(this, "Modify", "Modify...");
-  auto* remove = Button(this, "Delete", "Delete");
-  m_send = Button(this, "Send", "Send");
+  auto* add = MakeButton(this, "Add", "Add...");
+  auto* modify = MakeButton(this, "Modify", "Modify...");
+  auto* remove = MakeButton(this, "Delete", "Delete");
+  m_send = MakeButton(this, "Send", "Send");
   for (QPushButton* b : {add, modify, remove, m_send}) row->addWidget(b);
   layout->addLayout(row);
   connect(add, &QPushButton::clicked, this, &TSchedule::AddClick);
@@ -147,8 +140,8 @@ TScheduleAdd::TScheduleAdd(TForm1* form1, TSchedule* schedule)
     connect(time, &QLineEdit::textEdited, this, [this, field] { StartMaskEditKeyUp(field); });
   }
   auto* buttons = new QHBoxLayout;
-  auto* ok = Button(this, "OK", "OK");
-  auto* cancel = Button(this, "Button1", "Cancel");
+  auto* ok = MakeButton(this, "OK", "OK");
+  auto* cancel = MakeButton(this, "Button1", "Cancel");
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);

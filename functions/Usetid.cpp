@@ -1,8 +1,8 @@
 #include "functions/Usetid.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTime>
 #include <QVBoxLayout>
@@ -20,33 +20,11 @@ QHBoxLayout* Row(QWidget* parent, const char* label, QWidget* field) {
   return row;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 QComboBox* List(QWidget* parent, const char* name) {
   auto* list = new QComboBox(parent);
   list->setObjectName(name);
   return list;
 }
-
-// Swallows keys that type something: the date picker changes only by its calendar and arrows.
-class NoTypingFilter : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty() &&
-        static_cast<QKeyEvent*>(event)->text().at(0).isPrint()) {
-      return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 }  // namespace
 
@@ -61,8 +39,8 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   FillSignIds(m_comboBox1, 1);
   auto* idLayout = new QVBoxLayout(id);
   idLayout->addLayout(Row(id, "Sign ID:", m_comboBox1));
-  m_ok = Button(id, "OK", "OK");
-  auto* cancel = Button(id, "Cancel", "Cancel");
+  m_ok = MakeButton(id, "OK", "OK");
+  auto* cancel = MakeButton(id, "Cancel", "Cancel");
   auto* idButtons = new QHBoxLayout;
   idButtons->addWidget(m_ok);
   idButtons->addWidget(cancel);
@@ -82,7 +60,7 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_dateTimePicker1->setObjectName("DateTimePicker1");
   m_dateTimePicker1->setCalendarPopup(true);
   m_dateTimePicker1->setDisplayFormat("MM/dd/yyyy");
-  m_dateTimePicker1->installEventFilter(new NoTypingFilter(m_dateTimePicker1));
+  DiscardTypedKeys(m_dateTimePicker1);  // the calendar and the arrows choose
   groupLayout->addLayout(Row(group, "Date:", m_dateTimePicker1));
   m_maskEdit1 = new QLineEdit(group);
   m_maskEdit1->setObjectName("MaskEdit1");
@@ -90,8 +68,8 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_maskEdit1->installEventFilter(this);
   groupLayout->addLayout(Row(group, "Time:", m_maskEdit1));
   clockLayout->addWidget(group);
-  m_dateTimeOk = Button(clock, "DateTimeOK", "OK");
-  auto* dateTimeCancel = Button(clock, "DateTimeCancel", "Cancel");
+  m_dateTimeOk = MakeButton(clock, "DateTimeOK", "OK");
+  auto* dateTimeCancel = MakeButton(clock, "DateTimeCancel", "Cancel");
   auto* clockButtons = new QHBoxLayout;
   clockButtons->addWidget(m_dateTimeOk);
   clockButtons->addWidget(dateTimeCancel);
@@ -113,7 +91,7 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   auto* runLayout = new QVBoxLayout(run);
   runLayout->addLayout(Row(run, "Sign ID: ", m_comboBox3));
   runLayout->addLayout(Row(run, "Page:", m_comboBox4));
-  m_runPageButton = Button(run, "RunPageButton", "OK");
+  m_runPageButton = MakeButton(run, "RunPageButton", "OK");
   runLayout->addWidget(m_runPageButton);
   connect(m_runPageButton, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
 
@@ -135,7 +113,7 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_progressBar1->setValue(0);
   m_progressBar1->setTextVisible(false);
   sendLayout->addWidget(m_progressBar1);
-  m_sendMessButton = Button(send, "SendMessButton", "OK");
+  m_sendMessButton = MakeButton(send, "SendMessButton", "OK");
   sendLayout->addWidget(m_sendMessButton);
   connect(m_sendMessButton, &QPushButton::clicked, this, &TSetID::SendMessButtonClick);
 
@@ -152,8 +130,8 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   auto* brightLayout = new QVBoxLayout(bright);
   brightLayout->addLayout(Row(bright, "Sign ID:", m_comboBox7));
   brightLayout->addLayout(Row(bright, "Brightness:", m_comboBox8));
-  m_brightOk = Button(bright, "BrightOk", "Ok");
-  auto* brightCancel = Button(bright, "BrightCancel", "Cancel");
+  m_brightOk = MakeButton(bright, "BrightOk", "Ok");
+  auto* brightCancel = MakeButton(bright, "BrightCancel", "Cancel");
   auto* brightButtons = new QHBoxLayout;
   brightButtons->addWidget(m_brightOk);
   brightButtons->addWidget(brightCancel);

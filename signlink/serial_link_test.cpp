@@ -86,6 +86,9 @@ TEST_F(PtyTest, OpensAt9600EightNOneRawAndCarriesBinaryBytes) {
   EXPECT_EQ(lastProgress, frame.size());
   EXPECT_EQ(SignReads(frame.size()), frame);
 
+  ASSERT_TRUE(link.WriteByte(0xFF));
+  EXPECT_EQ(SignReads(1), "\xFF");
+
   const std::string reply = std::string("A\x13\r", 3);
   ASSERT_EQ(::write(m_master, reply.data(), reply.size()), 3);
   for (const char expected : reply) {

@@ -443,7 +443,8 @@ int DeleteAllCommand(const Options& o, Runner& runner, std::ostream&, std::ostre
 }
 
 int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
-  std::string pages = o.args.size() == 1 ? o.args[0] : std::string("!");
+  if (o.args.size() != 1) return Usage(err, "link takes PAGES, letters A to Z");
+  std::string pages = o.args[0];
   if (!NormalizePageLetters(pages)) return Usage(err, "link takes PAGES, letters A to Z");
   return runner.Run([&](SignSession& s) { return LinkPages(s, o.signId, pages); });
 }

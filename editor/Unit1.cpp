@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBlock>
@@ -537,13 +538,18 @@ std::vector<TextRun> TForm1::Runs(const QTextEdit* editor) const {
 }
 
 void TForm1::SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs) {
-  editor->clear();
-  QTextCursor cursor(editor->document());
-  for (const TextRun& run : runs) {
-    cursor.insertText(FromUtf8(run.text), Format(run.red ? kTagColour : QColor(Qt::black)));
+  {
+    // One change for the whole text, as a load is one change.
+    const QSignalBlocker quiet(editor);
+    editor->clear();
+    QTextCursor cursor(editor->document());
+    for (const TextRun& run : runs) {
+      cursor.insertText(FromUtf8(run.text), Format(run.red ? kTagColour : QColor(Qt::black)));
+    }
+    editor->setTextCursor(cursor);
+    SetDefaultFormat(editor);
   }
-  editor->setTextCursor(cursor);
-  SetDefaultFormat(editor);
+  emit editor->textChanged();
 }
 
 Result<std::string> TForm1::Line1SignText() const {

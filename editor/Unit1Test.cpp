@@ -212,6 +212,15 @@ class TForm1Test : public QObject {
     QVERIFY(run.form1->OpenMessageFile(run.home / "plain.txt"));
     QCOMPARE(run.Runs(), (std::vector<TextRun>{{"<Red>plain", false}}));
     QCOMPARE(*run.form1->Line1SignText(), std::string("<Red>plain"));
+    // A long file loads whole, and says once that it is long.
+    std::string longText;
+    for (int i = 0; i < 30; ++i) longText += "<Red>word ";
+    run.home.Put("long.txt", longText);
+    run.notice.shown.clear();
+    QVERIFY(run.form1->OpenMessageFile(run.home / "long.txt"));
+    QCOMPARE(run.Line1()->toPlainText().size(), 300);
+    QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
+    QCOMPARE(run.Status(), QString("300"));
   }
 
   void TagDialogsInsertTheirTags() {

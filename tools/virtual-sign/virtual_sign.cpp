@@ -65,7 +65,7 @@ FrameEvent VirtualSign::Handle(ReceivedFrame frame) {
   } else if (m_faults.silent.contains(n)) {
     e.reply.clear();
   } else if (m_faults.partial.contains(n)) {
-    e.reply = good.substr(0, 2);
+    e.reply = good.substr(0, good.size() - 1);  // "AC", or half an ID echo
   } else if (m_faults.garbage.contains(n)) {
     e.reply = kGarbageReply;
   } else {

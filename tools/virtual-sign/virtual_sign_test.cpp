@@ -52,6 +52,13 @@ TEST(VirtualSignTest, FaultsByFrameNumber) {
   EXPECT_FALSE(events[1].applied);
   EXPECT_FALSE(events[4].hangUp);
   EXPECT_TRUE(events[5].hangUp);
+
+  // Faults apply to Set ID too: half an echo, and the sign keeps its ID.
+  FaultPlan partial;
+  partial.partial = {1};
+  VirtualSign keeper(1, partial);
+  EXPECT_EQ(Replies(keeper.Feed(SetIdFrame(0x2A))), std::vector<std::string>{"2"});
+  EXPECT_EQ(keeper.State().id, 1);
 }
 
 TEST(VirtualSignTest, DecodesAndKeepsEveryCommand) {

@@ -79,13 +79,28 @@ class BackgroundProcess {
     m_pid = Spawn(argv, m_out, m_err);
   }
   ~BackgroundProcess() {
-    ::kill(m_pid, SIGTERM);
-    ::waitpid(m_pid, nullptr, 0);
+    if (!m_exited) {
+      ::kill(m_pid, SIGTERM);
+      ::waitpid(m_pid, nullptr, 0);
+    }
     ::close(m_out);
     ::close(m_err);
   }
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  // Waits up to the given time for the program to end by itself.
+  bool WaitForExit(int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+        m_exited = true;
+        return true;
+      }
+      ::usleep(10'000);
+    }
+    return false;
+  }
 
   // The first line the program printed (empty if none came within five seconds).
   std::string FirstLine() {
@@ -104,6 +119,7 @@ class BackgroundProcess {
 
  private:
   pid_t m_pid = -1;
+  bool m_exited = false;
   int m_out = -1;
   int m_err = -1;
 };

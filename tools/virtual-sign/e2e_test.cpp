@@ -182,6 +182,20 @@ TEST_P(EndToEndTest, Id00IsObeyedWithoutAReply) {
   }
 }
 
+TEST(EndToEndPtyTest, LinkNameAndExitAfter) {
+  ScratchFolder home;
+  const std::string link = (home / "sign").string();
+  BackgroundProcess sign({TAVRIN_VSIGN_PATH, "--pty", "--link", link, "--exit-after", "2"});
+  const std::string pty = sign.FirstLine();
+  ASSERT_FALSE(pty.empty());
+  EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty);
+  const ProcessResult r = RunProcess({TAVRIN_CLI_PATH, "--home", home.Path().string(), "--device",
+                                      link, "delete-schedule", "1", "2"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(sign.WaitForExit(3000));
+  EXPECT_FALSE(std::filesystem::is_symlink(link));  // the sign tidies its link away
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, EndToEndTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "Tcp" : "Pty";

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -148,6 +149,14 @@ int RunPty(Server& server, const SignOptions& options) {
   }
   std::cout << path << std::endl;
   server.Serve(master);
+  // The last answer is on its way to the terminal's input (the kernel passes it on a moment
+  // later); give the program time to read it before the hang-up throws it away.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  for (int waited = 0; waited < 1000; waited += 10) {
+    int unread = 0;
+    if (::ioctl(slave, FIONREAD, &unread) != 0 || unread == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   ::close(master);
   ::close(slave);
   if (!options.link.empty()) ::unlink(options.link.c_str());
@@ -175,6 +184,12 @@ int RunTcp(Server& server, int port) {
     const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
     const bool goOn = server.Serve(client);
+    // Our side ends; what the program still sends is read and dropped, so that closing does
+    // not reset the connection before it has read our last answer.
+    ::shutdown(client, SHUT_WR);
+    char drain[256];
+    pollfd rest{client, POLLIN, 0};
+    while (::poll(&rest, 1, 500) > 0 && ::read(client, drain, sizeof drain) > 0) continue;
     ::close(client);
     if (!goOn) break;
   }

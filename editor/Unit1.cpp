@@ -93,8 +93,7 @@ void MessageEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessageEdit::insertFromMimeData(const QMimeData* source) {
-  // Pasted text takes the editor's own look: black and bold, with no line breaks of its own
-  // making new paragraphs styles.
+  // Pasted text takes the editor's own look: black and bold.
   if (source->hasText()) textCursor().insertText(source->text(), Format(Qt::black));
 }
 
@@ -157,6 +156,7 @@ void TForm1::BuildEditors() {
     editor->setObjectName(i == 0 ? "RichEdit1" : "RichEdit2");
     editor->setFont(editorFont);
     editor->setAcceptRichText(false);
+    editor->setAcceptDrops(false);  // text comes in by typing and pasting, which are checked
     editor->SetPopupMenu(popup);
     SetDefaultFormat(editor);
     auto* layout = new QVBoxLayout(page);

@@ -19,22 +19,12 @@
 #include "editor/Usetcom.h"
 #include "editor/qt_seams.h"
 #include "signlink/serial_link.h"
+#include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
 
-namespace {
-
-class RecordingNotice : public Notice {
- public:
-  QStringList shown;
-  NoticeAnswer Show(NoticeKind, NoticeButtons, const std::string& text) override {
-    shown << QString::fromStdString(text);
-    return NoticeAnswer::Ok;
-  }
-};
-
-}  // namespace
+using testing::RecordingNotice;
 
 class TForm1Test : public QObject {
   Q_OBJECT

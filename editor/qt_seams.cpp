@@ -11,44 +11,42 @@ namespace tavrin {
 
 namespace {
 
-// Swallows keys that type a character; navigation keys still work.
-class PickOnlyFilter : public QObject {
+// Swallows the key presses that a rule does not let through.
+class KeyFilter : public QObject {
  public:
-  using QObject::QObject;
+  KeyFilter(QObject* parent, bool (*allowed)(const QKeyEvent&))
+      : QObject(parent), m_allowed(allowed) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (!key->text().isEmpty() && key->text().at(0).isPrint()) return true;
-    }
+    if (event->type() == QEvent::KeyPress && !m_allowed(*static_cast<QKeyEvent*>(event)))
+      return true;
     return QObject::eventFilter(watched, event);
   }
+
+ private:
+  bool (*m_allowed)(const QKeyEvent&);
 };
 
-// Lets through letters, Backspace and keys that type nothing.
-class LettersOnlyFilter : public QObject {
- public:
-  using QObject::QObject;
+// Keys that type nothing: navigation, function keys.
+bool TypesNothing(const QKeyEvent& key) {
+  return key.text().isEmpty() || !key.text().at(0).isPrint();
+}
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      const QString text = key->text();
-      const bool letter = text.size() == 1 && ((text[0] >= 'a' && text[0] <= 'z') ||
-                                               (text[0] >= 'A' && text[0] <= 'Z'));
-      const bool allowed = text.isEmpty() || letter || key->key() == Qt::Key_Backspace ||
-                           key->key() == Qt::Key_Delete || (key->modifiers() & Qt::ControlModifier);
-      if (!allowed) return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
+// Letters, Backspace, Delete, shortcuts and keys that type nothing.
+bool LetterOrEditing(const QKeyEvent& key) {
+  const QString text = key.text();
+  const bool letter = text.size() == 1 &&
+                      ((text[0] >= 'a' && text[0] <= 'z') || (text[0] >= 'A' && text[0] <= 'Z'));
+  return text.isEmpty() || letter || key.key() == Qt::Key_Backspace ||
+         key.key() == Qt::Key_Delete || (key.modifiers() & Qt::ControlModifier);
+}
 
 }  // namespace
 
-void MakeLettersOnly(QWidget* field) { field->installEventFilter(new LettersOnlyFilter(field)); }
+void MakeLettersOnly(QWidget* field) {
+  field->installEventFilter(new KeyFilter(field, LetterOrEditing));
+}
 
 void FillSignIds(QComboBox* list, int first) {
   for (int id = first; id <= 255; ++id)
@@ -121,7 +119,7 @@ void MakePickOnly(QComboBox* list) {
 }
 
 void DiscardTypedKeys(QWidget* control) {
-  control->installEventFilter(new PickOnlyFilter(control));
+  control->installEventFilter(new KeyFilter(control, TypesNothing));
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {

@@ -20,20 +20,14 @@
 #include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/process.h"
+#include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
 
 namespace {
 
-class RecordingNotice : public Notice {
- public:
-  QStringList shown;
-  NoticeAnswer Show(NoticeKind, NoticeButtons buttons, const std::string& text) override {
-    shown << QString::fromStdString(text);
-    return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
-  }
-};
+using testing::RecordingNotice;
 
 class NoWaiter : public Waiter {
  public:

@@ -8,8 +8,9 @@
 #include <thread>
 
 #include "editor/vocabulary.h"
-#include "functions/sign_functions.h"
+#include "functions/sign_plans.h"
 #include "signlink/serial_link.h"
+#include "signlink/sign_road.h"
 #include "tests/support/pty_peer.h"
 
 namespace {
@@ -48,7 +49,8 @@ void BM_SendSixteenGraphicsOverPty(benchmark::State& state) {
   for (auto _ : state) {
     tavrin::SignSession session{link, notice, waiter, 1};
     const auto start = std::chrono::steady_clock::now();
-    const tavrin::SignOutcome outcome = tavrin::SendMessage(session, line, graphics, 'A', 1);
+    const tavrin::SignOutcome outcome =
+        tavrin::RunPlan(tavrin::PlanSendMessage(graphics, line, 'A', 1), session).outcome;
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the send failed");

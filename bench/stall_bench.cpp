@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "common/settings.h"
+#include "editor/Unit1.h"
 #include "functions/Usetid.h"
 #include "tests/support/pty_peer.h"
 
@@ -27,13 +29,11 @@ void BM_LongestStallDuringASilentSend(benchmark::State& state) {
   tavrin::testing::PtyPeer silentSign([](const std::string&) { return std::string(); });
   std::string tmpl = (fs::temp_directory_path() / "tavrin-bench-XXXXXX").string();
   if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-  tavrin::SettingsFile(tavrin::SettingsPath(tmpl))
-      .WriteString("Ports", "COM1", silentSign.Device())
-      .Ok();
+  tavrin::Settings(tavrin::SettingsPath(tmpl)).SetPortDevice(1, silentSign.Device()).Ok();
   tavrin::TForm1 form1{fs::path(tmpl)};
   QuietNotice notice;
   form1.SetNotice(&notice);
-  tavrin::TSetID setId(&form1);
+  tavrin::TSetID setId(form1);
   setId.PreparePanel(tavrin::TSetID::Panel::SendMessage);
   form1.InsertAtCaret("<Red>Hello");
   setId.findChild<QComboBox*>("ComboBox5")->setCurrentIndex(1);

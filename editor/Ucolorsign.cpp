@@ -1,15 +1,13 @@
 #include "editor/Ucolorsign.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
-#include "editor/Unit1.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
@@ -33,8 +31,7 @@ QLabel* SignPicture(bool tripleColor, QWidget* parent) {
 
 }  // namespace
 
-TsignColorfrm::TsignColorfrm(SettingsFile& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+TsignColorfrm::TsignColorfrm(WindowContext& context) : m_context(context) {
   setObjectName("signColorfrm");
   setWindowTitle("Sign Color");
   setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -66,9 +63,7 @@ TsignColorfrm::TsignColorfrm(SettingsFile& settings, QWidget* parent)
   connect(ok, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
   connect(cancel, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
   adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CentreOnScreen(this, m_context.MainWindow());
 }
 
 void TsignColorfrm::Preset(int color, int showForm) {
@@ -76,15 +71,28 @@ void TsignColorfrm::Preset(int color, int showForm) {
   m_checkBox1->setChecked(showForm == 1);
 }
 
+void TsignColorfrm::StartUp() {
+  const Settings& settings = m_context.AppSettings();
+  if (settings.ShowForm() != 1) return;
+  Preset(settings.Color(), settings.ShowForm());
+  m_context.MainWindow()->setEnabled(false);
+  show();
+  raise();
+}
+
+void TsignColorfrm::ShowSetting() {
+  const Settings& settings = m_context.AppSettings();
+  Preset(settings.Color(), settings.ShowForm());
+  exec();
+}
+
 void TsignColorfrm::Button1Click() {
   const bool triple = m_rb02->isChecked();
-  Status written = m_settings.WriteInt(kSignSection, kColorKey, triple ? 2 : 1);
-  if (written)
-    written = m_settings.WriteInt(kSignSection, kShowFormKey, m_checkBox1->isChecked() ? 1 : 0);
-  if (m_windows.form1 != nullptr) {
-    if (!written) m_windows.form1->GetNotice().Err(written.ErrorText());
-    m_windows.form1->ApplySignColorMode(triple);
+  if (Status written = m_context.AppSettings().SetSignColor(triple, m_checkBox1->isChecked());
+      !written) {
+    m_context.Notices().FileErr(written.ErrorText());
   }
+  m_context.ApplySignColorMode(triple);
   accept();
 }
 
@@ -93,7 +101,7 @@ void TsignColorfrm::Button2Click() { reject(); }
 void TsignColorfrm::done(int result) {
   QDialog::done(result);
   // The main window waits, disabled, while the dialog is up at start.
-  if (m_windows.form1 != nullptr) m_windows.form1->setEnabled(true);
+  m_context.MainWindow()->setEnabled(true);
 }
 
 }  // namespace tavrin

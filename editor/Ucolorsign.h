@@ -4,8 +4,7 @@
 #include <QDialog>
 #include <QRadioButton>
 
-#include "editor/app_windows.h"
-#include "editor/settings_file.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -13,13 +12,19 @@ namespace tavrin {
 class TsignColorfrm : public QDialog {
   Q_OBJECT
  public:
-  TsignColorfrm(SettingsFile& settings, QWidget* parent = nullptr);
-
-  void Attach(const AppWindows& windows) { m_windows = windows; }
+  // A window of its own, not a child of the main window: it must stay usable while the main
+  // window waits, disabled, for it at start.
+  explicit TsignColorfrm(WindowContext& context);
 
   // Checks "TRIPLE COLOR" when color is 2 (else "SINGLE COLOR"), and the start-up box when
   // showForm is 1.
   void Preset(int color, int showForm);
+
+  // The start-up: when the settings ask for it, the dialog is shown (not modal, on top) over
+  // the main window, which stays disabled until the dialog closes.
+  void StartUp();
+  // "Show Color Setting...": the settings read afresh, the dialog shown modally.
+  void ShowSetting();
 
   void Button1Click();  // OK: write, apply, close
   void Button2Click();  // Cancel: close
@@ -28,8 +33,7 @@ class TsignColorfrm : public QDialog {
   void done(int result) override;
 
  private:
-  SettingsFile& m_settings;
-  AppWindows m_windows;
+  WindowContext& m_context;
   QRadioButton* m_rb02 = nullptr;
   QRadioButton* m_rb01 = nullptr;
   QCheckBox* m_checkBox1 = nullptr;

@@ -1,19 +1,17 @@
 #include "editor/Umovespeed.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
-#include "editor/Unit1.h"
-#include "editor/qt_seams.h"
 #include "editor/vocabulary.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
-TMoveSpeedfrm::TMoveSpeedfrm(QWidget* parent) : QDialog(parent) {
+TMoveSpeedfrm::TMoveSpeedfrm(WindowContext& context)
+    : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("MoveSpeedfrm");
   setWindowTitle("MoveSpeed");
   setModal(false);
@@ -63,9 +61,7 @@ void TMoveSpeedfrm::ShowPanel(QWidget* panel, QWidget* hidden, const char* capti
   panel->show();
   setWindowTitle(caption);
   adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CentreOnScreen(this, m_context.MainWindow());
   show();
   raise();
   activateWindow();
@@ -75,17 +71,13 @@ void TMoveSpeedfrm::ShowSpeedPanel() { ShowPanel(m_speedPanel, m_panel1, "Move S
 void TMoveSpeedfrm::ShowColumnPanel() { ShowPanel(m_panel1, m_speedPanel, "Set Starting Column"); }
 
 void TMoveSpeedfrm::Button1Click() {
-  if (m_windows.form1 != nullptr) {
-    m_windows.form1->InsertAtCaret(QString::fromStdString(ColumnTag(m_comboBox1->currentIndex())));
-  }
+  m_context.InsertAtCaret(FromUtf8(ColumnTag(m_comboBox1->currentIndex())));
   close();
 }
 
 void TMoveSpeedfrm::OKClick() {
   // The left end is the fastest.
-  if (m_windows.form1 != nullptr) {
-    m_windows.form1->InsertAtCaret(QString("<Speed %1>").arg(3 - m_trackBar1->value()));
-  }
+  m_context.InsertAtCaret(FromUtf8(SpeedTag(3 - m_trackBar1->value())));
   close();
 }
 

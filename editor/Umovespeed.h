@@ -5,7 +5,7 @@
 #include <QSlider>
 #include <QWidget>
 
-#include "editor/app_windows.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -14,9 +14,7 @@ namespace tavrin {
 class TMoveSpeedfrm : public QDialog {
   Q_OBJECT
  public:
-  explicit TMoveSpeedfrm(QWidget* parent = nullptr);
-
-  void Attach(const AppWindows& windows) { m_windows = windows; }
+  explicit TMoveSpeedfrm(WindowContext& context);
 
   void ShowSpeedPanel();
   void ShowColumnPanel();
@@ -27,7 +25,7 @@ class TMoveSpeedfrm : public QDialog {
  private:
   void ShowPanel(QWidget* panel, QWidget* hidden, const char* caption);
 
-  AppWindows m_windows;
+  WindowContext& m_context;
   QWidget* m_panel1 = nullptr;
   QWidget* m_speedPanel = nullptr;
   QComboBox* m_comboBox1 = nullptr;

@@ -17,22 +17,27 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidgetAction>
+#include <stdexcept>
 
 #include "common/codepage.h"
 #include "common/file_io.h"
-#include "editor/Uabout.h"
-#include "editor/Ucolorsign.h"
-#include "editor/Umovespeed.h"
-#include "editor/Usetcom.h"
-#include "editor/qt_seams.h"
-#include "signlink/serial_link.h"
+#include "signlink/link_factory.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
+#include "ui/notice_box.h"
 
 namespace tavrin {
 
 namespace {
 
 constexpr const char* kMaxLengthText = "Max length is 210 chars";
-const QColor kTagColour(255, 0, 0);
+QColor QtColour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
+
+// The link of the settings' serial port; the kind of port cannot fail to be made.
+std::unique_ptr<SignLink> SettingsLink(const Settings& settings) {
+  Result<std::unique_ptr<SignLink>> link = MakeLink(LinkTarget{}, settings);
+  return std::move(link).Value();
+}
 
 QTextCharFormat Format(const QColor& colour) {
   QTextCharFormat format;
@@ -107,26 +112,18 @@ TForm1::TForm1(std::filesystem::path programFolder, QWidget* parent)
       m_settings(SettingsPath(m_programFolder)),
       m_ownNotice(std::make_unique<QtNotice>(this)),
       m_notice(m_ownNotice.get()),
+      m_serialLink(SettingsLink(m_settings)),
       m_ownWaiter(std::make_unique<QtWaiter>()),
-      m_waiter(m_ownWaiter.get()) {
-  // The serial port of the settings: the "Ports" device of the port, or the default one.
-#ifdef _WIN32
-  m_serialLink = std::make_unique<SerialLink>();
-#else
-  m_serialLink = std::make_unique<SerialLink>(
-      [this](int port) { return PosixPortDevice(port, ConfiguredPortDevice(m_settings, port)); });
-#endif
+      m_road(*m_serialLink, *m_notice, *m_ownWaiter) {
   KeepWindowsResponsive(*m_serialLink);
-  m_link = m_serialLink.get();
+  m_road.SetPortNumber(m_settings.PortNumber());
   setObjectName("Form1");
   setWindowTitle("Tavrin");
   resize(614, 447);
   BuildEditors();
   BuildMenus();
   BuildToolBar();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CentreOnScreen(this);
   QApplication::instance()->installEventFilter(this);  // the window previews every key
 }
 
@@ -184,6 +181,9 @@ void TForm1::BuildEditors() {
     status->addWidget(m_statusPanels[i]);
   }
   m_statusPanels[1]->setText("0");
+  auto* message = new QLabel(status);
+  message->setObjectName("StatusMessage");
+  status->addWidget(message, 1);
 }
 
 void TForm1::SetDefaultFormat(QTextEdit* editor) {
@@ -196,17 +196,25 @@ QAction* TForm1::Item(QMenu* menu, const char* name, const char* caption) {
   return action;
 }
 
-QAction* TForm1::TagItem(QMenu* menu, const char* name, const char* caption, const char* tag) {
+QAction* TForm1::Command(QMenu* menu, const char* name, const char* caption) {
   QAction* action = Item(menu, name, caption);
-  connect(action, &QAction::triggered, this, [this, tag] { InsertAtCaret(tag); });
+  action->setEnabled(false);
   return action;
 }
 
-QAction* TForm1::EffectItem(QMenu* menu, const char* name, const char* caption, const char* upper,
-                            const char* lower) {
-  QAction* action = Item(menu, name, caption);
-  connect(action, &QAction::triggered, this, [this, upper, lower] { InsertEffect(upper, lower); });
-  return action;
+void TForm1::AddTagItems(QMenu* menu, TagMenu items) {
+  for (const TagMenuItem& item : TagMenuItems(items)) {
+    QAction* action = Item(menu, std::string(item.name).c_str(), std::string(item.caption).c_str());
+    const std::string_view tag = item.tag;
+    const std::string_view lower = item.lowerTag;
+    if (lower.empty()) {
+      connect(action, &QAction::triggered, this, [this, tag] { InsertAtCaret(FromUtf8(tag)); });
+    } else {
+      connect(action, &QAction::triggered, this, [this, tag, lower] { InsertEffect(tag, lower); });
+    }
+    action->setVisible(item.visible);
+    if (item.tripleColorOnly) m_tripleColorItems.push_back(action);
+  }
 }
 
 void TForm1::BuildMenus() {
@@ -219,9 +227,7 @@ void TForm1::BuildMenus() {
   connect(Item(file, "Open1", "Open..."), &QAction::triggered, this, &TForm1::OpenClick);
   connect(Item(file, "Save1", "Save..."), &QAction::triggered, this, &TForm1::SaveClick);
   file->addSeparator();
-  connect(Item(file, "SetCOM1", "Set COM..."), &QAction::triggered, this, [this] {
-    if (m_windows.setCom != nullptr) m_windows.setCom->ShowComPanel();
-  });
+  Command(file, "SetCOM1", "Set COM...");
   file->addSeparator();
   connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
 
@@ -231,36 +237,6 @@ void TForm1::BuildMenus() {
   connect(Item(edit, "Copy1", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
   connect(Item(edit, "Paste1", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
   connect(Item(edit, "Delete1", "Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
-
-  struct Effect {
-    const char* caption;
-    const char* upper;
-    const char* lower;
-  };
-  static constexpr Effect kEffects[] = {
-      {"Immediate", "<Immediate>", "<immediate>"},
-      {"Xopen", "<Xopen>", "<xopen>"},
-      {"Curtain Up", "<Curtain Up>", "<curtain up>"},
-      {"Curtain Down", "<Curtain Down>", "<curtain down>"},
-      {"Scroll Left", "<Scoll Left>", "<scoll left>"},
-      {"Scroll Right", "<Scroll Right>", "<scroll right>"},
-      {"Vopen", "<Vopen>", "<vopen>"},
-      {"Vclose", "<Vclose>", "<vclose>"},
-      {"Scroll Up", "<Scroll Up>", "<scroll up>"},
-      {"Scroll Down", "<Scroll Down>", "<scroll down>"},
-      {"Hold", "<Hold>", "<hold>"},
-      {"Snow", "<Snow>", "<snow>"},
-      {"Twinkle", "<Twinkle>", "<twinkle>"},
-      {"Block Move", "<Block Move>", "<block move>"},
-      {"Random", "<Random>", "<random>"},
-  };
-  static constexpr const char* kLeadingNames[] = {
-      "Immediate1",   "Xopen1", "CurtainUp1", "CurtainDown1", "ScrollLeft1",
-      "ScrollRight1", "Vopen1", "Vclose1",    "ScrollUp1",    "ScrollDown1",
-      "Hold1",        "Snow1",  "Twinkle1",   "BlockMove1",   "Random1"};
-  static constexpr const char* kClosingNames[] = {
-      "Immediate2", "Xopen2",  "CurtainUp2", "CurtainDown2", "ScrollLeft2", "ScrollRight2",
-      "Vopen2",     "Vclose2", "ScrollUp2",  "ScrollDown2",  "Hold2"};
 
   QMenu* commands = bar->addMenu("Commands");
   commands->setObjectName("Commands1");
@@ -274,82 +250,43 @@ void TForm1::BuildMenus() {
 
   QMenu* leading = commands->addMenu("Leading Effect");
   leading->setObjectName("LeadingEffect1");
-  for (int i = 0; i < 15; ++i) {
-    EffectItem(leading, kLeadingNames[i], kEffects[i].caption, kEffects[i].upper,
-               kEffects[i].lower);
-  }
+  AddTagItems(leading, TagMenu::LeadingEffect);
   QMenu* welcome = leading->addMenu("Welcome");
   welcome->setObjectName("Welcome1");
-  TagItem(welcome, "HelloWorld1", "Hello World", "<Hello World>");
-  TagItem(welcome, "Welcome3", "Welcome", "<Welcome>");
-
-  connect(Item(commands, "MoveSpeed1", "Move Speed..."), &QAction::triggered, this, [this] {
-    if (m_windows.moveSpeed != nullptr) m_windows.moveSpeed->ShowSpeedPanel();
-  });
+  AddTagItems(welcome, TagMenu::Welcome);
+  Command(commands, "MoveSpeed1", "Move Speed...");
   QMenu* display = commands->addMenu("Display Effect");
   display->setObjectName("DisplayEffect1");
-  TagItem(display, "Normal2", "Normal", "<Normal>");
-  TagItem(display, "Blinking2", "Blinking", "<Blinking>");
-  TagItem(display, "Song12", "Song 1", "<Song 1>");
-  TagItem(display, "Song22", "Song 2", "<Song 2>");
-  TagItem(display, "Song32", "Song 3", "<Song 3>");
-  connect(Item(commands, "DisplayTime1", "Display Time..."), &QAction::triggered, this, [this] {
-    if (m_windows.setCom != nullptr) m_windows.setCom->ShowDisplayPanel();
-  });
+  AddTagItems(display, TagMenu::DisplayEffect);
+  Command(commands, "DisplayTime1", "Display Time...");
   QMenu* closing = commands->addMenu("Closing Effect");
   closing->setObjectName("ClosingEffect1");
-  for (int i = 0; i < 11; ++i) {
-    EffectItem(closing, kClosingNames[i], kEffects[i].caption, kEffects[i].upper,
-               kEffects[i].lower);
-  }
+  AddTagItems(closing, TagMenu::ClosingEffect);
   QMenu* special = commands->addMenu("Special Function");
   special->setObjectName("SpecialFunction1");
   QMenu* bell = special->addMenu("Bell");
   bell->setObjectName("Bell1");
-  TagItem(bell, "N05Sec2", "0.5 Sec", "<Bell 0.5Sec>");
-  TagItem(bell, "N1Sec2", "1 Sec", "<Bell 1Sec>");
-  TagItem(bell, "N15Sec2", "1.5 Sec", "<Bell 1.5Sec>");
-  TagItem(bell, "N13Sec2", "2 Sec", "<Bell 2Sec>");
-  TagItem(special, "Date1", "Date", "<Display Date>");
-  TagItem(special, "Time1", "Time", "<Display Time>");
-  connect(Item(special, "Column1", "Column..."), &QAction::triggered, this, [this] {
-    if (m_windows.moveSpeed != nullptr) m_windows.moveSpeed->ShowColumnPanel();
-  });
+  AddTagItems(bell, TagMenu::Bell);
+  AddTagItems(special, TagMenu::SpecialFunction);
+  Command(special, "Column1", "Column...");
 
   QMenu* european = bar->addMenu("European");
   european->setObjectName("European1");
-  Item(european, "EuropeanChar1", "European Char")->setEnabled(false);
-  Item(european, "UserFontMake1", "User Font Make...")->setEnabled(false);
-  Item(european, "RecallDefaultFont1", "Recall Default Font")->setEnabled(false);
+  Command(european, "EuropeanChar1", "European Char");
+  Command(european, "UserFontMake1", "User Font Make...");
+  Command(european, "RecallDefaultFont1", "Recall Default Font");
 
   QMenu* font = bar->addMenu("Font");
   font->setObjectName("Font1");
-  TagItem(font, "Font4x71", "Font 4x7", "<Font4x7>");
-  TagItem(font, "Font5x71", "Font 5x7", "<Font5x7>");
-  TagItem(font, "Font6x71", "Font 6x7", "<Font6x7>");
-  TagItem(font, "Font5x81", "Font 5x8", "<Font5x8>")->setVisible(false);
-  TagItem(font, "Font7x131", "Font 7x13", "<Font7x13>")->setVisible(false);
+  AddTagItems(font, TagMenu::Font);
 
   QMenu* color = bar->addMenu("Color");
   color->setObjectName("Color1");
-  TagItem(color, "Red1", "Red", "<Red>");
-  m_tripleColorItems = {
-      TagItem(color, "Green1", "Green", "<Green>"),
-      TagItem(color, "Orange1", "Orange", "<Orange>"),
-  };
-  TagItem(color, "InversedRed1", "Inversed Red", "<Inversed Red>");
-  for (QAction* a : {TagItem(color, "InversedGreen1", "Inversed Green", "<Inversed Green>"),
-                     TagItem(color, "InversedOrange1", "Inversed Orange", "<Inversed Orange>"),
-                     TagItem(color, "RedOnGreen1", "Red On Green", "<Red On Green>"),
-                     TagItem(color, "GreenonRed1", "Green On Red", "<Green On Red>"),
-                     TagItem(color, "RYG1", "RYG", "<RYG>"),
-                     TagItem(color, "Rainbow1", "Rainbow", "<Rainbow>")}) {
-    m_tripleColorItems.push_back(a);
-  }
+  AddTagItems(color, TagMenu::Color);
 
   QMenu* graphics = bar->addMenu("Bmp Graphics");
   graphics->setObjectName("BmpGraphics1");
-  Item(graphics, "EditGraphic1", "Edit Graphic...")->setEnabled(false);
+  Command(graphics, "EditGraphic1", "Edit Graphic...");
 
   QMenu* functions = bar->addMenu("Functions");
   functions->setObjectName("Functions1");
@@ -363,27 +300,20 @@ void TForm1::BuildMenus() {
                                       {"DeletePage1", "Delete Page..."},
                                       {"DeleteSchedule1", "Delete Schedule..."},
                                       {"DeleteAll1", "Delete All..."}}) {
-    Item(functions, name, caption)->setEnabled(false);
+    Command(functions, name, caption);
   }
   Item(functions, "DeleteGraphicBlock1", "Delete Graphic Block...")->setVisible(false);
   auto* colorSetting = new QWidgetAction(functions);
   colorSetting->setObjectName("ShowColorSetting1");
   colorSetting->setText("Show Color Setting...");
   colorSetting->setDefaultWidget(new ColorSettingItem(colorSetting, functions));
+  colorSetting->setEnabled(false);
   functions->addAction(colorSetting);
-  connect(colorSetting, &QAction::triggered, this, [this] {
-    if (m_windows.signColor == nullptr) return;
-    m_windows.signColor->Preset(m_settings.ReadInt(kSignSection, kColorKey, 2),
-                                m_settings.ReadInt(kSignSection, kShowFormKey, 1));
-    m_windows.signColor->exec();
-  });
 
   QMenu* help = bar->addMenu("Help");
   help->setObjectName("Help1");
   connect(Item(help, "ReadMe1", "Read Me"), &QAction::triggered, this, &TForm1::ReadMeClick);
-  connect(Item(help, "About1", "About..."), &QAction::triggered, this, [this] {
-    if (m_windows.aboutBox != nullptr) m_windows.aboutBox->exec();
-  });
+  Command(help, "About1", "About...");
 }
 
 void TForm1::BuildToolBar() {
@@ -412,58 +342,47 @@ void TForm1::BuildToolBar() {
   connect(button("ToolButton7", Glyph("V", Qt::darkGreen), "Paste"), &QAction::triggered, this,
           &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
-  button("ToolButton9", Glyph("S", Qt::red), "Send Message")->setEnabled(false);
+  button("ToolButton9", Glyph("S", Qt::red), "Send Message");
   QAction* ten = button("ToolButton10", Glyph("-", Qt::gray), "");
   ten->setToolTip("");
-  ten->setEnabled(false);
-  button("ToolButton12", Glyph("Net", Qt::darkBlue), "Send via Network")->setEnabled(false);
+  button("ToolButton12", Glyph("Net", Qt::darkBlue), "Send via Network");
+  // Commands of other windows stay disabled until they are bound to them.
+  for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
+    a->setEnabled(false);
 }
 
-void TForm1::Attach(const AppWindows& windows) {
-  m_windows = windows;
-  m_windows.form1 = this;
-  UpdateWindowCommands();
-}
-
-void TForm1::SetCommand(const char* actionName, std::function<void()> command) {
-  std::vector<QAction*> actions{findChild<QAction*>(actionName)};
-  if (std::string_view(actionName) == "SendMessage1")
-    actions.push_back(findChild<QAction*>("ToolButton9"));
-  for (QAction* action : actions) {
-    if (action == nullptr) continue;
-    connect(action, &QAction::triggered, this, command);
-    action->setEnabled(true);
+void TForm1::Bind(const char* actionName, std::function<void()> command) {
+  QAction* action = findChild<QAction*>(actionName);
+  if (action == nullptr) {
+    throw std::logic_error(std::string("the main window has no item named ") + actionName);
   }
+  connect(action, &QAction::triggered, this, std::move(command));
+  action->setEnabled(true);
 }
 
-SignSession TForm1::Session(ProgressSink* progress) {
-  const int port = m_windows.setCom != nullptr ? m_windows.setCom->PortNumber()
-                                               : ConfiguredPortNumber(m_settings);
-  return SignSession{*m_link, *m_notice, *m_waiter, port, progress};
+void TForm1::SetNotice(Notice* notice) {
+  m_notice = notice;
+  m_road.SetNotice(notice);
 }
 
-void TForm1::UpdateWindowCommands() {
-  auto enable = [this](const char* name, bool on) {
-    if (auto* a = findChild<QAction*>(name)) a->setEnabled(on);
-  };
-  enable("SetCOM1", m_windows.setCom != nullptr);
-  enable("DisplayTime1", m_windows.setCom != nullptr);
-  enable("MoveSpeed1", m_windows.moveSpeed != nullptr);
-  enable("Column1", m_windows.moveSpeed != nullptr);
-  enable("About1", m_windows.aboutBox != nullptr);
-  enable("ShowColorSetting1", m_windows.signColor != nullptr);
+void TForm1::ShowStatus(const QString& text) {
+  if (auto* message = findChild<QLabel*>("StatusMessage")) message->setText(text);
+}
+
+void TForm1::OnSignColorMode(std::function<void(bool)> listener) {
+  m_colorModeListeners.push_back(std::move(listener));
 }
 
 void TForm1::InsertAtCaret(const QString& text) {
   QTextCursor cursor = m_current->textCursor();
-  cursor.insertText(text, Format(kTagColour));
+  cursor.insertText(text, Format(QtColour(kTagColour)));
   m_current->setTextCursor(cursor);
   SetDefaultFormat(m_current);
 }
 
-void TForm1::InsertEffect(const QString& upper, const QString& lower) {
+void TForm1::InsertEffect(std::string_view upper, std::string_view lower) {
   const bool line2 = m_pageControl->currentIndex() == 1;
-  InsertAtCaret(line2 || m_capitalControl->isChecked() ? upper : lower);
+  InsertAtCaret(FromUtf8(line2 || m_capitalControl->isChecked() ? upper : lower));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -528,7 +447,7 @@ std::vector<TextRun> TForm1::Runs(const QTextEdit* editor) const {
       const QTextFragment fragment = it.fragment();
       if (!fragment.isValid()) continue;
       const QColor colour = fragment.charFormat().foreground().color();
-      const bool red = colour.red() >= 128 && colour.green() < 100 && colour.blue() < 100;
+      const bool red = IsTagColour({colour.red(), colour.green(), colour.blue()});
       QString text = fragment.text();
       text.replace(QChar::LineSeparator, '\n');
       runs.push_back({ToUtf8(text), red});
@@ -544,7 +463,7 @@ void TForm1::SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs) {
     editor->clear();
     QTextCursor cursor(editor->document());
     for (const TextRun& run : runs) {
-      cursor.insertText(FromUtf8(run.text), Format(run.red ? kTagColour : QColor(Qt::black)));
+      cursor.insertText(FromUtf8(run.text), Format(QtColour(run.red ? kTagColour : kTextColour)));
     }
     editor->setTextCursor(cursor);
     SetDefaultFormat(editor);
@@ -553,18 +472,17 @@ void TForm1::SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs) {
 }
 
 Result<std::string> TForm1::Line1SignText() const {
-  return Utf8ToCodePage(ToUtf8(m_richEdit1->toPlainText()), ConfiguredCodePage(m_settings));
+  return Utf8ToCodePage(ToUtf8(m_richEdit1->toPlainText()), m_settings.CodePage());
 }
 
 Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
-  return WriteFileAtomically(path,
-                             WriteMessageRtf(Runs(m_richEdit1), ConfiguredCodePage(m_settings)));
+  return WriteFileAtomically(path, WriteMessageRtf(Runs(m_richEdit1), m_settings.CodePage()));
 }
 
 Status TForm1::OpenMessageFile(const std::filesystem::path& path) {
   Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
   if (!bytes) return bytes.TakeError();
-  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, ConfiguredCodePage(m_settings));
+  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, m_settings.CodePage());
   if (!runs) return Error{PathText(path) + ": " + runs.ErrorText()};
   SetRuns(m_richEdit1, *runs);
   return {};
@@ -577,7 +495,9 @@ void TForm1::OpenClick() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   m_lastOpenName = dialog.selectedFiles().front();
-  if (Status s = OpenMessageFile(m_lastOpenName.toStdString()); !s) m_notice->Err(s.ErrorText());
+  if (Status s = OpenMessageFile(m_lastOpenName.toStdString()); !s) {
+    m_notice->FileErr(s.ErrorText());
+  }
 }
 
 void TForm1::SaveClick() {
@@ -589,7 +509,9 @@ void TForm1::SaveClick() {
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   m_lastSaveName = dialog.selectedFiles().front();
-  if (Status s = SaveMessageFile(m_lastSaveName.toStdString()); !s) m_notice->Err(s.ErrorText());
+  if (Status s = SaveMessageFile(m_lastSaveName.toStdString()); !s) {
+    m_notice->FileErr(s.ErrorText());
+  }
 }
 
 void TForm1::ReadMeClick() {
@@ -599,25 +521,15 @@ void TForm1::ReadMeClick() {
 
 void TForm1::ApplySignColorMode(bool tripleColor) {
   for (QAction* a : m_tripleColorItems) a->setVisible(tripleColor);
+  for (const auto& listener : m_colorModeListeners) listener(tripleColor);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (m_shownOnce) return;
   m_shownOnce = true;
-  SignColorStartUp();
-}
-
-void TForm1::SignColorStartUp() {
-  const int color = m_settings.ReadInt(kSignSection, kColorKey, 2);
-  const int showForm = m_settings.ReadInt(kSignSection, kShowFormKey, 1);
-  if (showForm == 1 && m_windows.signColor != nullptr) {
-    m_windows.signColor->Preset(color, showForm);
-    setEnabled(false);
-    m_windows.signColor->show();
-    m_windows.signColor->raise();
-  }
-  ApplySignColorMode(color == 2);
+  ApplySignColorMode(m_settings.TripleColor());
+  if (m_firstShown) m_firstShown();
 }
 
 }  // namespace tavrin

@@ -8,16 +8,18 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "editor/app_windows.h"
+#include "common/notice.h"
+#include "common/settings.h"
 #include "editor/message_rtf.h"
-#include "editor/settings_file.h"
-#include "functions/notice.h"
-#include "functions/sign_functions.h"
+#include "editor/vocabulary.h"
 #include "signlink/sign_link.h"
+#include "signlink/sign_road.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -31,6 +33,9 @@ class MessageEdit : public QTextEdit {
  public:
   using QTextEdit::QTextEdit;
 
+  // The pop-up menu the two editors share ("Cut", "Copy", "Paste").
+  void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+
  signals:
   void pasteRequested();
 
@@ -39,66 +44,58 @@ class MessageEdit : public QTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
- public:
-  // The pop-up menu the two editors share ("Cut", "Copy", "Paste").
-  void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
-
  private:
   QMenu* m_popupMenu = nullptr;
 };
 
-// The main window: the message editor and the command centre.
-class TForm1 : public QMainWindow {
+// The main window: the message editor and the command centre. It is the context every other
+// window is given (the road to the sign, notices, Line 1, the settings), and it knows the
+// other windows only through the commands bound to its menu items.
+class TForm1 : public QMainWindow, public WindowContext {
   Q_OBJECT
  public:
   // The program folder holds the settings file and Manual.txt.
-  TForm1(std::filesystem::path programFolder, QWidget* parent = nullptr);
+  explicit TForm1(std::filesystem::path programFolder, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  void Attach(const AppWindows& windows);
-  // Where the window's messages go; a message box by default.
-  void SetNotice(Notice* notice) { m_notice = notice; }
-  Notice& GetNotice() { return *m_notice; }
+  // Makes a menu item or toolbar button (by its designer name) run a command, and enables it.
+  // A name that no item has is a mistake of the program: std::logic_error says which.
+  void Bind(const char* actionName, std::function<void()> command);
+  // Called once, when the window is first shown, after the sign colour mode is applied.
+  void OnFirstShown(std::function<void()> hook) { m_firstShown = std::move(hook); }
 
-  // Makes a menu item (and its toolbar button) run a command of another window, and enables
-  // it. The main window knows the windows of the sign functions only through these.
-  void SetCommand(const char* actionName, std::function<void()> command);
+  // WindowContext
+  QWidget* MainWindow() override { return this; }
+  Notice& Notices() override { return *m_notice; }
+  SignRoad& Road() override { return m_road; }
+  Settings& AppSettings() override { return m_settings; }
+  const std::filesystem::path& ProgramFolder() const override { return m_programFolder; }
+  Result<std::string> Line1SignText() const override;
+  // Replaces the selection of the current editor (or inserts at the caret) with the tag in
+  // red, then goes back to black bold.
+  void InsertAtCaret(const QString& tag) override;
+  void ApplySignColorMode(bool tripleColor) override;
+  void OnSignColorMode(std::function<void(bool)> listener) override;
+  void ShowStatus(const QString& text) override;
 
-  // The link every sign function opens: the serial port of the settings, unless replaced
-  // (tests, a TCP sign). The window keeps working while it waits.
-  SignLink& Link() { return *m_link; }
-  void SetLink(SignLink* link) { m_link = link; }
-  // How the sign functions wait; the window's event loop by default.
-  void SetWaiter(Waiter* waiter) { m_waiter = waiter; }
-  // What a sign function is handed: the link, the notices, the waiter, the port of the
-  // settings and an optional progress sink.
-  SignSession Session(ProgressSink* progress = nullptr);
-
-  const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
-  SettingsFile& Settings() { return m_settings; }
+  // Replacements for tests: where notices go, the link, how commands wait.
+  void SetNotice(Notice* notice);
+  void SetLink(SignLink* link) { m_road.SetLink(link); }
+  void SetWaiter(Waiter* waiter) { m_road.SetWaiter(waiter); }
 
   // The editor of the active page: RichEdit1 for "Line 1", RichEdit2 for "Line 2".
   MessageEdit* CurrentEditor() const { return m_current; }
   MessageEdit* Line1Editor() const { return m_richEdit1; }
 
-  // Replaces the selection of the current editor (or inserts at the caret) with text in red,
-  // then goes back to black bold. The length limit is not checked here.
-  void InsertAtCaret(const QString& text);
   // An effect: the upper-case tag on "Line 2", or on "Line 1" while "Effect Control By Line
   // 1" is checked; the lower-case tag otherwise.
-  void InsertEffect(const QString& upper, const QString& lower);
-
-  // The text of Line 1 in the sign's code page, or why it cannot be sent.
-  Result<std::string> Line1SignText() const;
+  void InsertEffect(std::string_view upper, std::string_view lower);
 
   // Message files, without their dialogs.
   Status SaveMessageFile(const std::filesystem::path& path);
   Status OpenMessageFile(const std::filesystem::path& path);
   std::vector<TextRun> Runs(const QTextEdit* editor) const;
   void SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs);
-
-  // Shows or hides the colour items of a three-colour sign.
-  void ApplySignColorMode(bool tripleColor);
 
   // Handlers of the menu commands, named as the designer named them.
   void NewClick();
@@ -117,27 +114,25 @@ class TForm1 : public QMainWindow {
   void BuildEditors();
   void BuildMenus();
   void BuildToolBar();
-  // An item that inserts a fixed tag; an item that inserts an effect tag.
-  QAction* TagItem(QMenu* menu, const char* name, const char* caption, const char* tag);
-  QAction* EffectItem(QMenu* menu, const char* name, const char* caption, const char* upper,
-                      const char* lower);
+  // The items of a tag menu of the vocabulary.
+  void AddTagItems(QMenu* menu, TagMenu items);
   QAction* Item(QMenu* menu, const char* name, const char* caption);
+  // An item that opens another window: disabled until Bind gives it its command.
+  QAction* Command(QMenu* menu, const char* name, const char* caption);
   void SetDefaultFormat(QTextEdit* editor);
   void TextChanged();
   void PageChanged(int index);
-  void SignColorStartUp();
   void ReadMeClick();
-  void UpdateWindowCommands();
 
   std::filesystem::path m_programFolder;
-  SettingsFile m_settings;
-  AppWindows m_windows;
+  Settings m_settings;
   std::unique_ptr<Notice> m_ownNotice;
   Notice* m_notice = nullptr;
   std::unique_ptr<SignLink> m_serialLink;
-  SignLink* m_link = nullptr;
   std::unique_ptr<Waiter> m_ownWaiter;
-  Waiter* m_waiter = nullptr;
+  SignRoad m_road;
+  std::function<void()> m_firstShown;
+  std::vector<std::function<void(bool)>> m_colorModeListeners;
 
   QTabWidget* m_pageControl = nullptr;
   MessageEdit* m_richEdit1 = nullptr;

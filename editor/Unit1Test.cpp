@@ -17,10 +17,10 @@
 #include "editor/Umovespeed.h"
 #include "editor/Unit1.h"
 #include "editor/Usetcom.h"
-#include "editor/qt_seams.h"
 #include "signlink/serial_link.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "ui/command_runner.h"
 
 using namespace tavrin;
 
@@ -35,15 +35,15 @@ class TForm1Test : public QObject {
     explicit Run(const std::string& settings = "") {
       if (!settings.empty()) home.Put("Tavrin.INI", settings);
       form1 = std::make_unique<TForm1>(home.Path());
-      setCom = std::make_unique<TSetCom>(form1->Settings(), form1.get());
-      moveSpeed = std::make_unique<TMoveSpeedfrm>(form1.get());
-      signColor = std::make_unique<TsignColorfrm>(form1->Settings());
+      setCom = std::make_unique<TSetCom>(*form1);
+      moveSpeed = std::make_unique<TMoveSpeedfrm>(*form1);
+      signColor = std::make_unique<TsignColorfrm>(*form1);
       about = std::make_unique<TAboutBox>(form1.get());
-      AppWindows w{form1.get(), setCom.get(), about.get(), moveSpeed.get(), signColor.get()};
-      form1->Attach(w);
-      setCom->Attach(w);
-      moveSpeed->Attach(w);
-      signColor->Attach(w);
+      // The commands of the editor's own dialogs, as the program binds them.
+      form1->Bind("DisplayTime1", [this] { setCom->ShowDisplayPanel(); });
+      form1->Bind("MoveSpeed1", [this] { moveSpeed->ShowSpeedPanel(); });
+      form1->Bind("Column1", [this] { moveSpeed->ShowColumnPanel(); });
+      form1->OnFirstShown([this] { signColor->StartUp(); });
       form1->SetNotice(&notice);
     }
     QTextEdit* Line1() { return form1->findChild<QTextEdit*>("RichEdit1"); }
@@ -64,6 +64,7 @@ class TForm1Test : public QObject {
   void WindowAndMenusAreThere() {
     Run run;
     QCOMPARE(run.form1->windowTitle(), QString("Tavrin"));
+    QCOMPARE(run.form1->size(), QSize(614, 447));
     for (const char* name : {"New1",
                              "Open1",
                              "Save1",
@@ -106,10 +107,10 @@ class TForm1Test : public QObject {
     QVERIFY(!run.Action("CapitalControlByLine1")->isVisible());
     QVERIFY(run.Action("CapitalControlByLine1")->isChecked());
     QVERIFY(!run.Action("ToolButton10")->isEnabled());
-    // Windows of parts not built yet: their commands are there and disabled.
+    // Commands of other windows stay disabled until they are bound to them.
     QVERIFY(!run.Action("SendMessage1")->isEnabled());
     QVERIFY(!run.Action("EditGraphic1")->isEnabled());
-    QVERIFY(run.Action("SetCOM1")->isEnabled());
+    QVERIFY(run.Action("DisplayTime1")->isEnabled());
     auto* tabs = run.form1->findChild<QTabWidget*>("PageControl1");
     QCOMPARE(tabs->tabText(0), QString("Line 1"));
     QVERIFY(!tabs->isTabVisible(1));
@@ -254,11 +255,24 @@ class TForm1Test : public QObject {
     auto* list = run.setCom->findChild<QComboBox*>("ComboBox1");
     QCOMPARE(list->currentIndex(), -1);
     run.setCom->OKClick();  // no new choice: 0 is stored, and the link makes it port 1
-    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kComPortKey, 1), 0);
+    QCOMPARE(run.form1->AppSettings().File().ReadInt(kSignSection, kComPortKey, 1), 0);
     list->setCurrentIndex(11);
     run.setCom->OKClick();
     QCOMPARE(run.setCom->PortNumber(), 12);
-    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kComPortKey, 1), 12);
+    QCOMPARE(run.form1->Road().PortNumber(), 12);
+    QCOMPARE(run.form1->AppSettings().PortNumber(), 12);
+
+    // Settings that cannot be written: the user is told, and the port is used all the same.
+    std::filesystem::remove(run.home / "Tavrin.INI");
+    std::filesystem::create_directory(run.home / "Tavrin.INI");
+    run.notice.Clear();
+    list->setCurrentIndex(2);
+    run.setCom->OKClick();
+    QCOMPARE(run.notice.boxes.size(), 1);
+    QCOMPARE(RecordingNotice::Describe(run.notice.boxes[0].kind, run.notice.boxes[0].buttons),
+             QString("error OK"));
+    QVERIFY(run.notice.shown[0].contains("not saved"));
+    QCOMPARE(run.form1->Road().PortNumber(), 3);
   }
 
   void SignColourAtStartUp() {
@@ -287,8 +301,8 @@ class TForm1Test : public QObject {
       QVERIFY(run.signColor->findChild<QRadioButton*>("rb01")->isChecked());
       QVERIFY(!run.signColor->findChild<QCheckBox*>("CheckBox1")->isChecked());
       run.signColor->findChild<QPushButton*>("Button1")->click();
-      QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kColorKey, 2), 1);
-      QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kShowFormKey, 1), 0);
+      QCOMPARE(run.form1->AppSettings().Color(), 1);
+      QCOMPARE(run.form1->AppSettings().ShowForm(), 0);
     }
     Run run("[Sign]\r\ncolor=1\r\nshowform=0\r\n");
     run.form1->show();
@@ -296,7 +310,7 @@ class TForm1Test : public QObject {
     run.signColor->findChild<QRadioButton*>("rb02")->setChecked(true);
     run.signColor->findChild<QPushButton*>("Button1")->click();
     QVERIFY(run.Action("Rainbow1")->isVisible());
-    QCOMPARE(run.form1->Settings().ReadInt(kSignSection, kColorKey, 2), 2);
+    QCOMPARE(run.form1->AppSettings().Color(), 2);
   }
 
   void WaitingKeepsTheWindowsWorking() {

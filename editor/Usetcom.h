@@ -2,11 +2,9 @@
 
 #include <QComboBox>
 #include <QDialog>
-#include <QPushButton>
 #include <QWidget>
 
-#include "editor/app_windows.h"
-#include "editor/settings_file.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -15,25 +13,22 @@ namespace tavrin {
 class TSetCom : public QDialog {
   Q_OBJECT
  public:
-  TSetCom(SettingsFile& settings, QWidget* parent = nullptr);
-
-  void Attach(const AppWindows& windows) { m_windows = windows; }
+  explicit TSetCom(WindowContext& context);
 
   // The port the sign functions open: "comport" when the dialog was made (below 1 reads as
   // 1), then whatever "OK" stored.
-  int PortNumber() const { return m_portNumber; }
+  int PortNumber() const { return m_context.Road().PortNumber(); }
 
-  // The main window's "Set COM..." and "Display Time...": one panel, its caption, modal.
+  // Each shows one panel with its caption, modally.
   void ShowComPanel();
   void ShowDisplayPanel();
+  void PreparePanel(QWidget* panel, const char* caption);
 
   void OKClick();
   void DisplayTimebtnClick();
 
  private:
-  SettingsFile& m_settings;
-  AppWindows m_windows;
-  int m_portNumber = 1;
+  WindowContext& m_context;
   QWidget* m_comPanel = nullptr;
   QWidget* m_displayPanel = nullptr;
   QComboBox* m_comboBox1 = nullptr;

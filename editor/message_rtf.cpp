@@ -88,12 +88,6 @@ int CodePageNumber(const std::string& codePage) {
 
 // ---- Reading ------------------------------------------------------------------------------
 
-struct Colour {
-  int red = 0, green = 0, blue = 0;
-};
-
-bool IsRed(const Colour& c) { return c.red >= 128 && c.green < 100 && c.blue < 100; }
-
 // Destinations whose text is not part of the document's body.
 bool IsSkippedDestination(std::string_view word) {
   static constexpr std::string_view kSkipped[] = {
@@ -152,7 +146,7 @@ class RtfReader {
       if (state.colourTable) {
         if (c == ';') {
           m_colours.push_back(m_pending);
-          m_pending = Colour{};
+          m_pending = Rgb{};
         }
         continue;
       }
@@ -329,7 +323,7 @@ class RtfReader {
   void Append(const GroupState& state, const std::string& text) {
     const bool red = state.colour > 0 &&
                      static_cast<std::size_t>(state.colour) < m_colours.size() &&
-                     IsRed(m_colours[static_cast<std::size_t>(state.colour)]);
+                     IsTagColour(m_colours[static_cast<std::size_t>(state.colour)]);
     if (!m_runs.empty() && m_runs.back().red == red) {
       m_runs.back().text += text;
     } else {
@@ -355,8 +349,8 @@ class RtfReader {
   std::string_view m_doc;
   std::size_t m_pos = 0;
   std::string m_codePage = "CP1252";
-  std::vector<Colour> m_colours;
-  Colour m_pending;
+  std::vector<Rgb> m_colours;
+  Rgb m_pending;
   std::string m_bytes;  // code page bytes not yet decoded
   int m_skipFallback = 0;
   std::uint32_t m_highSurrogate = 0;

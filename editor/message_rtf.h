@@ -17,6 +17,17 @@ struct TextRun {
   bool operator==(const TextRun&) const = default;
 };
 
+// The colour display tags are shown in (red, 255), and the rule by which a colour read back
+// from the editor or from a file counts as the tag colour: strongly red, little green and blue.
+struct Rgb {
+  int red = 0, green = 0, blue = 0;
+};
+inline constexpr Rgb kTagColour{255, 0, 0};
+inline constexpr Rgb kTextColour{0, 0, 0};
+inline constexpr bool IsTagColour(const Rgb& c) {
+  return c.red >= 128 && c.green < 100 && c.blue < 100;
+}
+
 // Message files larger than this are refused before they are read: a message line is 210
 // characters, and even a long file of other text is far below it.
 inline constexpr std::size_t kMaxMessageFileBytes = 4 * 1024 * 1024;

@@ -84,6 +84,75 @@ const SignCodeTable kTables[] = {
 
 static_assert(kWaitTags.size() == kWaitTagCount && kSpeedTags.size() == kSpeedTagCount);
 
+// The effect items of the two effect menus: designer names and captions by effect index.
+constexpr std::string_view kEffectCaptions[] = {
+    "Immediate",    "Xopen", "Curtain Up", "Curtain Down", "Scroll Left",
+    "Scroll Right", "Vopen", "Vclose",     "Scroll Up",    "Scroll Down",
+    "Hold",         "Snow",  "Twinkle",    "Block Move",   "Random"};
+constexpr std::string_view kEffectNames[] = {
+    "Immediate",   "Xopen", "CurtainUp", "CurtainDown", "ScrollLeft",
+    "ScrollRight", "Vopen", "Vclose",    "ScrollUp",    "ScrollDown",
+    "Hold",        "Snow",  "Twinkle",   "BlockMove",   "Random"};
+
+template <std::size_t N>
+struct EffectItems {
+  std::array<std::string, N> names;
+  std::array<TagMenuItem, N> items;
+  // Leading effects are named "Immediate1"..., closing effects "Immediate2"...
+  explicit EffectItems(char suffix) {
+    for (std::size_t i = 0; i < N; ++i) {
+      names[i] = std::string(kEffectNames[i]) + suffix;
+      items[i] = {names[i], kEffectCaptions[i], kUpperEffectTags[i], kLowerEffectTags[i]};
+    }
+  }
+};
+
+const std::array<TagMenuItem, 2> kWelcomeItems = {{
+    {"HelloWorld1", "Hello World", kUpperEffectTags[15]},
+    {"Welcome3", "Welcome", kUpperEffectTags[16]},
+}};
+
+const std::array<TagMenuItem, 5> kDisplayEffectItems = {{
+    {"Normal2", "Normal", kModeTags[0]},
+    {"Blinking2", "Blinking", kModeTags[1]},
+    {"Song12", "Song 1", kModeTags[2]},
+    {"Song22", "Song 2", kModeTags[3]},
+    {"Song32", "Song 3", kModeTags[4]},
+}};
+
+const std::array<TagMenuItem, 4> kBellItems = {{
+    {"N05Sec2", "0.5 Sec", kFormatTags[5]},
+    {"N1Sec2", "1 Sec", kFormatTags[6]},
+    {"N15Sec2", "1.5 Sec", kFormatTags[7]},
+    {"N13Sec2", "2 Sec", kFormatTags[8]},
+}};
+
+const std::array<TagMenuItem, 2> kSpecialItems = {{
+    {"Date1", "Date", kFormatTags[9]},
+    {"Time1", "Time", kFormatTags[10]},
+}};
+
+const std::array<TagMenuItem, 5> kFontItems = {{
+    {"Font4x71", "Font 4x7", kFormatTags[3]},
+    {"Font5x71", "Font 5x7", kFormatTags[1]},
+    {"Font6x71", "Font 6x7", kFormatTags[2]},
+    {"Font5x81", "Font 5x8", kFormatTags[0], {}, false},
+    {"Font7x131", "Font 7x13", kFormatTags[4], {}, false},
+}};
+
+const std::array<TagMenuItem, 10> kColorItems = {{
+    {"Red1", "Red", kFormatTags[11]},
+    {"Green1", "Green", kFormatTags[12], {}, true, true},
+    {"Orange1", "Orange", kFormatTags[13], {}, true, true},
+    {"InversedRed1", "Inversed Red", kFormatTags[14]},
+    {"InversedGreen1", "Inversed Green", kFormatTags[15], {}, true, true},
+    {"InversedOrange1", "Inversed Orange", kFormatTags[16], {}, true, true},
+    {"RedOnGreen1", "Red On Green", kFormatTags[17], {}, true, true},
+    {"GreenonRed1", "Green On Red", kFormatTags[18], {}, true, true},
+    {"RYG1", "RYG", kFormatTags[19], {}, true, true},
+    {"Rainbow1", "Rainbow", kFormatTags[20], {}, true, true},
+}};
+
 }  // namespace
 
 const SignCodeTable& Table(TagTable table) { return kTables[static_cast<int>(table)]; }
@@ -126,6 +195,10 @@ std::string ColumnSignCode(int column) {
   return code;
 }
 
+std::string_view SpeedTag(int speed) {
+  return kSpeedTags[static_cast<std::size_t>(speed < 0 ? 0 : speed > 3 ? 3 : speed)];
+}
+
 std::string GraphicTag(std::string_view name) {
   return std::string(kGraphicTagStart) + std::string(name) + ">";
 }
@@ -138,6 +211,30 @@ bool IsGraphicTag(std::string_view tag) {
 std::string GraphicTagName(std::string_view tag) {
   if (!IsGraphicTag(tag)) return {};
   return std::string(tag.substr(kGraphicTagStart.size(), tag.size() - kGraphicTagStart.size() - 1));
+}
+
+std::span<const TagMenuItem> TagMenuItems(TagMenu menu) {
+  static const EffectItems<15> leading('1');
+  static const EffectItems<11> closing('2');
+  switch (menu) {
+    case TagMenu::LeadingEffect:
+      return leading.items;
+    case TagMenu::Welcome:
+      return kWelcomeItems;
+    case TagMenu::DisplayEffect:
+      return kDisplayEffectItems;
+    case TagMenu::ClosingEffect:
+      return closing.items;
+    case TagMenu::Bell:
+      return kBellItems;
+    case TagMenu::SpecialFunction:
+      return kSpecialItems;
+    case TagMenu::Font:
+      return kFontItems;
+    case TagMenu::Color:
+      return kColorItems;
+  }
+  return {};
 }
 
 }  // namespace tavrin

@@ -35,6 +35,9 @@ std::optional<int> ColumnTagValue(std::string_view tag);
 // "<N" + two upper-case hex digits + ">": 7 -> "<N07>", 255 -> "<NFF>".
 std::string ColumnSignCode(int column);
 
+// The speed tag of a speed 0 to 3 ("<Speed 2>"); other values are taken as the nearest end.
+std::string_view SpeedTag(int speed);
+
 // Graphic tags: "<Pic:" + name + ">".
 inline constexpr std::string_view kGraphicTagStart = "<Pic:";
 std::string GraphicTag(std::string_view name);
@@ -45,5 +48,31 @@ std::string GraphicTagName(std::string_view tag);
 // The entry of the wait table for a display time list item ("0.5Sec" -> "<0.5Sec>").
 inline constexpr std::size_t kWaitTagCount = 26;
 inline constexpr std::size_t kSpeedTagCount = 4;
+
+// ---- The tag menus of the main window ------------------------------------------------------
+
+enum class TagMenu {
+  LeadingEffect,    // the 15 effects, by effect insertion
+  Welcome,          // "<Hello World>" and "<Welcome>", inserted as they are
+  DisplayEffect,    // the five modes
+  ClosingEffect,    // the first 11 effects, by effect insertion
+  Bell,             // the four bell tags
+  SpecialFunction,  // date and time
+  Font,             // the font tags
+  Color,            // the ten colours
+};
+
+// One item of a tag menu: its designer name, caption and the tags of the vocabulary it
+// inserts. An effect item has a lower-case tag too (see the main window's effect insertion).
+struct TagMenuItem {
+  std::string_view name = {};
+  std::string_view caption = {};
+  std::string_view tag = {};
+  std::string_view lowerTag = {};  // empty for items that insert their tag as it is
+  bool visible = true;             // "Font 5x8" and "Font 7x13" exist but are hidden
+  bool tripleColorOnly = false;    // hidden on a single-colour sign
+};
+
+std::span<const TagMenuItem> TagMenuItems(TagMenu menu);
 
 }  // namespace tavrin

@@ -95,5 +95,40 @@ TEST(VocabularyTest, GraphicTags) {
   EXPECT_EQ(GraphicTagName("<Pic:>"), "");
 }
 
+// The menus insert tags of the tables, each item the one its caption names.
+TEST(VocabularyTest, TagMenusInsertTheirOwnTags) {
+  const auto leading = TagMenuItems(TagMenu::LeadingEffect);
+  const auto closing = TagMenuItems(TagMenu::ClosingEffect);
+  ASSERT_EQ(leading.size(), 15u);
+  ASSERT_EQ(closing.size(), 11u);
+  EXPECT_EQ(leading[2].name, "CurtainUp1");
+  EXPECT_EQ(leading[2].tag, "<Curtain Up>");
+  EXPECT_EQ(leading[2].lowerTag, "<curtain up>");
+  EXPECT_EQ(leading[4].caption, "Scroll Left");
+  EXPECT_EQ(leading[4].tag, "<Scoll Left>");  // the sign's own spelling
+  EXPECT_EQ(closing[10].name, "Hold2");
+  EXPECT_EQ(closing[10].tag, "<Hold>");
+  int tripleOnly = 0;
+  for (const TagMenu menu :
+       {TagMenu::LeadingEffect, TagMenu::Welcome, TagMenu::DisplayEffect, TagMenu::ClosingEffect,
+        TagMenu::Bell, TagMenu::SpecialFunction, TagMenu::Font, TagMenu::Color}) {
+    for (const TagMenuItem& item : TagMenuItems(menu)) {
+      bool known = false;
+      for (const TagTable t : {TagTable::Format, TagTable::UpperEffect, TagTable::Mode}) {
+        known = known || Lookup(t, item.tag).has_value();
+      }
+      EXPECT_TRUE(known) << item.name;
+      EXPECT_EQ(item.lowerTag.empty(),
+                menu != TagMenu::LeadingEffect && menu != TagMenu::ClosingEffect)
+          << item.name;
+      tripleOnly += item.tripleColorOnly ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(tripleOnly, 8);
+  EXPECT_EQ(TagMenuItems(TagMenu::Font)[0].tag, "<Font4x7>");
+  EXPECT_FALSE(TagMenuItems(TagMenu::Font)[3].visible);
+  EXPECT_EQ(TagMenuItems(TagMenu::Bell)[3].tag, "<Bell 2Sec>");
+}
+
 }  // namespace
 }  // namespace tavrin

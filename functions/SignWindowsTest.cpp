@@ -13,6 +13,7 @@
 #include <fstream>
 #include <thread>
 
+#include "editor/Unit1.h"
 #include "functions/Udelete.h"
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
@@ -45,12 +46,12 @@ struct Windows {
       form1->SetLink(&link);
       form1->SetWaiter(&waiter);
     }
-    setId = std::make_unique<TSetID>(form1.get());
-    schedule = std::make_unique<TSchedule>(form1.get());
-    scheduleAdd = std::make_unique<TScheduleAdd>(form1.get(), schedule.get());
+    setId = std::make_unique<TSetID>(*form1);
+    schedule = std::make_unique<TSchedule>(*form1);
+    scheduleAdd = std::make_unique<TScheduleAdd>(*form1, schedule.get());
     schedule->SetEditor(scheduleAdd.get());
-    deletefrm = std::make_unique<TDeletefrm>(form1.get());
-    linkpage = std::make_unique<TLinkpagefrm>(form1.get());
+    deletefrm = std::make_unique<TDeletefrm>(*form1);
+    linkpage = std::make_unique<TLinkpagefrm>(*form1);
   }
   template <class T>
   T* In(QWidget* window, const char* name) {
@@ -205,6 +206,58 @@ class SignWindowsTest : public QObject {
     QVERIFY(!w.setId->isVisible());  // the dialog closes after a send
     QVERIFY(w.In<QPushButton>(w.setId.get(), "SendMessButton")->isEnabled());
     QCOMPARE(w.waiter.waits, (std::vector<int>{200, 100, 250, 200}));
+  }
+
+  // What goes wrong around Send Message: a line the code page cannot hold, a refusing sign,
+  // a "<BF>" that cannot be written; and Set ID without a port or with a failed write.
+  void SendAndSetIdFailures() {
+    Windows w;
+    auto* send = w.In<QPushButton>(w.setId.get(), "SendMessButton");
+    w.form1->InsertAtCaret(QString::fromUtf8("\xE4\xB8\xAD"));  // no such character in CP1252
+    w.setId->show();
+    send->click();
+    QCOMPARE(w.notice.boxes.size(), 1);
+    QVERIFY(w.notice.shown[0].contains(QString::fromUtf8("\xE4\xB8\xAD")));
+    QCOMPARE(w.notice.Described()[0].left(9), QString("error OK:"));
+    QVERIFY(w.link.Writes().empty());
+    QVERIFY(w.setId->isVisible());  // the dialog stays for another try
+
+    w.form1->NewClick();
+    w.form1->InsertAtCaret("Hi");
+    w.In<QComboBox>(w.setId.get(), "ComboBox5")->setCurrentIndex(1);
+    w.link = ScriptedLink(ScriptedLink::AckExcept({1}, "NACK"));
+    w.notice.Clear();
+    send->click();
+    QCOMPARE(w.notice.Described(), QStringList{"plain OK:    Send Message Error   "});
+    QCOMPARE(w.Bodies().size(), 2);  // "<BE>" and the message; no "<BF>"
+    QVERIFY(!w.setId->isVisible());
+    QCOMPARE(w.In<QProgressBar>(w.setId.get(), "ProgressBar1")->value(), 0);
+    QVERIFY(send->isEnabled());
+
+    // The cable goes before "<BF>": the send has failed, and says so.
+    w.link = ScriptedLink();
+    w.link.BreakAfterWrites(2);
+    w.notice.Clear();
+    w.setId->show();
+    send->click();
+    QCOMPARE(w.notice.Described(), QStringList{"plain OK:    Send Message Error   "});
+    QVERIFY(send->isEnabled());
+
+    // Set ID: the question, then the port that does not open; then a write that fails.
+    w.link = ScriptedLink();
+    w.link.FailOpen(true);
+    w.notice.Clear();
+    auto* ok = w.In<QPushButton>(w.setId.get(), "OK");
+    ok->click();
+    QCOMPARE(w.notice.Described(),
+             (QStringList{"question YesNo:          Confirm to reset the ID ?         ",
+                          "error Yes:  Open Com Error "}));
+    w.link = ScriptedLink();
+    w.link.BreakAfterWrites(0);
+    w.notice.Clear();
+    ok->click();
+    QCOMPARE(w.notice.Described().last(), QString("plain OK:     Set ID Error    "));
+    QVERIFY(ok->isEnabled());
   }
 
   void Schedules() {

@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "editor/qt_seams.h"
+#include "functions/sign_plans.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
@@ -32,7 +34,7 @@ constexpr int kCheckImageWidth = 20;
 
 }  // namespace
 
-TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
+TDeletefrm::TDeletefrm(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("Deletefrm");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
@@ -44,20 +46,9 @@ TDeletefrm::TDeletefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
     return p;
   };
   auto idRow = [](QWidget* parent, QVBoxLayout* into, const char* label, QComboBox*& list,
-                  const char* name) {
-    auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(label, parent));
-    list = new QComboBox(parent);
-    list->setObjectName(name);
-    FillSignIds(list);
-    row->addWidget(list, 1);
-    into->addLayout(row);
-  };
+                  const char* name) { into->addLayout(SignIdRow(parent, label, name, list)); };
   auto buttons = [](QVBoxLayout* into, QPushButton* ok, QPushButton* cancel) {
-    auto* row = new QHBoxLayout;
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    into->addLayout(row);
+    into->addLayout(OkCancelRow(ok, cancel));
   };
 
   QWidget* schedule = panel("DelSchedulePanel");
@@ -155,30 +146,20 @@ bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-SignOutcome TDeletefrm::Run(QPushButton* button,
-                            const std::function<SignOutcome(SignSession&)>& function) {
-  button->setEnabled(false);
-  SignSession session = m_form1->Session();
-  const SignOutcome outcome = function(session);
-  button->setEnabled(true);
-  return outcome;
-}
-
 void TDeletefrm::ScheduleOkClick() {
   std::array<bool, 5> checked{};
   for (int i = 0; i < 5; ++i) checked[i] = m_checkListBox1->item(i)->checkState() == Qt::Checked;
-  const auto id = static_cast<std::uint8_t>(m_comboBox1->currentIndex());
-  Run(m_scheduleOk, [&](SignSession& s) { return DeleteSchedules(s, id, checked); });
+  RunHoldingButton(m_context.Road(), PlanDeleteSchedules(SelectedSignId(m_comboBox1), checked),
+                   m_scheduleOk);
 }
 
 void TDeletefrm::DelPageOKClick() {
-  const auto id = static_cast<std::uint8_t>(m_comboBox2->currentIndex());
-  Run(m_delPageOk, [&](SignSession& s) { return DeletePages(s, id, m_tree); });
+  RunHoldingButton(m_context.Road(), PlanDeletePages(SelectedSignId(m_comboBox2), m_tree),
+                   m_delPageOk);
 }
 
 void TDeletefrm::DeleteOkClick() {
-  const auto id = static_cast<std::uint8_t>(m_comboBox3->currentIndex());
-  Run(m_deleteOk, [&](SignSession& s) { return DeleteAll(s, id); });
+  RunHoldingButton(m_context.Road(), PlanDeleteAll(SelectedSignId(m_comboBox3)), m_deleteOk);
 }
 
 }  // namespace tavrin

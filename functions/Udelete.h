@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "editor/Unit1.h"
+#include "functions/sign_commands.h"
+#include "signlink/sign_plan.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -17,7 +19,7 @@ class TDeletefrm : public QDialog {
  public:
   enum class Panel { DelSchedule, DelPage, DeleteAll };
 
-  explicit TDeletefrm(TForm1* form1);
+  explicit TDeletefrm(WindowContext& context);
 
   void PreparePanel(Panel panel);
   void ShowPanel(Panel panel);
@@ -35,9 +37,7 @@ class TDeletefrm : public QDialog {
 
  private:
   void ShowChecks();
-  SignOutcome Run(QPushButton* button, const std::function<SignOutcome(SignSession&)>& function);
-
-  TForm1* m_form1;
+  WindowContext& m_context;
   PageTree m_tree;
   QWidget* m_panels[3] = {};
   QComboBox* m_comboBox1 = nullptr;

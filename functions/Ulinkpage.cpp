@@ -3,18 +3,20 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "editor/qt_seams.h"
+#include "functions/sign_plans.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
-TLinkpagefrm::TLinkpagefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
+TLinkpagefrm::TLinkpagefrm(WindowContext& context)
+    : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("Linkpagefrm");
   setWindowTitle("Link Pages");
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Sign ID:", this));
-  m_comboBox1 = new QComboBox(this);
-  m_comboBox1->setObjectName("ComboBox1");
+  m_comboBox1 = MakeList(this, "ComboBox1");
   FillSignIds(m_comboBox1);
   layout->addWidget(m_comboBox1);
   layout->addWidget(new QLabel("Page: (e.g. abcED)", this));
@@ -22,9 +24,7 @@ TLinkpagefrm::TLinkpagefrm(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_edit1->setObjectName("Edit1");
   MakeLettersOnly(m_edit1);
   layout->addWidget(m_edit1);
-  m_ok = new QPushButton("OK", this);
-  m_ok->setObjectName("OK");
-  m_ok->setAutoDefault(false);
+  m_ok = MakeButton(this, "OK", "OK");
   layout->addWidget(m_ok);
   connect(m_ok, &QPushButton::clicked, this, &TLinkpagefrm::OKClick);
 }
@@ -37,11 +37,8 @@ void TLinkpagefrm::Open() {
 }
 
 void TLinkpagefrm::OKClick() {
-  m_ok->setEnabled(false);
-  SignSession session = m_form1->Session();
-  LinkPages(session, static_cast<std::uint8_t>(m_comboBox1->currentIndex()),
-            m_edit1->text().toStdString());
-  m_ok->setEnabled(true);
+  RunHoldingButton(m_context.Road(),
+                   PlanLinkPages(SelectedSignId(m_comboBox1), ToUtf8(m_edit1->text())), m_ok);
 }
 
 }  // namespace tavrin

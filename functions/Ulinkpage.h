@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "editor/Unit1.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -14,14 +14,14 @@ namespace tavrin {
 class TLinkpagefrm : public QDialog {
   Q_OBJECT
  public:
-  explicit TLinkpagefrm(TForm1* form1);
+  explicit TLinkpagefrm(WindowContext& context);
 
   // Shows the window with the focus in the page field.
   void Open();
   void OKClick();
 
  private:
-  TForm1* m_form1;
+  WindowContext& m_context;
   QComboBox* m_comboBox1 = nullptr;
   QLineEdit* m_edit1 = nullptr;
   QPushButton* m_ok = nullptr;

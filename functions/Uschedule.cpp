@@ -9,7 +9,9 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include "editor/qt_seams.h"
+#include "functions/sign_plans.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
@@ -24,7 +26,7 @@ QLineEdit* Masked(QWidget* parent, const char* name, const char* mask) {
 
 }  // namespace
 
-TSchedule::TSchedule(TForm1* form1) : QDialog(form1), m_form1(form1) {
+TSchedule::TSchedule(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("Schedule");
   setWindowTitle("Schedule");
   setModal(false);
@@ -37,12 +39,7 @@ TSchedule::TSchedule(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_listView1->header()->setDefaultAlignment(Qt::AlignCenter);
   layout->addWidget(m_listView1);
-  auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel("Sign ID: ", this));
-  m_comboBox1 = new QComboBox(this);
-  m_comboBox1->setObjectName("ComboBox1");
-  FillSignIds(m_comboBox1);
-  row->addWidget(m_comboBox1);
+  QHBoxLayout* row = SignIdRow(this, "Sign ID: ", "ComboBox1", m_comboBox1);
   auto* add = MakeButton(this, "Add", "Add...");
   auto* modify = MakeButton(this, "Modify", "Modify...");
   auto* remove = MakeButton(this, "Delete", "Delete");
@@ -61,12 +58,18 @@ void TSchedule::Refresh() {
   const auto& entries = m_list.Entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     auto* item = new QTreeWidgetItem(m_listView1);
-    item->setText(0, QString::fromStdString(ScheduleList::Number(i)));
-    item->setText(1, QString::fromStdString(entries[i].start));
-    item->setText(2, QString::fromStdString(entries[i].end));
-    item->setText(3, QString::fromStdString(entries[i].pages));
+    item->setText(0, FromUtf8(ScheduleList::Number(i)));
+    item->setText(1, FromUtf8(entries[i].start));
+    item->setText(2, FromUtf8(entries[i].end));
+    item->setText(3, FromUtf8(entries[i].pages));
     for (int c = 0; c < 3; ++c) item->setTextAlignment(c, Qt::AlignCenter);
   }
+}
+
+void TSchedule::Open() {
+  showNormal();
+  raise();
+  activateWindow();
 }
 
 int TSchedule::SelectedRow() const {
@@ -83,7 +86,7 @@ void TSchedule::AddClick() {
 void TSchedule::ModifyClick() {
   const int row = SelectedRow();
   if (row < 0) {
-    m_form1->GetNotice().Fail("First, Select one item");
+    m_context.Notices().Fail("First, Select one item");
     return;
   }
   if (m_editor == nullptr) return;
@@ -99,14 +102,12 @@ void TSchedule::DeleteClick() {
 }
 
 void TSchedule::SendClick() {
-  m_send->setEnabled(false);
-  SignSession session = m_form1->Session();
-  SendSchedules(session, static_cast<std::uint8_t>(m_comboBox1->currentIndex()), m_list);
-  m_send->setEnabled(true);
+  RunHoldingButton(m_context.Road(), PlanSendSchedules(SelectedSignId(m_comboBox1), m_list),
+                   m_send);
 }
 
-TScheduleAdd::TScheduleAdd(TForm1* form1, TSchedule* schedule)
-    : QDialog(form1), m_form1(form1), m_schedule(schedule) {
+TScheduleAdd::TScheduleAdd(WindowContext& context, TSchedule* schedule)
+    : QDialog(context.MainWindow()), m_context(context), m_schedule(schedule) {
   setObjectName("ScheduleAdd");
   setWindowTitle("Schedule-Add");
   setModal(true);
@@ -139,12 +140,9 @@ TScheduleAdd::TScheduleAdd(TForm1* form1, TSchedule* schedule)
     QLineEdit* field = time;
     connect(time, &QLineEdit::textEdited, this, [this, field] { StartMaskEditKeyUp(field); });
   }
-  auto* buttons = new QHBoxLayout;
   auto* ok = MakeButton(this, "OK", "OK");
   auto* cancel = MakeButton(this, "Button1", "Cancel");
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  layout->addLayout(OkCancelRow(ok, cancel));
   connect(ok, &QPushButton::clicked, this, &TScheduleAdd::OKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -167,11 +165,13 @@ void TScheduleAdd::PrepareModify(int row) {
   m_row = row;
   setWindowTitle("Schedule-Modify");
   const ScheduleEntry& entry = m_schedule->List().Entries().at(static_cast<std::size_t>(row));
-  m_maskEdit1->setText(QString::fromStdString(entry.start.substr(0, 8)));
-  m_startMaskEdit->setText(QString::fromStdString(entry.start.substr(9, 5)));
-  m_maskEdit2->setText(QString::fromStdString(entry.end.substr(0, 8)));
-  m_endMaskEdit->setText(QString::fromStdString(entry.end.substr(9, 5)));
-  m_pageEdit->setText(QString::fromStdString(entry.pages));
+  const ScheduleStampParts start = SplitScheduleStamp(entry.start);
+  const ScheduleStampParts end = SplitScheduleStamp(entry.end);
+  m_maskEdit1->setText(FromUtf8(start.date));
+  m_startMaskEdit->setText(FromUtf8(start.time));
+  m_maskEdit2->setText(FromUtf8(end.date));
+  m_endMaskEdit->setText(FromUtf8(end.time));
+  m_pageEdit->setText(FromUtf8(entry.pages));
 }
 
 void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
@@ -181,19 +181,18 @@ void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
 }
 
 void TScheduleAdd::OKClick() {
-  const std::string startDate = m_maskEdit1->displayText().toStdString();
-  const std::string endDate = m_maskEdit2->displayText().toStdString();
-  if (Status dates = CheckScheduleDates(startDate, endDate); !dates) {
-    m_form1->GetNotice().Fail(dates.ErrorText());
+  Result<ScheduleEntry> entry =
+      MakeScheduleEntry(ToUtf8(m_maskEdit1->displayText()), ToUtf8(m_startMaskEdit->displayText()),
+                        ToUtf8(m_maskEdit2->displayText()), ToUtf8(m_endMaskEdit->displayText()),
+                        ToUtf8(m_pageEdit->text()));
+  if (!entry) {
+    m_context.Notices().Fail(entry.ErrorText());
     return;
   }
-  ScheduleEntry entry{startDate + " " + m_startMaskEdit->displayText().toStdString(),
-                      endDate + " " + m_endMaskEdit->displayText().toStdString(),
-                      m_pageEdit->text().toStdString()};
   if (m_modify) {
-    m_schedule->List().Modify(static_cast<std::size_t>(m_row), entry);
-  } else if (Status added = m_schedule->List().Add(entry); !added) {
-    m_form1->GetNotice().Inform(added.ErrorText());
+    m_schedule->List().Modify(static_cast<std::size_t>(m_row), *entry);
+  } else if (Status added = m_schedule->List().Add(*entry); !added) {
+    m_context.Notices().Inform(added.ErrorText());
     return;
   }
   m_schedule->Refresh();

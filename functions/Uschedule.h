@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "editor/Unit1.h"
+#include "functions/sign_commands.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -17,10 +18,12 @@ class TScheduleAdd;
 class TSchedule : public QDialog {
   Q_OBJECT
  public:
-  explicit TSchedule(TForm1* form1);
+  explicit TSchedule(WindowContext& context);
 
   void SetEditor(TScheduleAdd* editor) { m_editor = editor; }
   ScheduleList& List() { return m_list; }
+  // Shows the window without blocking the main window, restored to its normal size.
+  void Open();
   // Shows the list as it stands: row numbers, starts, ends, pages.
   void Refresh();
   int SelectedRow() const;
@@ -31,7 +34,7 @@ class TSchedule : public QDialog {
   void SendClick();
 
  private:
-  TForm1* m_form1;
+  WindowContext& m_context;
   TScheduleAdd* m_editor = nullptr;
   ScheduleList m_list;
   QTreeWidget* m_listView1 = nullptr;
@@ -44,7 +47,7 @@ class TSchedule : public QDialog {
 class TScheduleAdd : public QDialog {
   Q_OBJECT
  public:
-  TScheduleAdd(TForm1* form1, TSchedule* schedule);
+  TScheduleAdd(WindowContext& context, TSchedule* schedule);
 
   // Sets the caption and, for a change, the fields from the row; the fields otherwise keep
   // what they last held.
@@ -55,7 +58,7 @@ class TScheduleAdd : public QDialog {
   void StartMaskEditKeyUp(QLineEdit* field);
 
  private:
-  TForm1* m_form1;
+  WindowContext& m_context;
   TSchedule* m_schedule;
   bool m_modify = false;
   int m_row = -1;

@@ -7,53 +7,35 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include "editor/qt_seams.h"
+#include "functions/sign_plans.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
 
 namespace tavrin {
 
-namespace {
-
-QHBoxLayout* Row(QWidget* parent, const char* label, QWidget* field) {
-  auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(label, parent));
-  row->addWidget(field, 1);
-  return row;
-}
-
-QComboBox* List(QWidget* parent, const char* name) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(name);
-  return list;
-}
-
-}  // namespace
-
-TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
+TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("SetID");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
 
   // Set ID
   QWidget* id = MakePanel("IDPanel");
-  m_comboBox1 = List(id, "ComboBox1");
+  m_comboBox1 = MakeList(id, "ComboBox1");
   FillSignIds(m_comboBox1, 1);
   auto* idLayout = new QVBoxLayout(id);
-  idLayout->addLayout(Row(id, "Sign ID:", m_comboBox1));
+  idLayout->addLayout(LabelledRow(id, "Sign ID:", m_comboBox1));
   m_ok = MakeButton(id, "OK", "OK");
   auto* cancel = MakeButton(id, "Cancel", "Cancel");
-  auto* idButtons = new QHBoxLayout;
-  idButtons->addWidget(m_ok);
-  idButtons->addWidget(cancel);
-  idLayout->addLayout(idButtons);
+  idLayout->addLayout(OkCancelRow(m_ok, cancel));
   connect(m_ok, &QPushButton::clicked, this, &TSetID::OKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   // Set Clock
   QWidget* clock = MakePanel("ClockPanel");
-  m_comboBox2 = List(clock, "ComboBox2");
+  m_comboBox2 = MakeList(clock, "ComboBox2");
   FillSignIds(m_comboBox2);
   auto* clockLayout = new QVBoxLayout(clock);
-  clockLayout->addLayout(Row(clock, "Sign ID:", m_comboBox2));
+  clockLayout->addLayout(LabelledRow(clock, "Sign ID:", m_comboBox2));
   auto* group = new QGroupBox(" Set Date and Time ", clock);
   auto* groupLayout = new QVBoxLayout(group);
   m_dateTimePicker1 = new QDateEdit(QDate::currentDate(), group);
@@ -61,19 +43,16 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   m_dateTimePicker1->setCalendarPopup(true);
   m_dateTimePicker1->setDisplayFormat("MM/dd/yyyy");
   DiscardTypedKeys(m_dateTimePicker1);  // the calendar and the arrows choose
-  groupLayout->addLayout(Row(group, "Date:", m_dateTimePicker1));
+  groupLayout->addLayout(LabelledRow(group, "Date:", m_dateTimePicker1));
   m_maskEdit1 = new QLineEdit(group);
   m_maskEdit1->setObjectName("MaskEdit1");
   m_maskEdit1->setInputMask("09:99:99");  // the first digit may be left blank
   m_maskEdit1->installEventFilter(this);
-  groupLayout->addLayout(Row(group, "Time:", m_maskEdit1));
+  groupLayout->addLayout(LabelledRow(group, "Time:", m_maskEdit1));
   clockLayout->addWidget(group);
   m_dateTimeOk = MakeButton(clock, "DateTimeOK", "OK");
   auto* dateTimeCancel = MakeButton(clock, "DateTimeCancel", "Cancel");
-  auto* clockButtons = new QHBoxLayout;
-  clockButtons->addWidget(m_dateTimeOk);
-  clockButtons->addWidget(dateTimeCancel);
-  clockLayout->addLayout(clockButtons);
+  clockLayout->addLayout(OkCancelRow(m_dateTimeOk, dateTimeCancel));
   connect(m_dateTimeOk, &QPushButton::clicked, this, &TSetID::DateTimeOKClick);
   connect(dateTimeCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(m_maskEdit1, &QLineEdit::textEdited, this, &TSetID::MaskEdit1KeyUp);
@@ -84,13 +63,13 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
 
   // Run Page
   QWidget* run = MakePanel("RunPagePanel");
-  m_comboBox3 = List(run, "ComboBox3");
+  m_comboBox3 = MakeList(run, "ComboBox3");
   FillSignIds(m_comboBox3);
-  m_comboBox4 = List(run, "ComboBox4");
+  m_comboBox4 = MakeList(run, "ComboBox4");
   FillPages(m_comboBox4);
   auto* runLayout = new QVBoxLayout(run);
-  runLayout->addLayout(Row(run, "Sign ID: ", m_comboBox3));
-  runLayout->addLayout(Row(run, "Page:", m_comboBox4));
+  runLayout->addLayout(LabelledRow(run, "Sign ID: ", m_comboBox3));
+  runLayout->addLayout(LabelledRow(run, "Page:", m_comboBox4));
   m_runPageButton = MakeButton(run, "RunPageButton", "OK");
   runLayout->addWidget(m_runPageButton);
   connect(m_runPageButton, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
@@ -100,12 +79,12 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
   auto* sendLayout = new QVBoxLayout(send);
   auto* sendGroup = new QGroupBox(send);
   auto* sendGroupLayout = new QVBoxLayout(sendGroup);
-  m_comboBox5 = List(sendGroup, "ComboBox5");
+  m_comboBox5 = MakeList(sendGroup, "ComboBox5");
   FillSignIds(m_comboBox5);
-  m_comboBox6 = List(sendGroup, "ComboBox6");
+  m_comboBox6 = MakeList(sendGroup, "ComboBox6");
   FillPages(m_comboBox6);
-  sendGroupLayout->addLayout(Row(sendGroup, "Sign ID: ", m_comboBox5));
-  sendGroupLayout->addLayout(Row(sendGroup, "Page: ", m_comboBox6));
+  sendGroupLayout->addLayout(LabelledRow(sendGroup, "Sign ID: ", m_comboBox5));
+  sendGroupLayout->addLayout(LabelledRow(sendGroup, "Page: ", m_comboBox6));
   sendLayout->addWidget(sendGroup);
   m_progressBar1 = new QProgressBar(send);
   m_progressBar1->setObjectName("ProgressBar1");
@@ -119,23 +98,16 @@ TSetID::TSetID(TForm1* form1) : QDialog(form1), m_form1(form1) {
 
   // Set Brightness
   QWidget* bright = MakePanel("SetBrightPanel");
-  m_comboBox7 = List(bright, "ComboBox7");
+  m_comboBox7 = MakeList(bright, "ComboBox7");
   FillSignIds(m_comboBox7);
-  m_comboBox8 = List(bright, "ComboBox8");
-  for (const std::string_view level : kBrightnessLevels) {
-    m_comboBox8->addItem(QString::fromLatin1(level.data(), static_cast<qsizetype>(level.size())));
-  }
-  m_comboBox8->setCurrentIndex(0);
-  MakePickOnly(m_comboBox8);
+  m_comboBox8 = MakeList(bright, "ComboBox8");
+  FillList(m_comboBox8, kBrightnessLevels);
   auto* brightLayout = new QVBoxLayout(bright);
-  brightLayout->addLayout(Row(bright, "Sign ID:", m_comboBox7));
-  brightLayout->addLayout(Row(bright, "Brightness:", m_comboBox8));
+  brightLayout->addLayout(LabelledRow(bright, "Sign ID:", m_comboBox7));
+  brightLayout->addLayout(LabelledRow(bright, "Brightness:", m_comboBox8));
   m_brightOk = MakeButton(bright, "BrightOk", "Ok");
   auto* brightCancel = MakeButton(bright, "BrightCancel", "Cancel");
-  auto* brightButtons = new QHBoxLayout;
-  brightButtons->addWidget(m_brightOk);
-  brightButtons->addWidget(brightCancel);
-  brightLayout->addLayout(brightButtons);
+  brightLayout->addLayout(OkCancelRow(m_brightOk, brightCancel));
   connect(m_brightOk, &QPushButton::clicked, this, &TSetID::BrightOkClick);
   connect(brightCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -226,19 +198,12 @@ bool TSetID::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
-SignOutcome TSetID::Run(QPushButton* button, const std::function<SignOutcome()>& function) {
-  button->setEnabled(false);
-  const SignOutcome outcome = function();
-  button->setEnabled(true);
-  return outcome;
+SignOutcome TSetID::Run(QPushButton* button, const SignPlan& plan, ProgressSink* progress) {
+  return RunHoldingButton(m_context.Road(), plan, button, progress).outcome;
 }
 
 void TSetID::OKClick() {
-  const auto newId = static_cast<std::uint8_t>(m_comboBox1->currentIndex() + 1);
-  Run(m_ok, [&] {
-    SignSession session = m_form1->Session();
-    return SetSignId(session, newId);
-  });
+  Run(m_ok, PlanSetSignId(static_cast<std::uint8_t>(m_comboBox1->currentIndex() + 1)));
 }
 
 void TSetID::DateTimeOKClick() {
@@ -246,44 +211,36 @@ void TSetID::DateTimeOKClick() {
   const std::chrono::year_month_day date{std::chrono::year(d.year()),
                                          std::chrono::month(static_cast<unsigned>(d.month())),
                                          std::chrono::day(static_cast<unsigned>(d.day()))};
-  const std::string time = m_maskEdit1->displayText().toStdString();
-  Run(m_dateTimeOk, [&] {
-    SignSession session = m_form1->Session();
-    return SetClock(session, SelectedId(m_comboBox2), date, time);
-  });
+  Run(m_dateTimeOk,
+      PlanSetClock(SelectedSignId(m_comboBox2), date, m_maskEdit1->displayText().toStdString()));
 }
 
 void TSetID::BrightOkClick() {
-  Run(m_brightOk, [&] {
-    SignSession session = m_form1->Session();
-    return SetBrightness(session, SelectedId(m_comboBox7), m_comboBox8->currentIndex());
-  });
+  Run(m_brightOk, PlanSetBrightness(SelectedSignId(m_comboBox7), m_comboBox8->currentIndex()));
 }
 
 void TSetID::RunPageButtonClick() {
-  const char page = static_cast<char>('A' + m_comboBox4->currentIndex());
-  Run(m_runPageButton, [&] {
-    SignSession session = m_form1->Session();
-    return RunPage(session, SelectedId(m_comboBox3), page);
-  });
+  Run(m_runPageButton, PlanRunPage(SelectedSignId(m_comboBox3), SelectedPage(m_comboBox4)));
 }
 
 void TSetID::SendMessButtonClick() {
-  Result<std::string> line = m_form1->Line1SignText();
+  Result<std::string> line = m_context.Line1SignText();
   if (!line) {
-    m_form1->GetNotice().Err(line.ErrorText());
+    m_context.Notices().FileErr(line.ErrorText());
     return;
   }
-  const char page = static_cast<char>('A' + m_comboBox6->currentIndex());
+  const GraphicFolder graphics(m_context.ProgramFolder());
+  const SignPlan plan =
+      PlanSendMessage(graphics, *line, SelectedPage(m_comboBox6), SelectedSignId(m_comboBox5));
   ProgressBarSink progress(m_progressBar1);
-  const GraphicFolder graphics(m_form1->ProgramFolder());
-  const SignOutcome outcome = Run(m_sendMessButton, [&] {
-    SignSession session = m_form1->Session(&progress);
-    return SendMessage(session, *line, graphics, page, SelectedId(m_comboBox5));
-  });
+  const SignOutcome outcome = Run(m_sendMessButton, plan, &progress);
   m_progressBar1->setValue(0);
-  // With nothing to send, or a graphic that cannot go, the dialog stays for another try.
-  if (outcome != SignOutcome::Invalid && outcome != SignOutcome::FileError) accept();
+  // With nothing to send, a graphic that cannot go, or the link busy with another command,
+  // the dialog stays for another try.
+  if (outcome != SignOutcome::Invalid && outcome != SignOutcome::FileError &&
+      outcome != SignOutcome::Busy) {
+    accept();
+  }
 }
 
 }  // namespace tavrin

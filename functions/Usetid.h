@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "editor/Unit1.h"
-#include "graphics/graphic_file.h"
+#include "signlink/sign_plan.h"
+#include "ui/window_context.h"
 
 namespace tavrin {
 
@@ -20,7 +20,7 @@ class TSetID : public QDialog {
  public:
   enum class Panel { Id, Clock, RunPage, SendMessage, Bright };
 
-  explicit TSetID(TForm1* form1);
+  explicit TSetID(WindowContext& context);
 
   // Hides every panel, shows one with its caption and focus; Show... also runs the dialog.
   void PreparePanel(Panel panel);
@@ -41,13 +41,10 @@ class TSetID : public QDialog {
 
  private:
   QWidget* MakePanel(const char* name);
-  std::uint8_t SelectedId(QComboBox* list) const {
-    return static_cast<std::uint8_t>(list->currentIndex());
-  }
-  // Runs a sign function with its confirming button disabled.
-  SignOutcome Run(QPushButton* button, const std::function<SignOutcome()>& function);
+  // Runs a command with its confirming button held down while the port is open.
+  SignOutcome Run(QPushButton* button, const SignPlan& plan, ProgressSink* progress = nullptr);
 
-  TForm1* m_form1;
+  WindowContext& m_context;
   Panel m_panel = Panel::Id;
   QWidget* m_panels[5] = {};
   QComboBox* m_comboBox1 = nullptr;  // new ID

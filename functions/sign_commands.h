@@ -58,8 +58,33 @@ struct ScheduleEntry {
 // text not above "31" (text comparison: "00/00/08" passes).
 bool ScheduleDateInRange(std::string_view date);
 
+// The stamp of a schedule entry: "MM/DD/YY hh:nn", a date field, a blank and a time field.
+std::string JoinScheduleStamp(std::string_view date, std::string_view time);
+// The date ("MM/DD/YY", characters 1 to 8) and time ("hh:nn", 10 to 14) of a stamp; a short
+// stamp gives what it has.
+struct ScheduleStampParts {
+  std::string date;
+  std::string time;
+};
+ScheduleStampParts SplitScheduleStamp(std::string_view stamp);
+// A stamp typed as text (the command line) that the editor's fields could have made: digits in
+// "MM/DD/YY hh:nn", and a time that the time field would not have to correct.
+bool IsWellFormedScheduleStamp(std::string_view stamp);
+
+// The entry the editor's OK stores: both dates in range (or "Date is out of Range"), the
+// stamps joined, the pages in upper case. Nothing else is checked.
+Result<ScheduleEntry> MakeScheduleEntry(std::string_view startDate, std::string_view startTime,
+                                        std::string_view endDate, std::string_view endTime,
+                                        std::string_view pages);
+// The same from two whole stamps.
+Result<ScheduleEntry> MakeScheduleEntry(std::string_view start, std::string_view end,
+                                        std::string_view pages);
+
 // "<T" + entry letter + ">" + start yy MM DD hh nn + end yy MM DD hh nn + pages.
 std::string ScheduleBody(int index, const ScheduleEntry& entry);
+
+// The most page letters an entry holds.
+inline constexpr std::size_t kMaxSchedulePages = 26;
 
 // Page letters as the sign takes them: upper case; false when anything but a letter is there.
 bool NormalizePageLetters(std::string& pages);
@@ -87,9 +112,6 @@ class ScheduleList {
  private:
   std::vector<ScheduleEntry> m_entries;
 };
-
-// The check of the schedule editor's OK: both dates in range, or "Date is out of Range".
-Status CheckScheduleDates(std::string_view startDate, std::string_view endDate);
 
 // ---- The page tree of the deletion dialog ------------------------------------------------
 

@@ -66,11 +66,30 @@ TEST(TimeFieldTest, Ticks) {
   }
 }
 
-TEST(ScheduleListTest, AddModifyRemoveAndTheRangeCheck) {
-  EXPECT_TRUE(CheckScheduleDates("00/00/08", "12/31/99"));
-  EXPECT_EQ(CheckScheduleDates("13/01/08", "01/01/08").ErrorText(), "Date is out of Range");
-  EXPECT_FALSE(CheckScheduleDates("01/01/08", "12/32/08"));
+TEST(ScheduleStampTest, TheEditorsCheckAndTheCommandLinesForm) {
+  const Result<ScheduleEntry> entry =
+      MakeScheduleEntry("00/00/08", "08:00", "12/31/99", " 9:5", "aB");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(*entry, (ScheduleEntry{"00/00/08 08:00", "12/31/99  9:5", "AB"}));
+  EXPECT_EQ(MakeScheduleEntry("13/01/08", "", "01/01/08", "", "").ErrorText(),
+            "Date is out of Range");
+  EXPECT_FALSE(MakeScheduleEntry("01/01/08 00:00", "12/32/08 00:00", ""));
 
+  const ScheduleStampParts parts = SplitScheduleStamp("05/12/08 08:00");
+  EXPECT_EQ(parts.date, "05/12/08");
+  EXPECT_EQ(parts.time, "08:00");
+  EXPECT_EQ(SplitScheduleStamp("05/1").date, "05/1");
+  EXPECT_EQ(SplitScheduleStamp("05/1").time, "");
+  EXPECT_EQ(JoinScheduleStamp(parts.date, parts.time), "05/12/08 08:00");
+
+  EXPECT_TRUE(IsWellFormedScheduleStamp("13/01/08 23:59"));  // the range is the entry's check
+  for (const char* bad : {"05/12/08 8:00", "05/12/08 24:00", "05/12/08 08:60", "05-12-08 08:00",
+                          "05/12/08 08:00 ", "5/12/08 08:00"}) {
+    EXPECT_FALSE(IsWellFormedScheduleStamp(bad)) << bad;
+  }
+}
+
+TEST(ScheduleListTest, AddModifyRemove) {
   ScheduleList list;
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(

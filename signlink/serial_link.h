@@ -51,10 +51,19 @@ class SerialLink : public FdLink {
 // A serial port on Windows, through the Win32 communication functions.
 class SerialLink : public SignLink {
  public:
-  SerialLink() = default;
+  // Maps a port number to its device name ("COM1", "\\.\COM10").
+  using DeviceForPort = std::function<std::string(int portNumber)>;
+
+  explicit SerialLink(DeviceForPort deviceForPort);
   ~SerialLink() override;
 
+  // Opens the device of the port (numbers outside 1 to 255 open port 1) with the line settings
+  // of the sign: 9600 8N1, queues of 1024 bytes, ReadTotalTimeoutConstant 1100 ms, the rest
+  // of the driver's state as it was. On failure LastError names the device and the system's
+  // reason for the call that failed.
   bool OpenLink(int portNumber, int baud) override;
+  // Waits for a byte in slices of about 10 ms, the idle hook running between them, so that
+  // the windows keep working while the sign thinks; returns 0 after about 1100 ms.
   int ReadByte(std::uint8_t& byte) override;
   bool Write(std::string_view bytes, const WriteProgress& progress = {}) override;
   void CloseLink() override;
@@ -63,6 +72,10 @@ class SerialLink : public SignLink {
   const std::string& DeviceName() const { return m_deviceName; }
 
  private:
+  // The system's reason for the last failure, read right after the call that failed.
+  std::string Failure(const std::string& what) const;
+
+  DeviceForPort m_deviceForPort;
   HANDLE m_handle = INVALID_HANDLE_VALUE;
   std::string m_deviceName;
 };

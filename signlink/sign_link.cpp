@@ -19,13 +19,6 @@ bool ReadAck(SignLink& link) {
   return ReplyAccepted(buffer);
 }
 
-bool WriteFrameAndJudge(SignLink& link, std::uint8_t signId, std::string_view frame,
-                        const SignLink::WriteProgress& progress) {
-  // A frame that could not be written was not accepted, whatever the ID.
-  if (!link.Write(frame, progress)) return false;
-  return signId == 0 || ReadAck(link);
-}
-
 int NormalizePortNumber(int portNumber) {
   return (portNumber < 1 || portNumber > 255) ? 1 : portNumber;
 }
@@ -43,6 +36,21 @@ std::string PosixPortDevice(int portNumber, const std::string& configured) {
   if (port <= 64) return "/dev/ttyUSB" + std::to_string(port - 33);
   if (port <= 96) return "/dev/ttyACM" + std::to_string(port - 65);
   return {};
+}
+
+bool ParseHostPort(const std::string& text, std::string& host, int& port) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
+  host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+    host = host.substr(1, host.size() - 2);
+  }
+  const std::string digits = text.substr(colon + 1);
+  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  port = std::stoi(digits);
+  return !host.empty() && port >= 1 && port <= 65535;
 }
 
 }  // namespace tavrin

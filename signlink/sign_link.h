@@ -74,11 +74,6 @@ class Waiter {
 // exactly for "ACK". Bytes beyond those stay unread.
 bool ReadAck(SignLink& link);
 
-// Writes a frame and, for every ID but 00, reads and judges its reply. ID 00 never answers,
-// so nothing is read and the result is true, unless the frame could not be written at all.
-bool WriteFrameAndJudge(SignLink& link, std::uint8_t signId, std::string_view frame,
-                        const SignLink::WriteProgress& progress = {});
-
 // Port numbers below 1 or above 255 open port 1.
 int NormalizePortNumber(int portNumber);
 
@@ -89,5 +84,9 @@ std::string WindowsPortDeviceName(int portNumber);
 // /dev/ttyS0-31, COM33-COM64 /dev/ttyUSB0-31, COM65-COM96 /dev/ttyACM0-31, and higher ports
 // have no device unless configured (empty result).
 std::string PosixPortDevice(int portNumber, const std::string& configured);
+
+// Splits "HOST:PORT" ("[::1]:PORT" for IPv6). False for anything else or a port outside
+// 1 to 65535.
+bool ParseHostPort(const std::string& text, std::string& host, int& port);
 
 }  // namespace tavrin

@@ -41,18 +41,6 @@ TEST(ReadAckTest, JudgesWhatArrivesAndTakesOnlyItsBytes) {
   }
 }
 
-TEST(ReadAckTest, Id00NeverReads) {
-  ScriptedLink link;
-  ASSERT_TRUE(link.OpenLink(1, kSignBaud));
-  EXPECT_TRUE(WriteFrameAndJudge(link, 0, "<ID00><BB>02<E>"));
-  EXPECT_EQ(link.Reads(), 0);
-  EXPECT_TRUE(WriteFrameAndJudge(link, 1, "<ID01><BB>02<E>"));
-  EXPECT_EQ(link.Reads(), 3);
-  // A frame that cannot be written is not accepted, not even by ID 00.
-  link.BreakAfterWrites(2);
-  EXPECT_FALSE(WriteFrameAndJudge(link, 0, "<ID00><BB>02<E>"));
-}
-
 TEST(PortNamesTest, NumbersToDevices) {
   for (const int port : {0, -1, 256, 1}) EXPECT_EQ(WindowsPortDeviceName(port), "COM1") << port;
   EXPECT_EQ(WindowsPortDeviceName(9), "COM9");

@@ -18,21 +18,6 @@ namespace tavrin {
 
 TcpLink::TcpLink(std::string host, int port) : m_host(std::move(host)), m_port(port) {}
 
-bool ParseHostPort(const std::string& text, std::string& host, int& port) {
-  const std::size_t colon = text.rfind(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
-  host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-    host = host.substr(1, host.size() - 2);
-  }
-  const std::string digits = text.substr(colon + 1);
-  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  port = std::stoi(digits);
-  return !host.empty() && port >= 1 && port <= 65535;
-}
-
 bool TcpLink::OpenLink(int, int) {
   CloseLink();
   addrinfo hints{};

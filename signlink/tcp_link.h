@@ -25,10 +25,6 @@ class TcpLink : public FdLink {
   int m_port;
 };
 
-// Splits "HOST:PORT" ("[::1]:PORT" for IPv6). False for anything else or a port outside
-// 1 to 65535.
-bool ParseHostPort(const std::string& text, std::string& host, int& port);
-
 }  // namespace tavrin
 
 #endif

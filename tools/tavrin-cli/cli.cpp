@@ -13,12 +13,11 @@
 #include "common/bytes.h"
 #include "common/codepage.h"
 #include "common/program_folder.h"
-#include "editor/settings_file.h"
-#include "functions/sign_functions.h"
+#include "common/settings.h"
+#include "functions/sign_plans.h"
 #include "graphics/graphic_file.h"
-#include "signlink/scripted_link.h"
-#include "signlink/serial_link.h"
-#include "signlink/tcp_link.h"
+#include "signlink/link_factory.h"
+#include "signlink/sign_road.h"
 
 namespace tavrin::cli {
 
@@ -87,22 +86,9 @@ class PrintingNotice : public Notice {
   std::ostream& m_err;
 };
 
-// For --dry-run: nothing is shown.
-class SilentNotice : public Notice {
- public:
-  NoticeAnswer Show(NoticeKind, NoticeButtons buttons, const std::string&) override {
-    return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
-  }
-};
-
 class SleepingWaiter : public Waiter {
  public:
   void WaitMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-};
-
-class NoWaiter : public Waiter {
- public:
-  void WaitMs(int) override {}
 };
 
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string& value) {
@@ -178,12 +164,6 @@ bool IsDigitAt(const std::string& s, std::initializer_list<std::size_t> position
   return true;
 }
 
-// "MM/DD/YY hh:mm", with a time that the editor's time field would not have to correct.
-bool IsScheduleStamp(const std::string& s) {
-  return s.size() == 14 && IsDigitAt(s, {0, 1, 3, 4, 6, 7, 9, 10, 12, 13}) && s[2] == '/' &&
-         s[5] == '/' && s[8] == ' ' && s[11] == ':' && CorrectTimeField(s.substr(9)) == s.substr(9);
-}
-
 // "YYYY-MM-DD hh:mm:ss" as a calendar date and a time text.
 bool ParseClockArgument(const std::string& s, std::chrono::year_month_day& date,
                         std::string& time) {
@@ -202,7 +182,11 @@ bool ParseClockArgument(const std::string& s, std::chrono::year_month_day& date,
 void Now(std::chrono::year_month_day& date, std::string& time) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   date = std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
                                      std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
                                      std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
@@ -223,13 +207,14 @@ int ExitCode(SignOutcome outcome) {
     case SignOutcome::Refused:
     case SignOutcome::Cancelled:
     case SignOutcome::FileError:
+    case SignOutcome::Busy:
       break;
   }
   return kExitFailed;
 }
 
-// Runs one sign function: on the real link, or for --dry-run on a scripted sign that accepts
-// everything, printing what was written.
+// Runs a sign command: over the link the options name, or for --dry-run by printing its
+// frames, one a line, without a sign.
 class Runner {
  public:
   Runner(const Options& options, std::ostream& out, std::ostream& err)
@@ -240,82 +225,54 @@ class Runner {
         m_settings(SettingsPath(m_home)) {}
 
   const std::filesystem::path& Home() const { return m_home; }
-  const SettingsFile& Settings() const { return m_settings; }
+  const Settings& AppSettings() const { return m_settings; }
 
-  // "COM3 /dev/ttyS2 default", "COM1 /dev/pts/4 configured", "tcp HOST:PORT" or
-  // "device PATH": where the sign functions would go.
+  // Where the sign functions would go: "COM3 /dev/ttyS2 default", "tcp HOST:PORT", ...
   std::string PortDescription() const {
     if (m_options.tcp) return "tcp " + *m_options.tcp;
     if (m_options.device) return "device " + *m_options.device;
-    const int port = NormalizePortNumber(PortNumber());
-    const std::string configured = ConfiguredPortDevice(m_settings, port);
-    const std::string device = PosixPortDevice(port, configured);
-    return "COM" + std::to_string(port) + " " + (device.empty() ? "(none)" : device) +
-           (configured.empty() ? " default" : " configured");
+    return DescribePort(PortNumber(), m_settings);
   }
 
-  int Run(const std::function<SignOutcome(SignSession&)>& function) {
-    if (m_options.dryRun) return DryRun(function);
-    std::unique_ptr<SignLink> link = MakeLink();
+  int Run(const SignPlan& plan) {
+    if (m_options.dryRun) return DryRun(plan);
+    Result<std::unique_ptr<SignLink>> link = MakeLink(Target(), m_settings);
+    if (!link) {
+      m_err << "tavrin-cli: " << link.ErrorText() << '\n';
+      return kExitUsage;
+    }
     PrintingNotice notice(m_out, m_err);
     SleepingWaiter waiter;
-    SignSession session{*link, notice, waiter, PortNumber()};
-    const SignOutcome outcome = function(session);
-    if (!link->LastError().empty() &&
-        (outcome == SignOutcome::PortError || outcome == SignOutcome::Refused)) {
-      m_err << "tavrin-cli: " << link->LastError() << '\n';
-    }
-    return ExitCode(outcome);
+    SignSession session{**link, notice, waiter, PortNumber()};
+    const PlanResult result = RunPlan(plan, session);
+    if (!result.linkError.empty()) m_err << "tavrin-cli: " << result.linkError << '\n';
+    return ExitCode(result.outcome);
   }
 
  private:
-  int DryRun(const std::function<SignOutcome(SignSession&)>& function) {
-    // The sign of a dry run accepts every frame and echoes a new ID.
-    ScriptedLink link([](std::size_t, std::string_view frame) {
-      return frame.starts_with("<ID><") ? std::string(frame.substr(5, 2)) : std::string("ACK");
-    });
-    PrintingNotice errorsOnly(m_null, m_err);
-    NoWaiter waiter;
-    SignSession session{link, errorsOnly, waiter, PortNumber()};
-    const SignOutcome outcome = function(session);
-    if (outcome != SignOutcome::Accepted && outcome != SignOutcome::Over) {
-      return ExitCode(outcome);
+  // The frames as they would go; a command that cannot start says why on stderr.
+  int DryRun(const SignPlan& plan) {
+    if (plan.refusal) {
+      m_err << plan.refusal->text << '\n';
+      return ExitCode(plan.refusalOutcome);
     }
-    for (const std::string& frame : link.Writes()) m_out << EscapeBytes(frame) << '\n';
+    for (const std::string& frame : plan.Frames()) m_out << EscapeBytes(frame) << '\n';
     return kExitOk;
   }
 
-  int PortNumber() const { return m_options.port.value_or(ConfiguredPortNumber(m_settings)); }
-
-  std::unique_ptr<SignLink> MakeLink() const {
-    if (m_options.tcp) {
-      std::string host;
-      int port = 0;
-      ParseHostPort(*m_options.tcp, host, port);
-      return std::make_unique<TcpLink>(host, port);
-    }
-    if (m_options.device) {
-      return std::make_unique<SerialLink>([device = *m_options.device](int) { return device; });
-    }
-    const SettingsFile settings = m_settings;
-    return std::make_unique<SerialLink>([settings](int port) {
-      return PosixPortDevice(port, ConfiguredPortDevice(settings, port));
-    });
+  LinkTarget Target() const {
+    if (m_options.tcp) return {LinkTarget::Kind::Tcp, *m_options.tcp};
+    if (m_options.device) return {LinkTarget::Kind::Device, *m_options.device};
+    return {};
   }
 
-  // Discards what is written to it.
-  class NullBuffer : public std::streambuf {
-   protected:
-    int overflow(int c) override { return c; }
-  };
+  int PortNumber() const { return m_options.port.value_or(m_settings.PortNumber()); }
 
   const Options& m_options;
   std::ostream& m_out;
   std::ostream& m_err;
   std::filesystem::path m_home;
-  SettingsFile m_settings;
-  NullBuffer m_nullBuffer;
-  std::ostream m_null{&m_nullBuffer};
+  Settings m_settings;
 };
 
 int Usage(std::ostream& err, const std::string& message) {
@@ -342,11 +299,9 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   }
   if (!text) return Usage(err, "send needs the TEXT of the message");
   if (text->empty()) return Usage(err, "No Message To Send");
-  Result<std::string> signText = Utf8ToCodePage(*text, ConfiguredCodePage(runner.Settings()));
+  Result<std::string> signText = Utf8ToCodePage(*text, runner.AppSettings().CodePage());
   if (!signText) return Usage(err, signText.ErrorText());
-  const GraphicFolder graphics(runner.Home());
-  return runner.Run(
-      [&](SignSession& s) { return SendMessage(s, *signText, graphics, page, o.signId); });
+  return runner.Run(PlanSendMessage(GraphicFolder(runner.Home()), *signText, page, o.signId));
 }
 
 int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -354,7 +309,7 @@ int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1 || !ParseHexByte(o.args[0], newId) || newId == 0) {
     return Usage(err, "set-id needs the new ID, two hexadecimal digits 01 to FF");
   }
-  return runner.Run([&](SignSession& s) { return SetSignId(s, newId); });
+  return runner.Run(PlanSetSignId(newId));
 }
 
 int Clock(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -366,21 +321,21 @@ int Clock(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
              !ParseClockArgument(o.args[1], date, time)) {
     return Usage(err, "clock takes --at \"YYYY-MM-DD hh:mm:ss\" with a real date and time");
   }
-  return runner.Run([&](SignSession& s) { return SetClock(s, o.signId, date, time); });
+  return runner.Run(PlanSetClock(o.signId, date, time));
 }
 
 int Brightness(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   const std::optional<int> level =
       o.args.size() == 1 ? BrightnessLevelIndex(o.args[0]) : std::nullopt;
   if (!level) return Usage(err, "brightness takes 100, 75, 50 or 25");
-  return runner.Run([&](SignSession& s) { return SetBrightness(s, o.signId, *level); });
+  return runner.Run(PlanSetBrightness(o.signId, *level));
 }
 
 int RunPageCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1 || !IsPageLetter(o.args[0])) {
     return Usage(err, "run-page needs a page letter, A to Z");
   }
-  return runner.Run([&](SignSession& s) { return RunPage(s, o.signId, o.args[0][0]); });
+  return runner.Run(PlanRunPage(o.signId, o.args[0][0]));
 }
 
 int Schedule(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
@@ -389,21 +344,23 @@ int Schedule(const Options& o, Runner& runner, std::ostream& out, std::ostream& 
   }
   ScheduleList list;
   for (std::size_t i = 0; i < o.args.size(); i += 3) {
-    ScheduleEntry entry{o.args[i], o.args[i + 1], o.args[i + 2]};
-    if (!IsScheduleStamp(entry.start) || !IsScheduleStamp(entry.end)) {
+    const std::string& start = o.args[i];
+    const std::string& end = o.args[i + 1];
+    std::string pages = o.args[i + 2];
+    if (!IsWellFormedScheduleStamp(start) || !IsWellFormedScheduleStamp(end)) {
       return Usage(err, "START and END are \"MM/DD/YY hh:mm\", hours 00 to 23, minutes 00 to 59");
     }
-    if (Status dates = CheckScheduleDates(entry.start.substr(0, 8), entry.end.substr(0, 8));
-        !dates) {
-      out << dates.ErrorText() << '\n';
-      return kExitUsage;
-    }
-    if (!NormalizePageLetters(entry.pages) || entry.pages.size() > 26) {
+    if (!NormalizePageLetters(pages) || pages.size() > kMaxSchedulePages) {
       return Usage(err, "PAGES are up to 26 letters A to Z");
     }
-    if (Status added = list.Add(entry); !added) return Usage(err, added.ErrorText());
+    Result<ScheduleEntry> entry = MakeScheduleEntry(start, end, pages);
+    if (!entry) {
+      out << entry.ErrorText() << '\n';
+      return kExitUsage;
+    }
+    if (Status added = list.Add(*entry); !added) return Usage(err, added.ErrorText());
   }
-  return runner.Run([&](SignSession& s) { return SendSchedules(s, o.signId, list); });
+  return runner.Run(PlanSendSchedules(o.signId, list));
 }
 
 int DeleteSchedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -417,7 +374,7 @@ int DeleteSchedule(const Options& o, Runner& runner, std::ostream&, std::ostream
   if (o.args.empty() || o.args.size() > 5) {
     return Usage(err, "delete-schedule takes 1 to 5 entry numbers");
   }
-  return runner.Run([&](SignSession& s) { return DeleteSchedules(s, o.signId, checked); });
+  return runner.Run(PlanDeleteSchedules(o.signId, checked));
 }
 
 int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -434,19 +391,19 @@ int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& er
       if (wanted && !tree.LineChecked(page, line)) tree.Toggle(page, line);
     }
   }
-  return runner.Run([&](SignSession& s) { return DeletePages(s, o.signId, tree); });
+  return runner.Run(PlanDeletePages(o.signId, tree));
 }
 
 int DeleteAllCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "delete-all takes no arguments");
-  return runner.Run([&](SignSession& s) { return DeleteAll(s, o.signId); });
+  return runner.Run(PlanDeleteAll(o.signId));
 }
 
 int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1) return Usage(err, "link takes PAGES, letters A to Z");
   std::string pages = o.args[0];
   if (!NormalizePageLetters(pages)) return Usage(err, "link takes PAGES, letters A to Z");
-  return runner.Run([&](SignSession& s) { return LinkPages(s, o.signId, pages); });
+  return runner.Run(PlanLinkPages(o.signId, pages));
 }
 
 int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {

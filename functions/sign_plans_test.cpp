@@ -1,9 +1,10 @@
-#include "functions/sign_functions.h"
+#include "functions/sign_plans.h"
 
 #include <gtest/gtest.h>
 
 #include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
+#include "signlink/sign_road.h"
 #include "tests/support/scratch_folder.h"
 
 namespace tavrin {
@@ -55,6 +56,10 @@ class SignFunctionsTest : public ::testing::Test {
     m_link->OnReadTimeout([this] { m_clock.nowMs += kReadTimeoutMs; });
   }
   SignSession Session() { return {*m_link, m_notice, m_clock, 4, &m_progress}; }
+  SignOutcome Run(const SignPlan& plan) {
+    SignSession s = Session();
+    return RunPlan(plan, s).outcome;
+  }
 
   // The bodies of what was written, in order.
   std::vector<std::string> Bodies() const {
@@ -94,7 +99,7 @@ class SignFunctionsTest : public ::testing::Test {
 
 struct OneFrameRow {
   const char* name;
-  std::function<SignOutcome(SignSession&, std::uint8_t)> run;
+  std::function<SignPlan(std::uint8_t)> plan;
   std::string body;
   const char* ok;
   const char* fail;
@@ -109,31 +114,26 @@ std::vector<OneFrameRow> OneFrameCommands() {
   std::array<bool, 5> items{};
   items[0] = true;
   return {
-      {"clock",
-       [](SignSession& s, std::uint8_t id) {
-         return SetClock(s, id, 2008y / May / 12d, "14:30:00");
-       },
+      {"clock", [](std::uint8_t id) { return PlanSetClock(id, 2008y / May / 12d, "14:30:00"); },
        "<SC>08020512143000", " Set Date&Time OK ", "   Set Date&Time Error   ",
        " Setting Date&Time is Over"},
-      {"brightness", [](SignSession& s, std::uint8_t id) { return SetBrightness(s, id, 3); },
-       "<BD>", "  Set Brightness OK  ", "  Set Brightness Error  ",
-       "  Setting Brightness is Over  "},
-      {"run page", [](SignSession& s, std::uint8_t id) { return RunPage(s, id, 'A'); }, "<RPA>",
+      {"brightness", [](std::uint8_t id) { return PlanSetBrightness(id, 3); }, "<BD>",
+       "  Set Brightness OK  ", "  Set Brightness Error  ", "  Setting Brightness is Over  "},
+      {"run page", [](std::uint8_t id) { return PlanRunPage(id, 'A'); }, "<RPA>",
        "   Run page Error OK   ", "  Run page Error  ", "   Running page is Over   "},
-      {"delete all", [](SignSession& s, std::uint8_t id) { return DeleteAll(s, id); }, "<D*>",
+      {"delete all", [](std::uint8_t id) { return PlanDeleteAll(id); }, "<D*>",
        "   Delete All OK   ", "    Delete All Error    ", "   Deleting All is Over   "},
-      {"link", [](SignSession& s, std::uint8_t id) { return LinkPages(s, id, "cAb"); },
+      {"link", [](std::uint8_t id) { return PlanLinkPages(id, "cAb"); },
        "<TA>00010100009912302359CAB", "   Link page OK   ", "  Link page Error  ",
        "   Linking page is over   "},
-      {"schedule",
-       [schedules](SignSession& s, std::uint8_t id) { return SendSchedules(s, id, schedules); },
+      {"schedule", [schedules](std::uint8_t id) { return PlanSendSchedules(id, schedules); },
        "<TA>08051208000805311830ABC", "   Send Schedule OK   ", "  Send Schedule Error  ",
        "   Sending Schedule is Over   "},
-      {"delete schedule",
-       [items](SignSession& s, std::uint8_t id) { return DeleteSchedules(s, id, items); }, "<DTA>",
-       "   Delete Schedule OK   ", "  Send Message Error  ", "   Deleting Schedule is Over   "},
-      {"delete page", [tree](SignSession& s, std::uint8_t id) { return DeletePages(s, id, tree); },
-       "<DL2PC>", "   Delete page OK   ", "  Delete Page Error  ", "   Deleting page is over   "},
+      {"delete schedule", [items](std::uint8_t id) { return PlanDeleteSchedules(id, items); },
+       "<DTA>", "   Delete Schedule OK   ", "  Send Message Error  ",
+       "   Deleting Schedule is Over   "},
+      {"delete page", [tree](std::uint8_t id) { return PlanDeletePages(id, tree); }, "<DL2PC>",
+       "   Delete page OK   ", "  Delete Page Error  ", "   Deleting page is over   "},
   };
 }
 
@@ -144,8 +144,7 @@ TEST_F(SignFunctionsTest, OneFrameCommandsAcceptRefuseAndId00) {
       SCOPED_TRACE(std::string(row.name) + " reply '" + reply + "'");
       Script([reply](std::size_t, std::string_view) { return reply; });
       m_notice.shown.clear();
-      SignSession s = Session();
-      const SignOutcome outcome = row.run(s, 0x0A);
+      const SignOutcome outcome = Run(row.plan(0x0A));
       EXPECT_EQ(m_link->Writes(), std::vector<std::string>{SignFrame(0x0A, row.body)});
       const bool ack = reply == "ACK";
       EXPECT_EQ(outcome, ack ? SignOutcome::Accepted : SignOutcome::Refused);
@@ -157,16 +156,14 @@ TEST_F(SignFunctionsTest, OneFrameCommandsAcceptRefuseAndId00) {
     SCOPED_TRACE(std::string(row.name) + " ID 00");
     Script(ScriptedLink::AlwaysAck());
     m_notice.shown.clear();
-    SignSession s = Session();
-    EXPECT_EQ(row.run(s, 0), SignOutcome::Over);
+    EXPECT_EQ(Run(row.plan(0)), SignOutcome::Over);
     EXPECT_EQ(m_link->Reads(), 0);
     ExpectOneNotice(NoticeKind::Information, row.over);
     // The port that does not open.
     Script(ScriptedLink::AlwaysAck());
     m_link->FailOpen(true);
     m_notice.shown.clear();
-    SignSession broken = Session();
-    EXPECT_EQ(row.run(broken, 1), SignOutcome::PortError);
+    EXPECT_EQ(Run(row.plan(1)), SignOutcome::PortError);
     ExpectOneNotice(NoticeKind::Error, " Open Com Error ");
     EXPECT_TRUE(m_link->Writes().empty());
     EXPECT_EQ(m_link->Closes(), 0);
@@ -175,8 +172,7 @@ TEST_F(SignFunctionsTest, OneFrameCommandsAcceptRefuseAndId00) {
 
 TEST_F(SignFunctionsTest, SilenceCostsThreeTimeOuts) {
   Script([](std::size_t, std::string_view) { return std::string(); });
-  SignSession s = Session();
-  EXPECT_EQ(DeleteAll(s, 1), SignOutcome::Refused);
+  EXPECT_EQ(Run(PlanDeleteAll(1)), SignOutcome::Refused);
   EXPECT_EQ(m_clock.nowMs, 3 * kReadTimeoutMs);
 }
 
@@ -196,24 +192,24 @@ TEST_F(SignFunctionsTest, SeriesStopAtTheFirstFrameNotAccepted) {
   const std::array<bool, 5> items{true, true, false, true, true};
   struct Series {
     const char* name;
-    std::function<SignOutcome(SignSession&)> run;
+    SignPlan plan;
     std::vector<std::string> bodies;
     int wait;
     const char* fail;
   } series[] = {
       {"schedules",
-       [&](SignSession& s) { return SendSchedules(s, 1, list); },
+       PlanSendSchedules(1, list),
        {"<TA>08010108000812312359A", "<TB>08020108000812312359A", "<TC>08030108000812312359A",
         "<TD>08040108000812312359A"},
        70,
        "  Send Schedule Error  "},
       {"page deletions",
-       [&](SignSession& s) { return DeletePages(s, 1, tree); },
+       PlanDeletePages(1, tree),
        {"<DL1PB>", "<DL2PB>", "<DL1PK>", "<DL2PL>"},
        50,
        "  Delete Page Error  "},
       {"schedule deletions",
-       [&](SignSession& s) { return DeleteSchedules(s, 1, items); },
+       PlanDeleteSchedules(1, items),
        {"<DTA>", "<DTB>", "<DTD>", "<DTE>"},
        0,
        "  Send Message Error  "},
@@ -226,8 +222,7 @@ TEST_F(SignFunctionsTest, SeriesStopAtTheFirstFrameNotAccepted) {
         Script(ScriptedLink::AckExcept({refused}, reply));
         m_notice.shown.clear();
         m_clock.waits.clear();
-        SignSession s = Session();
-        EXPECT_EQ(row.run(s), SignOutcome::Refused);
+        EXPECT_EQ(Run(row.plan), SignOutcome::Refused);
         EXPECT_EQ(Bodies(),
                   std::vector<std::string>(row.bodies.begin(), row.bodies.begin() + refused + 1));
         EXPECT_EQ(m_clock.waits, std::vector<int>(row.wait > 0 ? refused : 0, row.wait));
@@ -239,22 +234,20 @@ TEST_F(SignFunctionsTest, SeriesStopAtTheFirstFrameNotAccepted) {
     SCOPED_TRACE(row.name);
     Script(ScriptedLink::AlwaysAck());
     m_notice.shown.clear();
-    SignSession s = Session();
-    EXPECT_EQ(row.run(s), SignOutcome::Accepted);
+    EXPECT_EQ(Run(row.plan), SignOutcome::Accepted);
     EXPECT_EQ(Bodies(), row.bodies);
     ExpectClosed();
   }
 }
 
 TEST_F(SignFunctionsTest, EmptySeriesStillReportSuccess) {
-  SignSession s = Session();
-  EXPECT_EQ(SendSchedules(s, 1, ScheduleList{}), SignOutcome::Accepted);
+  EXPECT_EQ(Run(PlanSendSchedules(1, ScheduleList{})), SignOutcome::Accepted);
   ExpectOneNotice(NoticeKind::Information, "   Send Schedule OK   ");
   m_notice.shown.clear();
-  EXPECT_EQ(DeleteSchedules(s, 1, {}), SignOutcome::Accepted);
+  EXPECT_EQ(Run(PlanDeleteSchedules(1, {})), SignOutcome::Accepted);
   ExpectOneNotice(NoticeKind::Information, "   Delete Schedule OK   ");
   m_notice.shown.clear();
-  EXPECT_EQ(DeletePages(s, 1, PageTree{}), SignOutcome::Accepted);
+  EXPECT_EQ(Run(PlanDeletePages(1, PageTree{})), SignOutcome::Accepted);
   ExpectOneNotice(NoticeKind::Information, "   Delete page OK   ");
   EXPECT_TRUE(m_link->Writes().empty());
   EXPECT_EQ(m_link->Opens(), 3);
@@ -266,15 +259,13 @@ TEST_F(SignFunctionsTest, PageDeletionsWaitOnlyForAnsweringSigns) {
   tree.Toggle(1, 0);   // B1, B2
   tree.Toggle(10, 1);  // K1
   tree.Toggle(11, 2);  // L2
-  SignSession s = Session();
-  EXPECT_EQ(DeletePages(s, 1, tree), SignOutcome::Accepted);
+  EXPECT_EQ(Run(PlanDeletePages(1, tree)), SignOutcome::Accepted);
   EXPECT_EQ(Bodies(), (std::vector<std::string>{"<DL1PB>", "<DL2PB>", "<DL1PK>", "<DL2PL>"}));
   EXPECT_EQ(m_clock.waits, std::vector<int>(4, 50));
 
   Script(ScriptedLink::AlwaysAck());
   m_clock.waits.clear();
-  SignSession s00 = Session();
-  EXPECT_EQ(DeletePages(s00, 0, tree), SignOutcome::Over);
+  EXPECT_EQ(Run(PlanDeletePages(0, tree)), SignOutcome::Over);
   EXPECT_TRUE(m_clock.waits.empty());
   EXPECT_EQ(m_link->Reads(), 0);
 }
@@ -289,8 +280,7 @@ TEST_F(SignFunctionsTest, SetIdAsksAndChecksTheEcho) {
   for (const Row& row : rows) {
     Script([row](std::size_t, std::string_view) { return row.echo; });
     m_notice.shown.clear();
-    SignSession s = Session();
-    EXPECT_EQ(SetSignId(s, 0x10), row.ok ? SignOutcome::Accepted : SignOutcome::Refused);
+    EXPECT_EQ(Run(PlanSetSignId(0x10)), row.ok ? SignOutcome::Accepted : SignOutcome::Refused);
     EXPECT_EQ(m_link->Writes(), std::vector<std::string>{"<ID><10><E>"});
     EXPECT_EQ(m_link->Reads(), 2);
     ASSERT_EQ(m_notice.shown.size(), 2u);
@@ -302,9 +292,25 @@ TEST_F(SignFunctionsTest, SetIdAsksAndChecksTheEcho) {
   }
   Script(ScriptedLink::AlwaysAck());
   m_notice.answer = NoticeAnswer::No;
-  SignSession s = Session();
-  EXPECT_EQ(SetSignId(s, 0x10), SignOutcome::Cancelled);
+  EXPECT_EQ(Run(PlanSetSignId(0x10)), SignOutcome::Cancelled);
   EXPECT_EQ(m_link->Opens(), 0);
+}
+
+TEST_F(SignFunctionsTest, SetIdWithoutAPortOrWithAFailedWrite) {
+  m_link->FailOpen(true);
+  EXPECT_EQ(Run(PlanSetSignId(0x10)), SignOutcome::PortError);
+  ASSERT_EQ(m_notice.shown.size(), 2u);  // the question, then the port
+  EXPECT_EQ(m_notice.shown[1].text, " Open Com Error ");
+  EXPECT_EQ(m_notice.shown[1].kind, NoticeKind::Error);
+  EXPECT_TRUE(m_link->Writes().empty());
+
+  Script([](std::size_t, std::string_view) { return std::string("10"); });
+  m_link->BreakAfterWrites(0);
+  m_notice.shown.clear();
+  EXPECT_EQ(Run(PlanSetSignId(0x10)), SignOutcome::Refused);
+  EXPECT_EQ(m_link->Reads(), 0);  // nothing is read after a frame that did not go
+  EXPECT_EQ(m_notice.shown.back().text, "    Set ID Error    ");
+  ExpectClosed();
 }
 
 // ---- Send message ------------------------------------------------------------------------
@@ -316,8 +322,7 @@ class SendMessageTest : public SignFunctionsTest {
     ASSERT_TRUE(m_graphics.Write("G03", GraphicRows(7, std::string(32, 'D'))));   // 1 block
   }
   SignOutcome Send(std::string_view line = "<Pic:G03>Hi<Pic:G01>", std::uint8_t id = 1) {
-    SignSession s = Session();
-    return SendMessage(s, line, m_graphics, 'C', id);
+    return Run(PlanSendMessage(m_graphics, line, 'C', id));
   }
   static constexpr std::size_t kWrites = 1 + 1 + 4 + 1 + 1;
 };
@@ -396,12 +401,23 @@ TEST_F(SendMessageTest, NothingToSendOrAGraphicThatCannotGo) {
   ExpectOneNotice(NoticeKind::Error, " Open Com Error ");
 }
 
-TEST_F(SendMessageTest, ADeviceThatVanishesStopsTheSend) {
-  m_link->BreakAfterWrites(3);
-  EXPECT_EQ(Send(), SignOutcome::Refused);
-  EXPECT_EQ(m_link->Writes().size(), 3u);
-  ExpectOneNotice(NoticeKind::Plain, "   Send Graphic Error   ");
-  ExpectClosed();
+// A frame that cannot be written fails the send wherever it is, "<BE>" and "<BF>" included:
+// a pulled cable is never reported as success, and nothing is written after it.
+TEST_F(SendMessageTest, AWriteThatFailsStopsTheSendAtEachPosition) {
+  for (const std::uint8_t id : {1, 0}) {
+    for (std::size_t broken = 0; broken < kWrites; ++broken) {
+      SCOPED_TRACE(std::to_string(broken) + " of ID " + std::to_string(id));
+      Script(ScriptedLink::AlwaysAck());
+      m_link->BreakAfterWrites(broken);
+      m_notice.shown.clear();
+      EXPECT_EQ(Send("<Pic:G03>Hi<Pic:G01>", id), SignOutcome::Refused);
+      EXPECT_EQ(m_link->Writes().size(), broken);
+      const bool graphic = broken >= 2 && broken < kWrites - 1;
+      ExpectOneNotice(NoticeKind::Plain,
+                      graphic ? "   Send Graphic Error   " : "   Send Message Error   ");
+      ExpectClosed();
+    }
+  }
 }
 
 }  // namespace

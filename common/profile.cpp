@@ -1,9 +1,8 @@
-#include "editor/settings_file.h"
+#include "common/profile.h"
 
 #include <system_error>
 #include <vector>
 
-#include "common/codepage.h"
 #include "common/file_io.h"
 
 namespace tavrin {
@@ -115,10 +114,6 @@ std::string LineEndOf(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
-  return programFolder / kSettingsFileName;
-}
-
 std::optional<std::string> ProfileLookup(std::string_view text, std::string_view section,
                                          std::string_view key) {
   const std::vector<Line> lines = SplitLines(text);
@@ -177,23 +172,23 @@ std::string ProfileUpdate(std::string_view text, std::string_view section, std::
   return out;
 }
 
-std::optional<std::string> SettingsFile::ReadString(std::string_view section,
-                                                    std::string_view key) const {
-  const Result<std::string> text = ReadFileLimited(m_path, kMaxSettingsFileBytes);
+std::optional<std::string> ProfileFile::ReadString(std::string_view section,
+                                                   std::string_view key) const {
+  const Result<std::string> text = ReadFileLimited(m_path, kMaxProfileFileBytes);
   if (!text) return std::nullopt;
   return ProfileLookup(*text, section, key);
 }
 
-int SettingsFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
+int ProfileFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
   return ProfileInt(ReadString(section, key), defaultValue);
 }
 
-Status SettingsFile::WriteString(std::string_view section, std::string_view key,
-                                 std::string_view value) {
+Status ProfileFile::WriteString(std::string_view section, std::string_view key,
+                                std::string_view value) {
   std::string text;
   std::error_code ec;
   if (std::filesystem::exists(m_path, ec)) {
-    Result<std::string> old = ReadFileLimited(m_path, kMaxSettingsFileBytes);
+    Result<std::string> old = ReadFileLimited(m_path, kMaxProfileFileBytes);
     if (!old) return Error{"The settings were not saved: " + old.ErrorText()};
     text = std::move(*old);
   }
@@ -202,22 +197,8 @@ Status SettingsFile::WriteString(std::string_view section, std::string_view key,
   return {};
 }
 
-Status SettingsFile::WriteInt(std::string_view section, std::string_view key, int value) {
+Status ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {
   return WriteString(section, key, std::to_string(value));
-}
-
-int ConfiguredPortNumber(const SettingsFile& settings) {
-  const int port = settings.ReadInt(kSignSection, kComPortKey, 1);
-  return port < 1 ? 1 : port;
-}
-
-std::string ConfiguredPortDevice(const SettingsFile& settings, int portNumber) {
-  return settings.ReadString(kPortsSection, "COM" + std::to_string(portNumber)).value_or("");
-}
-
-std::string ConfiguredCodePage(const SettingsFile& settings) {
-  const std::optional<std::string> codePage = settings.ReadString(kSignSection, kCodePageKey);
-  return codePage && !codePage->empty() ? *codePage : std::string(kDefaultCodePage);
 }
 
 }  // namespace tavrin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,20 +10,8 @@
 
 namespace tavrin {
 
-// Sections and keys of Tavrin's settings file.
-inline constexpr std::string_view kSignSection = "Sign";
-inline constexpr std::string_view kComPortKey = "comport";    // serial port number, default 1
-inline constexpr std::string_view kColorKey = "color";        // 2 three-colour, else one colour
-inline constexpr std::string_view kShowFormKey = "showform";  // 1 shows the colour dialog
-inline constexpr std::string_view kCodePageKey = "codepage";  // the sign's code page (POSIX)
-// Section "Ports", keys "COM1" ... "COM255": the device that a port number opens on POSIX.
-inline constexpr std::string_view kPortsSection = "Ports";
-
-inline constexpr std::string_view kSettingsFileName = "Tavrin.INI";
-inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
-
-// The settings file of a program folder.
-std::filesystem::path SettingsPath(const std::filesystem::path& programFolder);
+// Profile files larger than this are not read: settings and scripts are a few lines.
+inline constexpr std::size_t kMaxProfileFileBytes = 1024 * 1024;
 
 // The value of a key in INI text, as the Windows profile functions find it: section and key
 // names compared without regard to case and to surrounding blanks, the first matching section
@@ -42,11 +31,11 @@ int ProfileInt(const std::optional<std::string>& value, int defaultValue);
 std::string ProfileUpdate(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value);
 
-// The settings file, opened for each read or write and closed right after. A missing or
-// unreadable file reads as empty, so every key gives its default.
-class SettingsFile {
+// An INI file, opened for each read or write and closed right after, as the private-profile
+// functions do. A missing or unreadable file reads as empty, so every key gives its default.
+class ProfileFile {
  public:
-  explicit SettingsFile(std::filesystem::path path) : m_path(std::move(path)) {}
+  explicit ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
   const std::filesystem::path& Path() const { return m_path; }
 
@@ -61,12 +50,5 @@ class SettingsFile {
  private:
   std::filesystem::path m_path;
 };
-
-// The port number of the settings ("comport", default 1; below 1 reads as 1).
-int ConfiguredPortNumber(const SettingsFile& settings);
-// The device configured for a port under "Ports", or empty.
-std::string ConfiguredPortDevice(const SettingsFile& settings, int portNumber);
-// The sign's code page ("codepage", default CP1252).
-std::string ConfiguredCodePage(const SettingsFile& settings);
 
 }  // namespace tavrin

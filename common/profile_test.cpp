@@ -1,4 +1,5 @@
-#include "editor/settings_file.h"
+#include "common/profile.h"
+#include "common/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -58,41 +59,49 @@ TEST(ProfileTest, UpdatesKeepTheRestOfTheFile) {
   EXPECT_EQ(ProfileUpdate("", "Sign", "comport", "1"), "[Sign]\r\ncomport=1\r\n");
 }
 
-TEST(SettingsFileTest, DefaultsAndRoundTrips) {
+TEST(SettingsTest, DefaultsAndRoundTrips) {
   ScratchFolder home;
-  SettingsFile settings(SettingsPath(home.Path()));
+  Settings settings(SettingsPath(home.Path()));
   EXPECT_EQ(settings.Path().filename(), "Tavrin.INI");
-  EXPECT_EQ(ConfiguredPortNumber(settings), 1);
-  EXPECT_EQ(settings.ReadInt(kSignSection, kColorKey, 2), 2);
-  EXPECT_EQ(settings.ReadInt(kSignSection, kShowFormKey, 1), 1);
-  EXPECT_EQ(ConfiguredCodePage(settings), "CP1252");
+  EXPECT_EQ(settings.PortNumber(), 1);
+  EXPECT_EQ(settings.Color(), 2);
+  EXPECT_TRUE(settings.TripleColor());
+  EXPECT_EQ(settings.ShowForm(), 1);
+  EXPECT_EQ(settings.CodePage(), "CP1252");
 
-  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 12));
-  ASSERT_TRUE(settings.WriteString(kPortsSection, "COM12", "/dev/pts/9"));
-  EXPECT_EQ(ConfiguredPortNumber(settings), 12);
-  EXPECT_EQ(ConfiguredPortDevice(settings, 12), "/dev/pts/9");
-  EXPECT_EQ(ConfiguredPortDevice(settings, 1), "");
+  ASSERT_TRUE(settings.SetPortNumber(12));
+  ASSERT_TRUE(settings.SetPortDevice(12, "/dev/pts/9"));
+  EXPECT_EQ(settings.PortNumber(), 12);
+  EXPECT_EQ(settings.PortDevice(12), "/dev/pts/9");
+  EXPECT_EQ(settings.PortDevice(1), "");
   EXPECT_EQ(ScratchFolder::Slurp(settings.Path()),
             "[Sign]\r\ncomport=12\r\n[Ports]\r\nCOM12=/dev/pts/9\r\n");
 
-  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 0));
-  EXPECT_EQ(ConfiguredPortNumber(settings), 1);  // stored 0 reads as port 1
-  ASSERT_TRUE(settings.WriteInt(kSignSection, kComPortKey, 300));
-  EXPECT_EQ(ConfiguredPortNumber(settings), 300);  // the link makes it port 1
+  ASSERT_TRUE(settings.SetPortNumber(0));
+  EXPECT_EQ(settings.PortNumber(), 1);  // stored 0 reads as port 1
+  ASSERT_TRUE(settings.SetPortNumber(300));
+  EXPECT_EQ(settings.PortNumber(), 300);  // the link makes it port 1
+
+  ASSERT_TRUE(settings.SetSignColor(false, false));
+  EXPECT_EQ(settings.Color(), 1);
+  EXPECT_FALSE(settings.TripleColor());
+  EXPECT_EQ(settings.ShowForm(), 0);
+  home.Put("Tavrin.INI", "[Sign]\r\ncolor=5\r\n");
+  EXPECT_FALSE(settings.TripleColor());
 }
 
-TEST(SettingsFileTest, BadFilesGiveDefaultsAndAreNotOverwritten) {
+TEST(SettingsTest, BadFilesGiveDefaultsAndAreNotOverwritten) {
   ScratchFolder home;
   const auto path = home.Put("Tavrin.INI", std::string(2 * 1024 * 1024, 'x'));
-  SettingsFile settings(path);
-  EXPECT_EQ(ConfiguredPortNumber(settings), 1);
-  const Status status = settings.WriteInt(kSignSection, kComPortKey, 5);
+  Settings settings(path);
+  EXPECT_EQ(settings.PortNumber(), 1);
+  const Status status = settings.SetPortNumber(5);
   EXPECT_FALSE(status);
   EXPECT_NE(status.ErrorText().find("not saved"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size(path), 2u * 1024 * 1024);
 
-  SettingsFile inMissingFolder(home / "no/such/Tavrin.INI");
-  EXPECT_FALSE(inMissingFolder.WriteInt(kSignSection, kComPortKey, 5));
+  Settings inMissingFolder(home / "no/such/Tavrin.INI");
+  EXPECT_FALSE(inMissingFolder.SetPortNumber(5));
 }
 
 }  // namespace

@@ -1,0 +1,214 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <set>
+
+#include "app/Tavrin.h"
+#include "signlink/scripted_link.h"
+#include "tests/support/recording_notice_qt.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+// What a command of the main window opens.
+struct Opens {
+  const char* action;
+  const char* window;  // object name of the window
+  const char* panel;   // the one panel shown, or "" for a window without panels
+  const char* caption;
+  bool modal;
+};
+
+constexpr Opens kCommands[] = {
+    {"SetCOM1", "SetCom", "ComPanel", "Set COM", true},
+    {"DisplayTime1", "SetCom", "displayPanel", "Display Time", true},
+    {"MoveSpeed1", "MoveSpeedfrm", "speedPanel", "Move Speed", false},
+    {"Column1", "MoveSpeedfrm", "Panel1", "Set Starting Column", false},
+    {"About1", "AboutBox", "Panel1", "About", true},
+    {"ShowColorSetting1", "signColorfrm", "", "Sign Color", true},
+    {"SendMessage1", "SetID", "SendMessagePanel", "Send Message", true},
+    {"ToolButton9", "SetID", "SendMessagePanel", "Send Message", true},
+    {"RunPage1", "SetID", "RunPagePanel", "Run Page", true},
+    {"SetID1", "SetID", "IDPanel", "Set SignID", true},
+    {"SetClock1", "SetID", "ClockPanel", "Set Clock", true},
+    {"SetBrightness1", "SetID", "SetBrightPanel", "Set Brightness", true},
+    {"LinkPagesToRun1", "Linkpagefrm", "", "Link Pages", false},
+    {"DisplaybySchedule1", "Schedule", "", "Schedule", false},
+    {"DeletePage1", "Deletefrm", "DelPagePanel", "Delete page", true},
+    {"DeleteSchedule1", "Deletefrm", "DelSchedulePanel", "Delete Schedule", true},
+    {"DeleteAll1", "Deletefrm", "DeleteAllPanel", "Delete All", true},
+};
+
+// Items the main window handles itself, and items of parts still to come (disabled).
+const std::set<QString> kOwnItems = {
+    "New1",        "Open1",       "Save1",       "Exit1",
+    "Cut1",        "Copy1",       "Paste1",      "Delete1",
+    "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
+    "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1"};
+const std::set<QString> kNotYetBuilt = {"EuropeanChar1",      "UserFontMake1", "RecallDefaultFont1",
+                                        "EditGraphic1",       "ToolButton12",  "ToolButton10",
+                                        "DeleteGraphicBlock1"};
+
+bool IsTagItem(const QString& name) {
+  for (const TagMenu menu :
+       {TagMenu::LeadingEffect, TagMenu::Welcome, TagMenu::DisplayEffect, TagMenu::ClosingEffect,
+        TagMenu::Bell, TagMenu::SpecialFunction, TagMenu::Font, TagMenu::Color}) {
+    for (const TagMenuItem& item : TagMenuItems(menu)) {
+      if (name == QString::fromLatin1(item.name.data(), static_cast<qsizetype>(item.name.size())))
+        return true;
+    }
+  }
+  return false;
+}
+
+// Every action of the menus (submenus included) and of the toolbar.
+QList<QAction*> AllCommands(TForm1& form1) {
+  QList<QAction*> all;
+  std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu() != nullptr) {
+        walk(a->menu());
+      } else if (!a->isSeparator()) {
+        all << a;
+      }
+    }
+  };
+  for (QAction* top : form1.menuBar()->actions()) walk(top->menu());
+  for (QAction* a : form1.findChild<QToolBar*>("ToolBar1")->actions()) {
+    if (!a->isSeparator()) all << a;
+  }
+  return all;
+}
+
+// The window's panels that are shown.
+QStringList VisiblePanels(QWidget* window) {
+  QStringList panels;
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (child->objectName().contains("Panel", Qt::CaseInsensitive) && child->isVisibleTo(window)) {
+      panels << child->objectName();
+    }
+  }
+  return panels;
+}
+
+struct Seen {
+  QString window, caption;
+  QStringList panels;
+};
+
+Seen Look(QWidget* window) {
+  return {window->objectName(), window->windowTitle(), VisiblePanels(window)};
+}
+
+}  // namespace
+
+class AppTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void EveryMenuItemOpensItsWindowAndPanel() {
+    testing::ScratchFolder home;
+    home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
+    TavrinApp app(home.Path());
+    TForm1& form1 = app.Form1();
+    std::set<QString> checked;
+    for (QAction* action : AllCommands(form1)) {
+      const QString name = action->objectName();
+      QVERIFY2(!name.isEmpty(), qPrintable("an item without a name: " + action->text()));
+      if (IsTagItem(name) || kOwnItems.count(name) > 0) continue;
+      if (kNotYetBuilt.count(name) > 0) {
+        QVERIFY2(!action->isEnabled() || name == "DeleteGraphicBlock1", qPrintable(name));
+        continue;
+      }
+      const Opens* expected = nullptr;
+      for (const Opens& o : kCommands) {
+        if (name == o.action) expected = &o;
+      }
+      QVERIFY2(expected != nullptr, qPrintable("an item nobody expects: " + name));
+      QVERIFY2(action->isEnabled(), qPrintable(name));
+
+      Seen seen;
+      if (expected->modal) {
+        bool looked = false;
+        QTimer::singleShot(0, [&] {
+          QWidget* dialog = QApplication::activeModalWidget();
+          if (dialog == nullptr) return;
+          seen = Look(dialog);
+          looked = true;
+          qobject_cast<QDialog*>(dialog)->reject();
+        });
+        action->trigger();
+        QVERIFY2(looked, qPrintable(name + " opened no modal window"));
+      } else {
+        action->trigger();
+        QWidget* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+          if (w->objectName() == expected->window && w->isVisible()) window = w;
+        }
+        QVERIFY2(window != nullptr, qPrintable(name + " showed nothing"));
+        seen = Look(window);
+        window->hide();
+      }
+      QCOMPARE(seen.window, QString(expected->window));
+      QCOMPARE(seen.caption, QString(expected->caption));
+      QCOMPARE(seen.panels, *expected->panel ? QStringList{expected->panel} : QStringList{});
+      checked.insert(name);
+    }
+    QCOMPARE(checked.size(), std::size(kCommands));
+  }
+
+  void BindingAnUnknownItemIsAMistake() {
+    testing::ScratchFolder home;
+    TForm1 form1(home.Path());
+    bool refused = false;
+    try {
+      form1.Bind("SendMesage1", [] {});
+    } catch (const std::logic_error& e) {
+      refused = QString(e.what()).contains("SendMesage1");
+    }
+    QVERIFY(refused);
+  }
+
+  // While a schedule send waits for a silent sign, Send Message is tried: it is refused, says
+  // why, and writes nothing; the schedule send then ends as it would have.
+  void OneCommandAtATime() {
+    testing::ScratchFolder home;
+    home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
+    TavrinApp app(home.Path());
+    testing::RecordingNotice notice;
+    ScriptedLink link([](std::size_t, std::string_view) { return std::string(); });
+    app.Form1().SetNotice(&notice);
+    app.Form1().SetLink(&link);
+    app.Form1().InsertAtCaret("Hi");
+    QVERIFY(app.Schedule().List().Add({"05/12/08 08:00", "05/31/08 18:30", "A"}));
+    app.Schedule().findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
+
+    bool tried = false;
+    link.OnReadTimeout([&] {
+      if (tried) return;
+      tried = true;
+      QTimer::singleShot(0, [&] {
+        auto* send = app.SetID().findChild<QPushButton*>("SendMessButton");
+        send->click();
+        QVERIFY(send->isEnabled());
+        app.SetID().reject();
+      });
+      app.Form1().findChild<QAction*>("SendMessage1")->trigger();
+    });
+    app.Schedule().findChild<QPushButton*>("Send")->click();
+    QVERIFY(tried);
+    QCOMPARE(notice.Described(),
+             (QStringList{QString("plain OK: ") + kBusyText, "plain OK:   Send Schedule Error  "}));
+    QCOMPARE(link.Writes().size(), 1u);
+    QVERIFY(app.Schedule().findChild<QPushButton*>("Send")->isEnabled());
+  }
+};
+
+QTEST_MAIN(AppTest)
+#include "AppTest.moc"

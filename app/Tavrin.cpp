@@ -1,0 +1,74 @@
+#include "app/Tavrin.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "common/program_folder.h"
+
+namespace tavrin {
+
+TavrinApp::TavrinApp(std::filesystem::path programFolder)
+    : m_form1(std::move(programFolder)),
+      m_setCom(m_form1),
+      m_aboutBox(&m_form1),
+      m_schedule(m_form1),
+      m_scheduleAdd(m_form1, &m_schedule),
+      m_deletefrm(m_form1),
+      m_setId(m_form1),
+      m_linkpage(m_form1),
+      m_moveSpeed(m_form1),
+      m_signColor(m_form1) {
+  m_schedule.SetEditor(&m_scheduleAdd);
+  BindCommands();
+}
+
+void TavrinApp::BindCommands() {
+  TForm1& f = m_form1;
+  f.Bind("SetCOM1", [this] { m_setCom.ShowComPanel(); });
+  f.Bind("DisplayTime1", [this] { m_setCom.ShowDisplayPanel(); });
+  f.Bind("MoveSpeed1", [this] { m_moveSpeed.ShowSpeedPanel(); });
+  f.Bind("Column1", [this] { m_moveSpeed.ShowColumnPanel(); });
+  f.Bind("About1", [this] { m_aboutBox.exec(); });
+  f.Bind("ShowColorSetting1", [this] { m_signColor.ShowSetting(); });
+
+  using P = TSetID::Panel;
+  for (const char* name : {"SendMessage1", "ToolButton9"}) {
+    f.Bind(name, [this] { m_setId.ShowPanel(P::SendMessage); });
+  }
+  f.Bind("RunPage1", [this] { m_setId.ShowPanel(P::RunPage); });
+  f.Bind("SetID1", [this] { m_setId.ShowPanel(P::Id); });
+  f.Bind("SetClock1", [this] { m_setId.ShowPanel(P::Clock); });
+  f.Bind("SetBrightness1", [this] { m_setId.ShowPanel(P::Bright); });
+  f.Bind("LinkPagesToRun1", [this] { m_linkpage.Open(); });
+  f.Bind("DisplaybySchedule1", [this] { m_schedule.Open(); });
+  using D = TDeletefrm::Panel;
+  f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });
+  f.Bind("DeleteSchedule1", [this] { m_deletefrm.ShowPanel(D::DelSchedule); });
+  f.Bind("DeleteAll1", [this] { m_deletefrm.ShowPanel(D::DeleteAll); });
+
+  f.OnFirstShown([this] { m_signColor.StartUp(); });
+}
+
+int RunTavrin(int argc, char** argv) {
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  const bool exitWhenShown = argc > 1 && std::strcmp(argv[1], "--exit-when-shown") == 0;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Tavrin");
+
+  TavrinApp windows(ProgramFolder());
+  windows.Form1().show();
+  if (exitWhenShown) {
+    QTimer::singleShot(0, &app, [&] {
+      std::fprintf(stderr, "Tavrin: main window shown %lld ms after main\n",
+                   static_cast<long long>(sinceStart.elapsed()));
+      QApplication::quit();
+    });
+  }
+  return QApplication::exec();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace tavrin {
+
+// Every text the user is shown goes through a Notice: the windows show a message box, the
+// command line prints, tests record and answer as scripted. Texts are shown exactly as
+// given, blanks included.
+enum class NoticeKind { Information, Error, Confirmation, Plain };
+enum class NoticeButtons { Yes, Ok, YesNo };
+enum class NoticeAnswer { Yes, No, Ok };
+
+// One message box as a value: what a command will say when it gets there.
+struct NoticeText {
+  NoticeKind kind = NoticeKind::Information;
+  NoticeButtons buttons = NoticeButtons::Yes;
+  std::string text;
+
+  // A success or "is Over" text: information with the single button Yes.
+  static NoticeText Inform(std::string text) {
+    return {NoticeKind::Information, NoticeButtons::Yes, std::move(text)};
+  }
+  // A failure of a command: a plain message box with OK.
+  static NoticeText Failure(std::string text) {
+    return {NoticeKind::Plain, NoticeButtons::Ok, std::move(text)};
+  }
+  // An error (the port): kind error with the single button Yes.
+  static NoticeText ErrorBox(std::string text) {
+    return {NoticeKind::Error, NoticeButtons::Yes, std::move(text)};
+  }
+  // An error of a file or of the input: kind error with OK, as the standard error box has.
+  static NoticeText FileError(std::string text) {
+    return {NoticeKind::Error, NoticeButtons::Ok, std::move(text)};
+  }
+
+  bool operator==(const NoticeText&) const = default;
+};
+
+class Notice {
+ public:
+  virtual ~Notice() = default;
+  virtual NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) = 0;
+
+  NoticeAnswer Tell(const NoticeText& notice) {
+    return Show(notice.kind, notice.buttons, notice.text);
+  }
+  void Inform(const std::string& text) { Tell(NoticeText::Inform(text)); }
+  void Fail(const std::string& text) { Tell(NoticeText::Failure(text)); }
+  void Err(const std::string& text) { Tell(NoticeText::ErrorBox(text)); }
+  void FileErr(const std::string& text) { Tell(NoticeText::FileError(text)); }
+  // A question with Yes and No; true for Yes.
+  bool Ask(const std::string& text) {
+    return Show(NoticeKind::Confirmation, NoticeButtons::YesNo, text) == NoticeAnswer::Yes;
+  }
+};
+
+// Where a long write reports how far it has come (the send panel's progress bar).
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void SetMaximum(int maximum) = 0;
+  virtual void SetPosition(int position) = 0;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,157 @@
+#include "functions/sign_plans.h"
+
+#include <string>
+#include <vector>
+
+#include "functions/message_frames.h"
+#include "signlink/sign_frame.h"
+
+namespace tavrin {
+
+namespace {
+
+// The three texts of a command: accepted, refused, and run to its end on ID 00.
+struct Texts {
+  const char* ok;
+  const char* fail;
+  const char* over;
+};
+
+constexpr Texts kClockTexts{" Set Date&Time OK ", "   Set Date&Time Error   ",
+                            " Setting Date&Time is Over"};
+constexpr Texts kBrightnessTexts{"  Set Brightness OK  ", "  Set Brightness Error  ",
+                                 "  Setting Brightness is Over  "};
+constexpr Texts kRunPageTexts{"   Run page Error OK   ", "  Run page Error  ",
+                              "   Running page is Over   "};
+constexpr Texts kScheduleTexts{"   Send Schedule OK   ", "  Send Schedule Error  ",
+                               "   Sending Schedule is Over   "};
+constexpr Texts kDeleteScheduleTexts{"   Delete Schedule OK   ", "  Send Message Error  ",
+                                     "   Deleting Schedule is Over   "};
+constexpr Texts kDeletePageTexts{"   Delete page OK   ", "  Delete Page Error  ",
+                                 "   Deleting page is over   "};
+constexpr Texts kDeleteAllTexts{"   Delete All OK   ", "    Delete All Error    ",
+                                "   Deleting All is Over   "};
+constexpr Texts kLinkTexts{"   Link page OK   ", "  Link page Error  ",
+                           "   Linking page is over   "};
+
+constexpr const char* kSendMessageError = "   Send Message Error   ";
+constexpr const char* kSendGraphicError = "   Send Graphic Error   ";
+
+// When to wait after an accepted frame of a series.
+enum class SeriesWait { Always, NotForId00 };
+
+// Frames written one after the other, each judged (not read for ID 00), stopping at the
+// first that is not accepted; the end says OK, or "is Over" for ID 00.
+SignPlan Series(std::uint8_t signId, const std::vector<std::string>& bodies, int waitMs,
+                SeriesWait when, const Texts& texts) {
+  SignPlan plan;
+  const int wait = (when == SeriesWait::Always || signId != 0) ? waitMs : 0;
+  for (const std::string& body : bodies) {
+    PlanStep step;
+    step.frame = SignFrame(signId, body);
+    step.reply = JudgedUnless00(signId);
+    step.waitAfterMs = wait;
+    step.failure = NoticeText::Failure(texts.fail);
+    plan.steps.push_back(std::move(step));
+  }
+  plan.done = NoticeText::Inform(signId == 0 ? texts.over : texts.ok);
+  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  return plan;
+}
+
+SignPlan SingleFrame(std::uint8_t signId, const std::string& body, const Texts& texts) {
+  return Series(signId, {body}, 0, SeriesWait::Always, texts);
+}
+
+}  // namespace
+
+SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, char page,
+                         std::uint8_t signId) {
+  if (line1.empty()) {
+    return SignPlan::Refuse(NoticeText::Inform(" No Message To Send "), SignOutcome::Invalid);
+  }
+  // Everything is built before the port opens: a graphic that cannot be sent stops the send
+  // before the sign has been told that a transfer begins.
+  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
+  if (!frames) {
+    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
+  }
+  const ReplyPolicy judged = JudgedUnless00(signId);
+  const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
+  const NoticeText messageError = NoticeText::Failure(kSendMessageError);
+
+  SignPlan plan;
+  plan.steps.push_back(
+      {frames->openFrame, ignored, 0, 0, kWaitAfterOpenTransferMs, false, messageError});
+  plan.steps.push_back(
+      {frames->messageFrame, judged, 0, 0, kWaitAfterMessageMs, true, messageError});
+  for (const SendPlan::Graphic& graphic : frames->graphics) {
+    for (const std::string& block : graphic.blockFrames) {
+      plan.steps.push_back({block, judged, 0, 0, kWaitAfterGraphicBlockMs, false,
+                            NoticeText::Failure(kSendGraphicError)});
+    }
+  }
+  plan.steps.push_back(
+      {frames->closeFrame, ignored, 0, kWaitBeforeCloseTransferMs, 0, false, messageError});
+  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  return plan;
+}
+
+SignPlan PlanSetSignId(std::uint8_t newId) {
+  SignPlan plan;
+  plan.question = "         Confirm to reset the ID ?         ";
+  PlanStep step;
+  step.frame = SetIdFrame(newId);
+  step.reply = ReplyPolicy::SetIdEcho;
+  step.echoId = newId;
+  step.failure = NoticeText::Failure("    Set ID Error    ");
+  plan.steps.push_back(std::move(step));
+  plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    "};
+  return plan;
+}
+
+SignPlan PlanSetClock(std::uint8_t signId, std::chrono::year_month_day date,
+                      std::string_view timeField) {
+  return SingleFrame(signId, ClockBody(date, timeField), kClockTexts);
+}
+
+SignPlan PlanSetBrightness(std::uint8_t signId, int levelIndex) {
+  return SingleFrame(signId, BrightnessBody(levelIndex), kBrightnessTexts);
+}
+
+SignPlan PlanRunPage(std::uint8_t signId, char page) {
+  return SingleFrame(signId, RunPageBody(page), kRunPageTexts);
+}
+
+SignPlan PlanSendSchedules(std::uint8_t signId, const ScheduleList& list) {
+  std::vector<std::string> bodies;
+  for (std::size_t i = 0; i < list.Entries().size(); ++i) {
+    bodies.push_back(ScheduleBody(static_cast<int>(i), list.Entries()[i]));
+  }
+  return Series(signId, bodies, kWaitBetweenSchedulesMs, SeriesWait::Always, kScheduleTexts);
+}
+
+SignPlan PlanDeleteSchedules(std::uint8_t signId, const std::array<bool, 5>& checked) {
+  std::vector<std::string> bodies;
+  for (int item = 1; item <= 5; ++item) {
+    if (checked[item - 1]) bodies.push_back(DeleteScheduleBody(item));
+  }
+  return Series(signId, bodies, 0, SeriesWait::Always, kDeleteScheduleTexts);
+}
+
+SignPlan PlanDeletePages(std::uint8_t signId, const PageTree& tree) {
+  std::vector<std::string> bodies;
+  for (const auto& [page, line] : tree.LinesToDelete())
+    bodies.push_back(DeleteLineBody(line, page));
+  return Series(signId, bodies, kWaitAfterPageDeletionMs, SeriesWait::NotForId00, kDeletePageTexts);
+}
+
+SignPlan PlanDeleteAll(std::uint8_t signId) {
+  return SingleFrame(signId, std::string(kDeleteAllBody), kDeleteAllTexts);
+}
+
+SignPlan PlanLinkPages(std::uint8_t signId, std::string_view pages) {
+  return SingleFrame(signId, LinkBody(std::string(pages)), kLinkTexts);
+}
+
+}  // namespace tavrin

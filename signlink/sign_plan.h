@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/notice.h"
+
+namespace tavrin {
+
+// How a sign command ended.
+enum class SignOutcome {
+  Accepted,   // every frame went out and every judged reply was "ACK"
+  Over,       // ID 00: everything was written, nothing read
+  Refused,    // a frame got no "ACK" (refusal, silence, a partial reply) or could not be written
+  PortError,  // the port did not open: " Open Com Error "
+  Cancelled,  // the user answered No
+  Invalid,    // nothing to send
+  FileError,  // something the command needs (a graphic file) cannot be read or sent
+  Busy,       // another command held the link; nothing was done
+};
+
+// What is done with the sign's answer to one frame.
+enum class ReplyPolicy {
+  None,       // nothing is read: ID 00, which never answers, or a print job
+  Ignore,     // the reply is read as ReadAck reads it and its verdict ignored ("<BE>", "<BF>")
+  Judge,      // the reply must be "ACK", or the command stops here
+  SetIdEcho,  // two bytes that must be the new ID's two digits
+};
+
+// One frame of a command and what goes with it.
+struct PlanStep {
+  std::string frame;  // the bytes on the wire, as they go
+  ReplyPolicy reply = ReplyPolicy::Judge;
+  std::uint8_t echoId = 0;     // SetIdEcho: the ID whose digits must come back
+  int waitBeforeMs = 0;        // waited before the frame is written
+  int waitAfterMs = 0;         // waited after the frame went through
+  bool showsProgress = false;  // the progress bar follows this frame's bytes, then goes to 0
+  NoticeText failure;          // shown when the frame is not accepted or cannot be written
+};
+
+// A sign command as data: what it asks first, the frames in order with their replies, waits
+// and progress, and what it says at the end. Every sign function is built as a plan, so the
+// rules of opening, judging, stopping and closing are written once, in the executors: RunPlan
+// over a link (windows, tavrin-cli, tests), the frames printed (--dry-run), and a raw print job
+// for a sign behind a network print queue (its plans read no replies). A plan carries its ID 00
+// rules in itself: for ID 00 the steps read nothing and the end notice is the "is Over" text.
+struct SignPlan {
+  // When set, the command cannot start: this is shown and the port is not opened.
+  std::optional<NoticeText> refusal;
+  SignOutcome refusalOutcome = SignOutcome::Invalid;
+  // When set, asked with Yes and No before the port opens; anything but Yes ends the command.
+  std::optional<std::string> question;
+  std::vector<PlanStep> steps;
+  // Shown after the port is closed when every step went through; nothing when empty.
+  std::optional<NoticeText> done;
+  SignOutcome doneOutcome = SignOutcome::Accepted;
+
+  // A command that cannot start, with what it says and how it ends.
+  static SignPlan Refuse(NoticeText notice, SignOutcome outcome);
+
+  // The frames in the order they go out.
+  std::vector<std::string> Frames() const;
+};
+
+// The reply policy of a frame to a sign: judged, or not read at all for ID 00.
+inline ReplyPolicy JudgedUnless00(std::uint8_t signId) {
+  return signId == 0 ? ReplyPolicy::None : ReplyPolicy::Judge;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,109 @@
+#include "signlink/sign_road.h"
+
+#include "signlink/sign_frame.h"
+
+namespace tavrin {
+
+namespace {
+
+// Reads the reply to a step's frame as its policy says; true when the step may go on.
+bool ReplyLetsItGoOn(const PlanStep& step, SignLink& link) {
+  switch (step.reply) {
+    case ReplyPolicy::None:
+      return true;
+    case ReplyPolicy::Ignore:
+      ReadAck(link);
+      return true;
+    case ReplyPolicy::Judge:
+      return ReadAck(link);
+    case ReplyPolicy::SetIdEcho: {
+      std::uint8_t first = 0, second = 0;
+      link.ReadByte(first);
+      link.ReadByte(second);
+      return SetIdEchoAccepted(step.echoId, first, second);
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
+  PlanResult result;
+  if (plan.refusal) {
+    s.notice.Tell(*plan.refusal);
+    result.outcome = plan.refusalOutcome;
+    return result;
+  }
+  if (plan.question && !s.notice.Ask(*plan.question)) {
+    result.outcome = SignOutcome::Cancelled;
+    return result;
+  }
+  if (!s.link.OpenLink(s.portNumber, kSignBaud)) {
+    result.linkError = s.link.LastError();
+    s.notice.Err(kOpenComErrorText);
+    result.outcome = SignOutcome::PortError;
+    return result;
+  }
+  if (s.watcher != nullptr) s.watcher->LinkOpened();
+  const auto close = [&] {
+    s.link.CloseLink();
+    if (s.watcher != nullptr) s.watcher->LinkClosed();
+  };
+
+  for (const PlanStep& step : plan.steps) {
+    if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
+    ProgressSink* progress = step.showsProgress ? s.progress : nullptr;
+    SignLink::WriteProgress onBytes;
+    if (progress != nullptr) {
+      // The bar advances once for every even byte about to be written, up to half the frame.
+      const std::size_t size = step.frame.size();
+      progress->SetMaximum(static_cast<int>(size / 2));
+      onBytes = [progress, size](std::size_t written) {
+        const std::size_t next = written < size ? written + 1 : size;
+        progress->SetPosition(static_cast<int>(next / 2));
+      };
+    }
+    const bool written = s.link.Write(step.frame, onBytes);
+    if (written) ++result.framesWritten;
+    if (!written || !ReplyLetsItGoOn(step, s.link)) {
+      result.linkError = s.link.LastError();
+      close();
+      if (progress != nullptr) progress->SetPosition(0);
+      s.notice.Tell(step.failure);
+      result.outcome = SignOutcome::Refused;
+      return result;
+    }
+    if (step.waitAfterMs > 0) s.waiter.WaitMs(step.waitAfterMs);
+    if (progress != nullptr) progress->SetPosition(0);
+  }
+  close();
+  if (plan.done) s.notice.Tell(*plan.done);
+  result.outcome = plan.doneOutcome;
+  return result;
+}
+
+void SignRoad::SetBusy(bool busy) {
+  m_busy = busy;
+  if (m_busyListener) m_busyListener(busy);
+}
+
+PlanResult SignRoad::Run(const SignPlan& plan, ProgressSink* progress, CommandWatcher* watcher) {
+  if (m_busy) {
+    m_notice->Fail(kBusyText);
+    return PlanResult{SignOutcome::Busy, 0, {}};
+  }
+  // Given back on every way out, an exception from a window's notice included.
+  struct Hold {
+    SignRoad& road;
+    explicit Hold(SignRoad& r) : road(r) { road.SetBusy(true); }
+    ~Hold() {
+      if (road.m_link->IsOpen()) road.m_link->CloseLink();
+      road.SetBusy(false);
+    }
+  } hold(*this);
+  SignSession session{*m_link, *m_notice, *m_waiter, m_portNumber, progress, watcher};
+  return RunPlan(plan, session);
+}
+
+}  // namespace tavrin

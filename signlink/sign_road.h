@@ -1,0 +1,94 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "common/notice.h"
+#include "signlink/sign_link.h"
+#include "signlink/sign_plan.h"
+
+namespace tavrin {
+
+// " Open Com Error ": the port of the settings could not be opened.
+inline constexpr const char* kOpenComErrorText = " Open Com Error ";
+// Said when a command is started while another one holds the link.
+inline constexpr const char* kBusyText =
+    "Another command is talking to the sign. Try again when it has finished.";
+
+// Told when a command has the port open and when it has closed it again; a window holds its
+// confirming button down in between, so the button changes only once the port is open.
+class CommandWatcher {
+ public:
+  virtual ~CommandWatcher() = default;
+  virtual void LinkOpened() = 0;
+  virtual void LinkClosed() = 0;
+};
+
+// What running a plan needs besides the plan: the link to open, where to tell the user, how
+// to wait, the port number of the settings, and optionally where progress and the opening
+// and closing of the port are told.
+struct SignSession {
+  SignLink& link;
+  Notice& notice;
+  Waiter& waiter;
+  int portNumber = 1;
+  ProgressSink* progress = nullptr;
+  CommandWatcher* watcher = nullptr;
+};
+
+struct PlanResult {
+  SignOutcome outcome = SignOutcome::Accepted;
+  std::size_t framesWritten = 0;
+  std::string linkError;  // why the link failed, when it did (for a status line or stderr)
+};
+
+// Runs a plan over a link, the one executor of every sign command:
+//  1. a refusal is shown and ends it; a question answered other than Yes ends it (Cancelled);
+//  2. the port opens at 9600 baud; when it does not, " Open Com Error " (kind error) and the
+//     command ends with nothing written and no watcher told;
+//  3. each step: its wait before, the frame in one write (progress told as its bytes leave),
+//     its reply as its policy says, its wait after. A frame not written, or a judged reply that
+//     is not an acceptance, closes the port and shows the step's failure; nothing after it is
+//     written;
+//  4. the port closes, then the end notice, if any, is shown.
+// The port is always closed before a notice waits for the user.
+PlanResult RunPlan(const SignPlan& plan, SignSession& session);
+
+// The road every command of the windows takes: one link, and one command on it at a time. A
+// command started while another holds the link (a modeless window, a menu opened while the
+// first one waits) is refused with kBusyText and changes nothing.
+class SignRoad {
+ public:
+  SignRoad(SignLink& link, Notice& notice, Waiter& waiter)
+      : m_link(&link), m_notice(&notice), m_waiter(&waiter) {}
+
+  // Replacements for tests and other transports; not owned.
+  void SetLink(SignLink* link) { m_link = link; }
+  void SetNotice(Notice* notice) { m_notice = notice; }
+  void SetWaiter(Waiter* waiter) { m_waiter = waiter; }
+  SignLink& Link() { return *m_link; }
+  Notice& Notices() { return *m_notice; }
+
+  // The port number every command opens (the communication settings' field).
+  int PortNumber() const { return m_portNumber; }
+  void SetPortNumber(int port) { m_portNumber = port; }
+
+  bool Busy() const { return m_busy; }
+  // Told true when a command takes the link and false when it gives it back.
+  void SetBusyListener(std::function<void(bool)> listener) { m_busyListener = std::move(listener); }
+
+  PlanResult Run(const SignPlan& plan, ProgressSink* progress = nullptr,
+                 CommandWatcher* watcher = nullptr);
+
+ private:
+  void SetBusy(bool busy);
+
+  SignLink* m_link;
+  Notice* m_notice;
+  Waiter* m_waiter;
+  int m_portNumber = 1;
+  bool m_busy = false;
+  std::function<void(bool)> m_busyListener;
+};
+
+}  // namespace tavrin

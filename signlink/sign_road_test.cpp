@@ -1,0 +1,121 @@
+#include "signlink/sign_road.h"
+
+#include <gtest/gtest.h>
+
+#include "signlink/scripted_link.h"
+
+namespace tavrin {
+namespace {
+
+// Keeps what was shown, and what the link and the watcher were doing at that moment.
+class Log : public Notice, public CommandWatcher, public Waiter {
+ public:
+  explicit Log(ScriptedLink& link) : m_link(link) {}
+  std::vector<std::string> events;
+  std::function<void()> onWait;
+
+  NoticeAnswer Show(NoticeKind, NoticeButtons buttons, const std::string& text) override {
+    events.push_back(std::string(m_link.IsOpen() ? "open " : "closed ") + "notice " + text);
+    return buttons == NoticeButtons::YesNo ? NoticeAnswer::Yes : NoticeAnswer::Ok;
+  }
+  void LinkOpened() override { events.push_back("opened"); }
+  void LinkClosed() override {
+    events.push_back(std::string(m_link.IsOpen() ? "open " : "closed ") + "closed");
+  }
+  void WaitMs(int ms) override {
+    events.push_back("wait " + std::to_string(ms));
+    if (onWait) onWait();
+  }
+
+ private:
+  ScriptedLink& m_link;
+};
+
+SignPlan TwoFrames() {
+  SignPlan plan;
+  plan.steps.push_back({"one", ReplyPolicy::Judge, 0, 5, 10, false, NoticeText::Failure("bad 1")});
+  plan.steps.push_back({"two", ReplyPolicy::Judge, 0, 0, 0, false, NoticeText::Failure("bad 2")});
+  plan.done = NoticeText::Inform("done");
+  return plan;
+}
+
+TEST(SignRoadTest, TheButtonIsHeldOnlyWhileThePortIsOpenAndNoticesWaitForTheClose) {
+  ScriptedLink link(ScriptedLink::AckExcept({1}, "NACK"));
+  Log log(link);
+  SignRoad road(link, log, log);
+  EXPECT_EQ(road.Run(TwoFrames(), nullptr, &log).outcome, SignOutcome::Refused);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"opened", "wait 5", "wait 10", "closed closed",
+                                                  "closed notice bad 2"}));
+
+  // A port that does not open tells the watcher nothing: no button changes.
+  log.events.clear();
+  link.FailOpen(true);
+  EXPECT_EQ(road.Run(TwoFrames(), nullptr, &log).outcome, SignOutcome::PortError);
+  EXPECT_EQ(log.events, std::vector<std::string>{"closed notice  Open Com Error "});
+
+  // A refused plan opens nothing.
+  log.events.clear();
+  EXPECT_EQ(
+      road.Run(SignPlan::Refuse(NoticeText::Inform("no"), SignOutcome::Invalid), nullptr, &log)
+          .outcome,
+      SignOutcome::Invalid);
+  EXPECT_EQ(log.events, std::vector<std::string>{"closed notice no"});
+  EXPECT_EQ(link.Opens(), 2);
+}
+
+TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
+  struct Row {
+    ReplyPolicy policy;
+    std::string reply;
+    bool goesOn;
+    int reads;
+  } rows[] = {
+      {ReplyPolicy::None, "NACK", true, 0},     {ReplyPolicy::Ignore, "NACK", true, 4},
+      {ReplyPolicy::Ignore, "", true, 3},       {ReplyPolicy::Judge, "ACK", true, 3},
+      {ReplyPolicy::Judge, "AC", false, 3},     {ReplyPolicy::SetIdEcho, "2A", true, 2},
+      {ReplyPolicy::SetIdEcho, "A2", false, 2},
+  };
+  for (const Row& row : rows) {
+    ScriptedLink link([&](std::size_t, std::string_view) { return row.reply; });
+    Log log(link);
+    SignPlan plan;
+    plan.steps.push_back({"x", row.policy, 0x2A, 0, 0, false, NoticeText::Failure("bad")});
+    plan.steps.push_back({"y", ReplyPolicy::None, 0, 0, 0, false, NoticeText::Failure("bad")});
+    SignSession session{link, log, log};
+    const PlanResult result = RunPlan(plan, session);
+    EXPECT_EQ(result.outcome, row.goesOn ? SignOutcome::Accepted : SignOutcome::Refused)
+        << row.reply;
+    EXPECT_EQ(result.framesWritten, row.goesOn ? 2u : 1u) << row.reply;
+    EXPECT_EQ(link.Reads(), row.reads) << row.reply;
+  }
+}
+
+TEST(SignRoadTest, OneCommandAtATime) {
+  ScriptedLink link;
+  Log log(link);
+  SignRoad road(link, log, log);
+  std::vector<bool> busy;
+  road.SetBusyListener([&](bool b) { busy.push_back(b); });
+  // While the first command waits between its frames, a second one is started (as a modeless
+  // window or a menu could do while the windows keep working): it is refused and writes nothing.
+  PlanResult second;
+  bool tried = false;
+  log.onWait = [&] {
+    if (tried) return;
+    tried = true;
+    second = road.Run(TwoFrames());
+  };
+  EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);
+  EXPECT_EQ(second.outcome, SignOutcome::Busy);
+  EXPECT_EQ(link.Writes(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(link.Opens(), 1);
+  EXPECT_NE(
+      std::find(log.events.begin(), log.events.end(), std::string("open notice ") + kBusyText),
+      log.events.end());
+  EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(road.Busy());
+  EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);  // free again
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "common/notice.h"
+#include "common/result.h"
+#include "common/settings.h"
+#include "signlink/sign_road.h"
+
+class QWidget;
+
+namespace tavrin {
+
+// What the windows get from the main window, and all they get: the road to the sign, where to
+// tell the user, the message being edited, the program folder and the settings. The main
+// window implements it; tests may give a window their own.
+class WindowContext {
+ public:
+  virtual ~WindowContext() = default;
+
+  // The main window: the parent of dialogs, and the screen they are centred on.
+  virtual QWidget* MainWindow() = 0;
+
+  virtual Notice& Notices() = 0;
+  // Every sign command runs on it, one at a time.
+  virtual SignRoad& Road() = 0;
+  virtual Settings& AppSettings() = 0;
+  virtual const std::filesystem::path& ProgramFolder() const = 0;
+
+  // The text of Line 1 in the sign's code page, or why it cannot be sent (a character the
+  // code page has not).
+  virtual Result<std::string> Line1SignText() const = 0;
+  // Puts a display tag at the caret of the current line editor, in the tag colour; the
+  // selection, if any, is replaced. The length limit is not checked here.
+  virtual void InsertAtCaret(const QString& tag) = 0;
+
+  // Shows or hides what belongs to a three-colour sign, in every window that has such things.
+  virtual void ApplySignColorMode(bool tripleColor) = 0;
+  // Called with the mode whenever it is applied.
+  virtual void OnSignColorMode(std::function<void(bool tripleColor)> listener) = 0;
+
+  // A line in the main window's status bar: what the last command did.
+  virtual void ShowStatus(const QString& text) = 0;
+};
+
+}  // namespace tavrin

@@ -40,6 +40,7 @@ constexpr Opens kCommands[] = {
     {"SetBrightness1", "SetID", "SetBrightPanel", "Set Brightness", true},
     {"LinkPagesToRun1", "Linkpagefrm", "", "Link Pages", false},
     {"DisplaybySchedule1", "Schedule", "", "Schedule", false},
+    {"EditGraphic1", "GraphicForm", "", "GraphicForm", false},
     {"DeletePage1", "Deletefrm", "DelPagePanel", "Delete page", true},
     {"DeleteSchedule1", "Deletefrm", "DelSchedulePanel", "Delete Schedule", true},
     {"DeleteAll1", "Deletefrm", "DeleteAllPanel", "Delete All", true},
@@ -51,9 +52,8 @@ const std::set<QString> kOwnItems = {
     "Cut1",        "Copy1",       "Paste1",      "Delete1",
     "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
     "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1"};
-const std::set<QString> kNotYetBuilt = {"EuropeanChar1",      "UserFontMake1", "RecallDefaultFont1",
-                                        "EditGraphic1",       "ToolButton12",  "ToolButton10",
-                                        "DeleteGraphicBlock1"};
+const std::set<QString> kNotYetBuilt = {"EuropeanChar1", "UserFontMake1", "RecallDefaultFont1",
+                                        "ToolButton12",  "ToolButton10",  "DeleteGraphicBlock1"};
 
 bool IsTagItem(const QString& name) {
   for (const TagMenu menu :

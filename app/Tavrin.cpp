@@ -18,10 +18,13 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_scheduleAdd(m_form1, &m_schedule),
       m_deletefrm(m_form1),
       m_setId(m_form1),
+      m_graphicForm(m_form1),
       m_linkpage(m_form1),
       m_moveSpeed(m_form1),
+      m_selectGaphName(&m_form1),
       m_signColor(m_form1) {
   m_schedule.SetEditor(&m_scheduleAdd);
+  m_graphicForm.SetNameChooser(&m_selectGaphName);
   BindCommands();
 }
 
@@ -43,6 +46,7 @@ void TavrinApp::BindCommands() {
   f.Bind("SetClock1", [this] { m_setId.ShowPanel(P::Clock); });
   f.Bind("SetBrightness1", [this] { m_setId.ShowPanel(P::Bright); });
   f.Bind("LinkPagesToRun1", [this] { m_linkpage.Open(); });
+  f.Bind("EditGraphic1", [this] { m_graphicForm.Open(); });
   f.Bind("DisplaybySchedule1", [this] { m_schedule.Open(); });
   using D = TDeletefrm::Panel;
   f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });

@@ -12,6 +12,8 @@
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
+#include "graphics/Ugraphic.h"
+#include "graphics/Usavegraph.h"
 
 namespace tavrin {
 
@@ -29,6 +31,8 @@ class TavrinApp {
   TScheduleAdd& ScheduleAdd() { return m_scheduleAdd; }
   TDeletefrm& Deletefrm() { return m_deletefrm; }
   TSetID& SetID() { return m_setId; }
+  TGraphicForm& GraphicForm() { return m_graphicForm; }
+  TSelectGaphName& SelectGaphName() { return m_selectGaphName; }
   TLinkpagefrm& Linkpagefrm() { return m_linkpage; }
   TMoveSpeedfrm& MoveSpeedfrm() { return m_moveSpeed; }
   TsignColorfrm& SignColorfrm() { return m_signColor; }
@@ -43,8 +47,10 @@ class TavrinApp {
   TScheduleAdd m_scheduleAdd;
   TDeletefrm m_deletefrm;
   TSetID m_setId;
+  TGraphicForm m_graphicForm;
   TLinkpagefrm m_linkpage;
   TMoveSpeedfrm m_moveSpeed;
+  TSelectGaphName m_selectGaphName;
   TsignColorfrm m_signColor;
 };
 

@@ -475,6 +475,12 @@ Result<std::string> TForm1::Line1SignText() const {
   return Utf8ToCodePage(ToUtf8(m_richEdit1->toPlainText()), m_settings.CodePage());
 }
 
+std::string TForm1::LineText(int line) const {
+  return ToUtf8((line == 2 ? m_richEdit2 : m_richEdit1)->toPlainText());
+}
+
+bool TForm1::Line2Active() const { return m_pageControl->currentIndex() == 1; }
+
 Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
   return WriteFileAtomically(path, WriteMessageRtf(Runs(m_richEdit1), m_settings.CodePage()));
 }

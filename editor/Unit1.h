@@ -71,6 +71,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   Settings& AppSettings() override { return m_settings; }
   const std::filesystem::path& ProgramFolder() const override { return m_programFolder; }
   Result<std::string> Line1SignText() const override;
+  std::string LineText(int line) const override;
+  bool Line2Active() const override;
   // Replaces the selection of the current editor (or inserts at the caret) with the tag in
   // red, then goes back to black bold.
   void InsertAtCaret(const QString& tag) override;

@@ -11,6 +11,19 @@ namespace tavrin {
 
 namespace fs = std::filesystem;
 
+DisplayRgb DisplayColour(char letter) {
+  switch (letter) {
+    case kCellRed:
+      return {255, 0, 0};
+    case kCellGreen:
+      return {0, 255, 0};
+    case kCellOrange:
+      return {255, 255, 0};
+    default:
+      return {128, 128, 128};
+  }
+}
+
 std::string GraphicName(int number) {
   char name[16];
   std::snprintf(name, sizeof name, "G%2.2d", number);

@@ -19,6 +19,14 @@ inline constexpr char kCellRed = 'A';
 inline constexpr char kCellGreen = 'D';
 inline constexpr char kCellOrange = 'E';
 
+// How a cell letter shows on the screen, in bitmaps and previews: "@" grey, "A" red, "D"
+// green, "E" yellow; any other byte shows like off.
+struct DisplayRgb {
+  int red = 0, green = 0, blue = 0;
+  bool operator==(const DisplayRgb&) const = default;
+};
+DisplayRgb DisplayColour(char letter);
+
 inline constexpr int kGraphicCount = 16;
 inline constexpr std::string_view kGraphicFolderName = "Graphdata";
 

@@ -33,6 +33,10 @@ class WindowContext {
   // The text of Line 1 in the sign's code page, or why it cannot be sent (a character the
   // code page has not).
   virtual Result<std::string> Line1SignText() const = 0;
+  // The text of "Line 1" (1) or "Line 2" (2) as the editor holds it, in UTF-8.
+  virtual std::string LineText(int line) const = 0;
+  // True while the page "Line 2" is the active one.
+  virtual bool Line2Active() const = 0;
   // Puts a display tag at the caret of the current line editor, in the tag colour; the
   // selection, if any, is replaced. The length limit is not checked here.
   virtual void InsertAtCaret(const QString& tag) = 0;

@@ -1,0 +1,90 @@
+// The whole program against the virtual sign on a pseudo-terminal: what is drawn, typed and
+// chosen in the windows arrives on the sign.
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "app/Tavrin.h"
+#include "common/bytes.h"
+#include "tests/support/process.h"
+#include "tests/support/recording_notice_qt.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+// The bodies the sign's log holds, bytes escaped as tavrin-cli prints them (\xHH).
+QStringList LoggedBodies(const std::filesystem::path& log) {
+  QStringList bodies;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    const auto at = line.find("\"body\":\"") + 8;
+    // The JSON string doubles each backslash of the escaped body.
+    bodies
+        << QString::fromStdString(line.substr(at, line.find('"', at) - at)).replace("\\\\", "\\");
+  }
+  return bodies;
+}
+
+// The program with its COM1 on a fresh virtual sign.
+struct Program {
+  Program() : sign({TAVRIN_VSIGN_PATH, "--pty", "--log", (logs / "sign.log").string()}) {
+    const std::string pty = sign.FirstLine();
+    home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\ncomport=1\r\n[Ports]\r\nCOM1=" + pty + "\r\n");
+    app = std::make_unique<TavrinApp>(home.Path());
+    app->Form1().SetNotice(&notice);
+  }
+  QStringList Bodies() { return LoggedBodies(logs / "sign.log"); }
+
+  testing::ScratchFolder home;
+  testing::ScratchFolder logs;
+  testing::BackgroundProcess sign;
+  testing::RecordingNotice notice;
+  std::unique_ptr<TavrinApp> app;
+};
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Two red cells drawn in the editor, saved as G02, inserted into Line 1 and sent: the sign
+  // receives the graphic's block with those bits.
+  void ADrawnGraphicReachesTheSign() {
+    Program p;
+    TGraphicForm& editor = p.app->GraphicForm();
+    p.app->Form1().findChild<QAction*>("EditGraphic1")->trigger();
+    QVERIFY(editor.isVisible());
+    auto* grid = editor.findChild<QWidget*>("Image1");
+    QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(4, 1));
+
+    QTimer::singleShot(0, [&] {
+      p.app->SelectGaphName().findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
+      p.app->SelectGaphName().findChild<QPushButton*>("OK")->click();
+    });
+    editor.findChild<QPushButton*>("Save")->click();
+    editor.findChild<QPushButton*>("InsertButton")->click();
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(p.app->Form1().LineText(1), std::string("<Pic:G02>"));
+
+    p.app->SetID().findChild<QComboBox*>("ComboBox5")->setCurrentIndex(1);
+    p.app->SetID().PreparePanel(TSetID::Panel::SendMessage);
+    p.app->SetID().findChild<QPushButton*>("SendMessButton")->click();
+    QVERIFY2(p.notice.shown.isEmpty(), qPrintable(p.notice.shown.join("|")));
+
+    std::string block = "<GB1>";
+    block += static_cast<char>(0xA0);  // pixels "AA@@" of row 1: red, red, off, off
+    block += std::string(63, '\0');
+    QCOMPARE(p.Bodies(), (QStringList{"<BE>", "<L1><PA><FE><MA><WC><FE><GB1>",
+                                      QString::fromStdString(EscapeBytes(block)), "<BF>"}));
+  }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "EndToEndTest.moc"

@@ -1,0 +1,289 @@
+#include <QComboBox>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "graphics/Ugraphic.h"
+#include "graphics/Usavegraph.h"
+#include "signlink/scripted_link.h"
+#include "tests/support/recording_notice_qt.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+class NoWaiter : public Waiter {
+ public:
+  void WaitMs(int) override {}
+};
+
+// The little of the main window that the graphic editor uses.
+class FakeContext : public WindowContext {
+ public:
+  explicit FakeContext(std::filesystem::path folder)
+      : folder(std::move(folder)),
+        settings(SettingsPath(this->folder)),
+        road(link, notice, waiter) {}
+
+  QWidget* MainWindow() override { return &main; }
+  Notice& Notices() override { return notice; }
+  SignRoad& Road() override { return road; }
+  Settings& AppSettings() override { return settings; }
+  const std::filesystem::path& ProgramFolder() const override { return folder; }
+  Result<std::string> Line1SignText() const override { return line1; }
+  std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
+  bool Line2Active() const override { return line2Active; }
+  void InsertAtCaret(const QString& tag) override {
+    (line2Active ? line2 : line1) += tag.toStdString();
+  }
+  void ApplySignColorMode(bool triple) override {
+    for (auto& l : listeners) l(triple);
+  }
+  void OnSignColorMode(std::function<void(bool)> l) override { listeners.push_back(std::move(l)); }
+  void ShowStatus(const QString&) override {}
+
+  std::filesystem::path folder;
+  Settings settings;
+  QMainWindow main;
+  testing::RecordingNotice notice;
+  ScriptedLink link;
+  NoWaiter waiter;
+  SignRoad road;
+  std::string line1, line2;
+  bool line2Active = false;
+  std::vector<std::function<void(bool)>> listeners;
+};
+
+struct Editor {
+  explicit Editor(const std::string& g01 = "") {
+    if (!g01.empty()) home.Put("Graphdata/G01.txt", g01);
+    form = std::make_unique<TGraphicForm>(context);
+    chooser = std::make_unique<TSelectGaphName>(&context.main);
+    form->SetNameChooser(chooser.get());
+    form->Open();
+  }
+  template <class T>
+  T* In(const char* name) {
+    T* child = form->findChild<T*>(name);
+    if (child == nullptr) qFatal("no %s", name);
+    return child;
+  }
+  QWidget* Grid() { return In<QWidget>("Image1"); }
+  // The centre of a cell at the present zoom.
+  QPoint CellCentre(int column, int row) {
+    const int s = form->Editor().CellSize();
+    return {column * s + s / 2, row * s + s / 2};
+  }
+  char CellAt(int column, int row) { return form->Editor().Cells().At(column, row); }
+  void Tool(int n) { In<QToolButton>(QString("SpeedButton%1").arg(n).toLatin1())->click(); }
+  // Drags on the grid with the left button, through the given cells.
+  void Drag(std::vector<QPoint> cells) {
+    QTest::mousePress(Grid(), Qt::LeftButton, {}, CellCentre(cells[0].x(), cells[0].y()));
+    for (const QPoint c : cells) {
+      QMouseEvent move(QEvent::MouseMove, CellCentre(c.x(), c.y()),
+                       Grid()->mapToGlobal(CellCentre(c.x(), c.y())), Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(Grid(), &move);
+    }
+    QTest::mouseRelease(Grid(), Qt::LeftButton, {}, CellCentre(cells.back().x(), cells.back().y()));
+  }
+  // Answers the name chooser with the entry at index.
+  void ChooseName(int index) {
+    QTimer::singleShot(0, [this, index] {
+      chooser->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(index);
+      chooser->findChild<QPushButton*>("OK")->click();
+    });
+  }
+
+  testing::ScratchFolder home;
+  FakeContext context{home.Path()};
+  std::unique_ptr<TGraphicForm> form;
+  std::unique_ptr<TSelectGaphName> chooser;
+};
+
+}  // namespace
+
+class GraphicWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ToolsColoursAndZoomByMouse() {
+    Editor e;
+    QCOMPARE(e.form->windowTitle(), QString("GraphicForm"));
+    QCOMPARE(e.Grid()->size(), QSize(32 * 3, 7 * 3));
+    // Zoom: "8" is the most and "1" the least.
+    for (int i = 0; i < 9; ++i) e.In<QToolButton>("SpeedButton14")->click();
+    QCOMPARE(e.In<QComboBox>("ComboBox3")->currentText(), QString("8"));
+    QCOMPARE(e.Grid()->size(), QSize(320, 70));
+    e.In<QToolButton>("SpeedButton13")->click();
+    QCOMPARE(e.form->Editor().CellSize(), 9);
+
+    // A click with the Pen paints one cell, in red at first.
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(3, 2));
+    QCOMPARE(e.CellAt(3, 2), kCellRed);
+    QCOMPARE(e.form->GridImage().pixelColor(e.CellCentre(3, 2)), QColor(255, 0, 0));
+    // A swatch chooses the colour, and the indicator follows.
+    QTest::mouseClick(e.In<QWidget>("Shape8"), Qt::LeftButton);
+    QCOMPARE(e.form->Editor().Colour(), kCellGreen);
+    e.Tool(3);  // Line
+    e.Drag({{2, 4}, {2, 4}, {6, 4}});
+    QCOMPARE(e.CellAt(5, 4), kCellGreen);
+    QCOMPARE(e.CellAt(6, 4), kCellOff);
+    // The band was drawn in XOR and is gone after the release.
+    QImage plain = e.form->GridImage();
+    e.form->Redraw();
+    QCOMPARE(e.form->GridImage(), plain);
+
+    // The undo keys take the line back, then bring it again.
+    e.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(e.form.get()));
+    QTest::keyClick(e.form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(e.CellAt(5, 4), kCellOff);
+    QTest::keyClick(e.form.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(e.CellAt(5, 4), kCellGreen);
+    QTest::keyClick(e.form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(e.form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(e.CellAt(5, 4), kCellGreen);
+
+    // Sizes by the lists; the hidden part comes back.
+    e.In<QComboBox>("ComboBox2")->setCurrentIndex(4);
+    emit e.In<QComboBox>("ComboBox2")->activated(4);
+    QCOMPARE(e.form->Editor().Width(), 128);
+
+    // The sign colour mode moves and hides the swatches.
+    e.context.ApplySignColorMode(false);
+    QVERIFY(!e.In<QWidget>("Shape8")->isVisibleTo(e.form.get()));
+    QCOMPARE(e.In<QWidget>("Shape7")->x(), 42);
+    QCOMPARE(e.In<QWidget>("Shape10")->x(), 82);
+    e.context.ApplySignColorMode(true);
+    QCOMPARE(e.In<QWidget>("Shape7")->x(), 17);
+    QCOMPARE(e.In<QWidget>("Shape10")->x(), 92);
+  }
+
+  void CutDragAndDropByMouse() {
+    Editor e;
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(1, 1));
+    e.Tool(8);  // Box select from the corner of cell (1, 1) over two cells
+    const int s = e.form->Editor().CellSize();
+    QTest::mousePress(e.Grid(), Qt::LeftButton, {}, QPoint(s, s));
+    QMouseEvent move(QEvent::MouseMove, QPoint(s, s), e.Grid()->mapToGlobal(QPoint(s, s)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.Grid(), &move);
+    QTest::mouseRelease(e.Grid(), Qt::LeftButton, {}, QPoint(3 * s, 3 * s));
+    auto* block = e.In<QWidget>("AssistImage");
+    QVERIFY(block->isVisible());
+    QCOMPARE(block->size(), QSize(2 * s, 2 * s));
+    QCOMPARE(e.CellAt(1, 1), kCellOff);
+    // Dragged four cells right with the left button, dropped with the right.
+    QTest::mousePress(block, Qt::LeftButton, {}, QPoint(1, 1));
+    QMouseEvent drag(QEvent::MouseMove, QPoint(1 + 4 * s, 1),
+                     block->mapToGlobal(QPoint(1 + 4 * s, 1)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(block, &drag);
+    QTest::mouseRelease(block, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(block->pos(), QPoint(5 * s, s));
+    QTest::mouseClick(block, Qt::RightButton, {}, QPoint(1, 1));
+    QVERIFY(!block->isVisible());
+    QCOMPARE(e.CellAt(5, 1), kCellRed);
+  }
+
+  void SaveLoadDeleteAndInsert() {
+    std::string g01;
+    for (int r = 0; r < 8; ++r) g01 += std::string(64, r == 0 ? 'D' : '@') + "\r\n";
+    Editor e(g01);
+    auto* list = e.In<QListWidget>("ListBox1");
+    QCOMPARE(list->count(), 1);
+
+    // Insert with nothing selected says so and stays.
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.Described(), QStringList{"plain OK: Select a graphic name"});
+    QVERIFY(e.form->isVisible());
+
+    // A release over an entry loads it, with its size.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QCOMPARE(e.form->Editor().Width(), 64);
+    QCOMPARE(e.form->Editor().Height(), 8);
+    QCOMPARE(e.CellAt(63, 0), kCellGreen);
+
+    // Save as G02: the chooser, then the list grows; saving again asks before overwriting.
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(0, 7));
+    e.ChooseName(1);
+    e.In<QPushButton>("Save")->click();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->currentItem()->text(), QString("G02"));
+    QCOMPARE(testing::ScratchFolder::Slurp(e.home / "Graphdata/G02.txt").size(), 8u * 66);
+    e.context.notice.Clear();
+    e.context.notice.answer = NoticeAnswer::No;
+    e.ChooseName(1);
+    e.In<QPushButton>("Save")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"        overwrite the existing file ?        "});
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(e.chooser->Tag(), 1);  // the choice persists
+
+    // Insert places the stored graphic at the caret and closes the window.
+    e.context.notice.Clear();
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.line1, std::string("<Pic:G02>"));
+    QVERIFY(!e.form->isVisible());
+    QVERIFY(e.context.notice.shown.isEmpty());
+
+    // A file that cannot be read changes no cell.
+    e.form->Open();
+    const CellGrid before = e.form->Editor().Cells();
+    e.home.Put("Graphdata/G01.txt", "AAAA\r\nAA\r\n");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QCOMPARE(e.context.notice.boxes.size(), 1);
+    QVERIFY(e.context.notice.shown[0].contains("line 2"));
+    QVERIFY(e.form->Editor().Cells() == before);
+
+    // Delete asks, removes the file and the entry, and clears rows 0 to 15 of columns 0 to 127.
+    e.context.notice.Clear();
+    e.context.notice.answer = NoticeAnswer::Yes;
+    list->setCurrentRow(1);
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"        Comfirm to delete the Graph ?        "});
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!std::filesystem::exists(e.home / "Graphdata/G02.txt"));
+    QCOMPARE(e.CellAt(63, 0), kCellOff);
+    // A file that will not go: "Delete Error", and everything stays.
+    std::filesystem::remove(e.home / "Graphdata/G01.txt");
+    std::filesystem::create_directories(e.home / "Graphdata/G01.txt/inside");
+    list->setCurrentRow(0);
+    e.context.notice.Clear();
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(e.context.notice.shown.last(), QString("Delete Error"));
+    QCOMPARE(list->count(), 1);
+  }
+
+  void InsertRefusals() {
+    Editor e(std::string(16, 'A') + "\r\n");
+    std::string rows9;
+    for (int r = 0; r < 9; ++r) rows9 += std::string(32, 'A') + "\r\n";
+    e.home.Put("Graphdata/G03.txt", rows9);
+    auto* list = e.In<QListWidget>("ListBox1");
+    list->addItem("G03");  // as if saved during this run
+    for (int n = 1; n <= 16; ++n) e.context.line1 += "<Pic:X" + std::to_string(n) + ">";
+    list->setCurrentRow(0);
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"Graphic Number greater than 16"});
+    QVERIFY(!e.form->isVisible());
+
+    e.form->Open();
+    e.context.line1.clear();
+    e.context.line2Active = true;
+    e.context.notice.Clear();
+    list->setCurrentRow(1);
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"Graphic is too large to insert into Line2"});
+    QCOMPARE(e.context.line2, std::string());
+  }
+};
+
+QTEST_MAIN(GraphicWindowTest)
+#include "GraphicWindowTest.moc"

@@ -1,0 +1,708 @@
+#include "graphics/Ugraphic.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "common/file_io.h"
+#include "graphics/Usavegraph.h"
+#include "graphics/graphic_placement.h"
+#include "ui/controls.h"
+
+namespace tavrin {
+
+namespace {
+
+QColor Display(char letter) {
+  const DisplayRgb c = DisplayColour(letter);
+  return QColor(c.red, c.green, c.blue);
+}
+
+// The sprite of a letter: "@", "A", "D", "E", and any other byte (shown like off).
+int SpriteIndex(char letter) {
+  switch (letter) {
+    case kCellOff:
+      return 0;
+    case kCellRed:
+      return 1;
+    case kCellGreen:
+      return 2;
+    case kCellOrange:
+      return 3;
+    default:
+      return 4;
+  }
+}
+
+// A circle inscribed in an s x s square, with a black outline.
+QImage Led(int s, const QColor& fill) {
+  QImage image(s, s, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  painter.setPen(Qt::black);
+  painter.setBrush(fill);
+  painter.drawEllipse(0, 0, s - 1, s - 1);
+  return image;
+}
+
+Pixel ToPixel(QPoint p) { return {p.x(), p.y()}; }
+
+MouseButton ToButton(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) return MouseButton::Left;
+  if (button == Qt::RightButton) return MouseButton::Right;
+  return MouseButton::Other;
+}
+
+// A 16 x 16 picture for a tool button, drawn by a small function.
+QIcon ToolIcon(int tool) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setPen(QPen(Qt::black, 1));
+  switch (static_cast<Tool>(tool)) {
+    case Tool::Pen:
+      p.drawLine(3, 13, 12, 4);
+      p.drawLine(4, 14, 13, 5);
+      p.drawPoint(2, 14);
+      break;
+    case Tool::Brush:
+      p.drawLine(9, 2, 9, 8);
+      p.setBrush(Qt::black);
+      p.drawRect(6, 9, 6, 5);
+      break;
+    case Tool::Line:
+      p.drawLine(2, 14, 14, 2);
+      break;
+    case Tool::Rectangle:
+      p.drawRect(2, 3, 12, 10);
+      break;
+    case Tool::FilledRectangle:
+      p.setBrush(Qt::black);
+      p.drawRect(2, 3, 12, 10);
+      break;
+    case Tool::Ellipse:
+      p.drawEllipse(2, 3, 12, 10);
+      break;
+    case Tool::FilledEllipse:
+      p.setBrush(Qt::black);
+      p.drawEllipse(2, 3, 12, 10);
+      break;
+    case Tool::BoxSelect:
+      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+      p.drawRect(2, 3, 12, 10);
+      break;
+    case Tool::LassoSelect:
+      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+      p.drawEllipse(2, 2, 12, 9);
+      p.drawLine(5, 10, 4, 14);
+      break;
+    case Tool::Eraser:
+      p.setBrush(QColor(240, 180, 200));
+      p.drawRect(3, 6, 10, 6);
+      break;
+    case Tool::Text: {
+      QFont font = p.font();
+      font.setPixelSize(13);
+      font.setBold(true);
+      p.setFont(font);
+      p.drawText(pixmap.rect(), Qt::AlignCenter, "A");
+      break;
+    }
+    case Tool::FillAll:
+      p.setPen(QPen(Qt::black, 2));
+      p.drawLine(3, 3, 13, 13);
+      p.drawLine(13, 3, 3, 13);
+      break;
+  }
+  return QIcon(pixmap);
+}
+
+QIcon ZoomIcon(bool in) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setPen(QPen(Qt::black, 1));
+  p.drawEllipse(1, 1, 9, 9);
+  p.drawLine(3, 6, 8, 6);
+  if (in) p.drawLine(5, 4, 5, 8);
+  p.setPen(QPen(Qt::black, 2));
+  p.drawLine(10, 10, 14, 14);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+// The grid image (Image1): shows the window's image and passes the mouse on in grid pixels.
+class GridView : public QWidget {
+ public:
+  GridView(TGraphicForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
+    setObjectName("Image1");
+    setCursor(Qt::CrossCursor);
+    setMouseTracking(true);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_form->GridImage());
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    m_form->GridPress(e->position().toPoint(), e->button());
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    m_form->GridMove(e->position().toPoint(), e->buttons());
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    m_form->GridRelease(e->position().toPoint(), e->button());
+  }
+
+ private:
+  TGraphicForm* m_form;
+};
+
+// The floating block (AssistImage): dragged with the left button, dropped with the right.
+class BlockView : public QWidget {
+ public:
+  BlockView(TGraphicForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
+    setObjectName("AssistImage");
+    setCursor(Qt::SizeAllCursor);
+    hide();
+  }
+  QImage picture;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture);
+  }
+  void mousePressEvent(QMouseEvent* e) override { m_form->BlockPress(e->position().toPoint()); }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    m_form->BlockMove(e->position().toPoint(), e->buttons());
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::RightButton) m_form->DropBlock();
+  }
+
+ private:
+  TGraphicForm* m_form;
+};
+
+// What the scroll box holds: the grid at its upper-left corner and the block over it. A right
+// release on its empty part drops the block too.
+class GridArea : public QWidget {
+ public:
+  explicit GridArea(TGraphicForm* form) : m_form(form) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::RightButton) m_form->DropBlock();
+  }
+
+ private:
+  TGraphicForm* m_form;
+};
+
+// A round colour swatch (Shape6 to Shape10); a release on it chooses its colour.
+class Swatch : public QWidget {
+ public:
+  Swatch(const char* name, QColor colour, QWidget* parent, std::function<void()> chosen = {})
+      : QWidget(parent), m_colour(colour), m_chosen(std::move(chosen)) {
+    setObjectName(name);
+    setFixedSize(20, 20);
+  }
+  void SetColour(QColor colour) {
+    m_colour = colour;
+    update();
+  }
+  QColor Colour() const { return m_colour; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::black);
+    painter.setBrush(m_colour);
+    painter.drawEllipse(rect().adjusted(1, 1, -2, -2));
+  }
+  void mouseReleaseEvent(QMouseEvent*) override {
+    if (m_chosen) m_chosen();
+  }
+
+ private:
+  QColor m_colour;
+  std::function<void()> m_chosen;
+};
+
+TGraphicForm::TGraphicForm(WindowContext& context)
+    : QWidget(context.MainWindow(), Qt::Window),
+      m_context(context),
+      m_folder(context.ProgramFolder()) {
+  setObjectName("GraphicForm");
+  setWindowTitle("GraphicForm");
+  BuildWindow();
+  resize(627, 433);
+  CentreOnScreen(this, context.MainWindow());
+  // The stored graphics, once, at the start.
+  for (const std::string& name : m_folder.List()) m_listBox1->addItem(FromUtf8(name));
+  context.OnSignColorMode([this](bool triple) { ApplySignColorMode(triple); });
+  Sync();
+}
+
+TGraphicForm::~TGraphicForm() = default;
+
+void TGraphicForm::BuildWindow() {
+  auto* outer = new QHBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  outer->addWidget(splitter);
+
+  // Left: the stored graphics.
+  auto* left = new QWidget(splitter);
+  left->setObjectName("GraphicList");
+  left->setMinimumWidth(40);
+  left->setMaximumWidth(130);
+  auto* leftLayout = new QVBoxLayout(left);
+  leftLayout->addWidget(new QLabel("Select Graph", left));
+  m_listBox1 = new QListWidget(left);
+  m_listBox1->setObjectName("ListBox1");
+  m_listBox1->viewport()->installEventFilter(this);
+  leftLayout->addWidget(m_listBox1);
+
+  // Centre: sizes, the grid, the buttons.
+  auto* centre = new QWidget(splitter);
+  auto* centreLayout = new QVBoxLayout(centre);
+  auto* size = new QGroupBox("Graphic Size", centre);
+  auto* sizeLayout = new QHBoxLayout(size);
+  m_comboBox1 = MakeList(size, "ComboBox1");
+  for (const int h : kGraphicHeights) m_comboBox1->addItem(QString("%1 dots").arg(h));
+  m_comboBox2 = MakeList(size, "ComboBox2");
+  for (const int w : kGraphicWidths) m_comboBox2->addItem(QString("%1 dots").arg(w));
+  for (QComboBox* list : {m_comboBox1, m_comboBox2}) {
+    list->setCurrentIndex(0);
+    MakePickOnly(list);
+    connect(list, &QComboBox::activated, this, [this] { ApplySize(); });
+  }
+  sizeLayout->addLayout(LabelledRow(size, "Height:", m_comboBox1));
+  sizeLayout->addLayout(LabelledRow(size, "Width:", m_comboBox2));
+  centreLayout->addWidget(size);
+
+  m_scrollBox1 = new QScrollArea(centre);
+  m_scrollBox1->setObjectName("ScrollBox1");
+  m_gridArea = new GridArea(this);
+  m_image1 = new GridView(this, m_gridArea);
+  m_assistImage = new BlockView(this, m_gridArea);
+  m_scrollBox1->setWidget(m_gridArea);
+  centreLayout->addWidget(m_scrollBox1, 1);
+
+  auto* buttons = new QHBoxLayout;
+  auto* insert = MakeButton(centre, "InsertButton", "Insert");
+  auto* save = MakeButton(centre, "Save", "Save");
+  auto* remove = MakeButton(centre, "DeleteButton", "Delete");
+  auto* exportButton = MakeButton(centre, "SaveButton", "Export");
+  auto* importButton = MakeButton(centre, "LoadButton", "import");
+  exportButton->hide();
+  importButton->hide();
+  for (QPushButton* b : {insert, save, remove, exportButton, importButton}) buttons->addWidget(b);
+  buttons->addStretch();
+  centreLayout->addLayout(buttons);
+  connect(insert, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
+  connect(save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
+  connect(remove, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
+
+  // Right: tools, zoom, colours.
+  auto* right = new QWidget(splitter);
+  right->setObjectName("ToolSide");
+  right->setMinimumWidth(50);
+  right->setMaximumWidth(140);
+  auto* rightLayout = new QVBoxLayout(right);
+  auto* toolBox = new QGroupBox("ToolBox", right);
+  auto* toolGrid = new QGridLayout(toolBox);
+  toolGrid->setSpacing(1);
+  m_tools = new QButtonGroup(this);
+  m_tools->setExclusive(true);
+  static constexpr const char* kToolHints[] = {
+      "Pen",     "Brush",          "Line",       "Rectangle",    "Filled rectangle",
+      "Ellipse", "Filled ellipse", "Box select", "Lasso select", "Eraser",
+      "Text",    "Fill all"};
+  for (int n = 1; n <= 12; ++n) {
+    auto* b = new QToolButton(toolBox);
+    b->setObjectName(QString("SpeedButton%1").arg(n));
+    b->setCheckable(true);
+    b->setIcon(ToolIcon(n));
+    b->setToolTip(kToolHints[n - 1]);
+    b->setAutoRaise(true);
+    m_tools->addButton(b, n);
+    toolGrid->addWidget(b, (n - 1) / 3, (n - 1) % 3);
+  }
+  connect(m_tools, &QButtonGroup::idClicked, this, &TGraphicForm::SpeedButtonClick);
+  m_bmpButton = MakeButton(toolBox, "BmpButton", "Bmp...");
+  m_bmpButton->setEnabled(false);
+  auto* clear = MakeButton(toolBox, "Clear", "Clear");
+  toolGrid->addWidget(m_bmpButton, 4, 0, 1, 3);
+  toolGrid->addWidget(clear, 5, 0, 1, 3);
+  connect(clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
+  rightLayout->addWidget(toolBox);
+
+  auto* zoom = new QGroupBox("Zoom", right);
+  auto* zoomLayout = new QHBoxLayout(zoom);
+  m_comboBox3 = MakeList(zoom, "ComboBox3");
+  for (int z = 1; z <= 8; ++z) m_comboBox3->addItem(QString::number(z));
+  m_comboBox3->setCurrentIndex(0);
+  m_comboBox3->setMinimumContentsLength(2);
+  m_comboBox3->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  MakePickOnly(m_comboBox3);
+  connect(m_comboBox3, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index < 0) return;
+    m_editor.SetCellSize(index + kMinCellSize);
+    Sync();
+  });
+  auto* zoomOut = new QToolButton(zoom);
+  zoomOut->setObjectName("SpeedButton13");
+  zoomOut->setIcon(ZoomIcon(false));
+  zoomOut->setToolTip("Zoom out");
+  auto* zoomIn = new QToolButton(zoom);
+  zoomIn->setObjectName("SpeedButton14");
+  zoomIn->setIcon(ZoomIcon(true));
+  zoomIn->setToolTip("Zoom in");
+  connect(zoomOut, &QToolButton::clicked, this, &TGraphicForm::ZoomOut);
+  connect(zoomIn, &QToolButton::clicked, this, &TGraphicForm::ZoomIn);
+  zoomLayout->setContentsMargins(4, 4, 4, 4);
+  zoomLayout->addWidget(m_comboBox3);
+  zoomLayout->addWidget(zoomOut);
+  zoomLayout->addWidget(zoomIn);
+  rightLayout->addWidget(zoom);
+
+  auto* colour = new QGroupBox("  Color  ", right);
+  colour->setObjectName("GroupBox3");
+  colour->setMinimumSize(122, 80);
+  auto* use = new QLabel("Use:", colour);
+  use->move(17, 22);
+  m_shape6 = new Swatch("Shape6", Display(kCellRed), colour);
+  m_shape6->move(52, 20);
+  const std::pair<const char*, char> swatches[] = {
+      {"Shape7", kCellRed}, {"Shape8", kCellGreen}, {"Shape9", kCellOrange}, {"Shape10", kCellOff}};
+  for (std::size_t i = 0; i < std::size(swatches); ++i) {
+    const char letter = swatches[i].second;
+    m_swatches[i] = new Swatch(swatches[i].first, Display(letter), colour,
+                               [this, letter] { SwatchMouseUp(letter); });
+    m_swatches[i]->move(17 + 25 * static_cast<int>(i), 50);
+  }
+  rightLayout->addWidget(colour);
+  rightLayout->addStretch();
+
+  splitter->addWidget(left);
+  splitter->addWidget(centre);
+  splitter->addWidget(right);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({90, 400, 140});
+
+  // Undo and redo of every change of cells; each key once, or neither would fire.
+  connect(new QShortcut(QKeySequence("Ctrl+Z"), this), &QShortcut::activated, this,
+          &TGraphicForm::UndoClick);
+  for (const char* keys : {"Ctrl+Y", "Ctrl+Shift+Z"}) {
+    connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this,
+            &TGraphicForm::RedoClick);
+  }
+  m_tools->button(1)->setChecked(true);
+}
+
+void TGraphicForm::SetBitmapDialog(std::function<void()> open) {
+  m_bitmapDialog = std::move(open);
+  m_bmpButton->setEnabled(static_cast<bool>(m_bitmapDialog));
+  disconnect(m_bmpButton, nullptr, this, nullptr);
+  connect(m_bmpButton, &QPushButton::clicked, this, [this] {
+    if (m_bitmapDialog) m_bitmapDialog();
+  });
+}
+
+void TGraphicForm::Open() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void TGraphicForm::Sync() {
+  const int h = static_cast<int>(
+      std::find(kGraphicHeights.begin(), kGraphicHeights.end(), m_editor.Height()) -
+      kGraphicHeights.begin());
+  const int w =
+      static_cast<int>(std::find(kGraphicWidths.begin(), kGraphicWidths.end(), m_editor.Width()) -
+                       kGraphicWidths.begin());
+  if (m_comboBox1->currentIndex() >= 0) m_comboBox1->setCurrentIndex(h);
+  m_comboBox2->setCurrentIndex(w);
+  Redraw();
+  ShowBlock();
+}
+
+void TGraphicForm::ApplySignColorMode(bool tripleColor) {
+  m_swatches[1]->setVisible(tripleColor);
+  m_swatches[2]->setVisible(tripleColor);
+  m_swatches[0]->move(tripleColor ? 17 : 42, 50);
+  m_swatches[3]->move(tripleColor ? 92 : 82, 50);
+}
+
+void TGraphicForm::ApplySize() {
+  if (m_comboBox1->currentIndex() >= 0) {
+    m_editor.SetHeight(kGraphicHeights[static_cast<std::size_t>(m_comboBox1->currentIndex())]);
+  }
+  if (m_comboBox2->currentIndex() >= 0) {
+    m_editor.SetWidth(kGraphicWidths[static_cast<std::size_t>(m_comboBox2->currentIndex())]);
+  }
+  Redraw();
+  ShowBlock();
+}
+
+void TGraphicForm::SetSizeEntries(const SizeEntries& entries) {
+  if (entries.height != SizeEntries::kUnchanged) m_comboBox1->setCurrentIndex(entries.height);
+  if (entries.width != SizeEntries::kUnchanged) m_comboBox2->setCurrentIndex(entries.width);
+}
+
+void TGraphicForm::DrawCell(QPainter& painter, int column, int row, char letter) const {
+  const int s = m_editor.CellSize();
+  painter.drawImage(column * s, row * s, m_sprites[static_cast<std::size_t>(SpriteIndex(letter))]);
+}
+
+void TGraphicForm::Redraw() {
+  const int s = m_editor.CellSize();
+  if (m_spriteSize != s) {
+    const char letters[] = {kCellOff, kCellRed, kCellGreen, kCellOrange, '?'};
+    for (std::size_t i = 0; i < m_sprites.size(); ++i) m_sprites[i] = Led(s, Display(letters[i]));
+    m_spriteSize = s;
+  }
+  const int w = m_editor.Width(), h = m_editor.Height();
+  if (m_image.width() != w * s || m_image.height() != h * s) {
+    m_image = QImage(w * s, h * s, QImage::Format_RGB32);
+  }
+  m_image.fill(Qt::black);
+  QPainter painter(&m_image);
+  const CellGrid& cells = m_editor.Cells();
+  for (int c = 0; c < w; ++c) {
+    for (int r = 0; r < h; ++r) DrawCell(painter, c, r, cells.At(c, r));
+  }
+  painter.end();
+  m_image1->setFixedSize(m_image.size());
+  m_image1->update();
+}
+
+void TGraphicForm::DrawBand(const RubberBand& band) {
+  QPainter painter(&m_image);
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setPen(QPen(Qt::white, 1, band.dashDot ? Qt::DashDotLine : Qt::SolidLine));
+  painter.setBrush(band.filled ? QBrush(Display(m_editor.Colour())) : Qt::NoBrush);
+  const QRect box =
+      QRect(QPoint(band.from.x, band.from.y), QPoint(band.to.x, band.to.y)).normalized();
+  switch (band.shape) {
+    case RubberBand::Shape::Line:
+      painter.drawLine(band.from.x, band.from.y, band.to.x, band.to.y);
+      break;
+    case RubberBand::Shape::Rectangle:
+      painter.drawRect(box);
+      break;
+    case RubberBand::Shape::Ellipse:
+      painter.drawEllipse(box);
+      break;
+  }
+}
+
+void TGraphicForm::Do(const ScreenWork& work) {
+  if (!work.cells.empty()) {
+    QPainter painter(&m_image);
+    const int s = m_editor.CellSize();
+    for (const Cell cell : work.cells) {
+      if (cell.column >= m_editor.Width() || cell.row >= m_editor.Height()) continue;
+      DrawCell(painter, cell.column, cell.row, m_editor.Cells().At(cell.column, cell.row));
+      m_image1->update(cell.column * s, cell.row * s, s, s);
+    }
+  }
+  if (work.erase) DrawBand(*work.erase);
+  if (work.draw) DrawBand(*work.draw);
+  if (work.erase || work.draw) m_image1->update();
+  if (work.lassoDot) {
+    const int s = m_editor.CellSize();
+    QPainter painter(&m_image);
+    painter.setPen(Qt::black);
+    painter.setBrush(Display(m_editor.Colour()));
+    painter.drawEllipse(work.lassoDot->column * s, work.lassoDot->row * s, s - 1, s - 1);
+    m_image1->update(work.lassoDot->column * s, work.lassoDot->row * s, s, s);
+  }
+  if (work.redraw) Redraw();
+  if (work.blockChanged) ShowBlock();
+  if (work.textInput && m_textInput) m_textInput();
+}
+
+void TGraphicForm::ShowBlock() {
+  const std::optional<FloatingBlock>& block = m_editor.Block();
+  if (!block) {
+    m_assistImage->hide();
+  } else {
+    const int s = m_editor.CellSize();
+    const int w = std::max(1, block->columns * s), h = std::max(1, block->rows * s);
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    for (int k = 0; k < block->columns; ++k) {
+      for (int l = 0; l < block->rows; ++l) {
+        painter.drawImage(k * s, l * s,
+                          m_sprites[static_cast<std::size_t>(SpriteIndex(block->cells.At(k, l)))]);
+      }
+    }
+    painter.setPen(Qt::white);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, w - 1, h - 1);
+    painter.end();
+    m_assistImage->picture = picture;
+    m_assistImage->setGeometry(block->position.x, block->position.y, w, h);
+    m_assistImage->show();
+    m_assistImage->raise();
+    m_assistImage->update();
+  }
+  // The scroll box reaches as far as the grid and the block.
+  QRect extent(QPoint(0, 0), m_image.size());
+  if (block) extent |= m_assistImage->geometry();
+  m_gridArea->setMinimumSize(extent.right() + 1, extent.bottom() + 1);
+  m_gridArea->resize(std::max(extent.right() + 1, m_scrollBox1->viewport()->width()),
+                     std::max(extent.bottom() + 1, m_scrollBox1->viewport()->height()));
+}
+
+void TGraphicForm::GridPress(QPoint p, Qt::MouseButton button) {
+  Do(m_editor.Press(ToPixel(p), ToButton(button)));
+}
+
+void TGraphicForm::GridMove(QPoint p, Qt::MouseButtons buttons) {
+  m_image1->setCursor(m_editor.CurrentTool() == Tool::Text ? Qt::IBeamCursor : Qt::CrossCursor);
+  Do(m_editor.Move(ToPixel(p), buttons.testFlag(Qt::LeftButton)));
+}
+
+void TGraphicForm::GridRelease(QPoint p, Qt::MouseButton button) {
+  Do(m_editor.Release(ToPixel(p), ToButton(button)));
+}
+
+void TGraphicForm::BlockPress(QPoint inBlock) { m_editor.GrabBlock(ToPixel(inBlock)); }
+
+void TGraphicForm::BlockMove(QPoint inBlock, Qt::MouseButtons buttons) {
+  if (buttons.testFlag(Qt::LeftButton) && m_editor.DragBlock(ToPixel(inBlock))) ShowBlock();
+}
+
+void TGraphicForm::DropBlock() {
+  if (m_editor.DropBlock()) {
+    Redraw();
+    ShowBlock();
+  }
+}
+
+void TGraphicForm::SpeedButtonClick(int tool) {
+  m_editor.SetTool(static_cast<Tool>(tool));
+  if (auto* b = m_tools->button(tool)) b->setChecked(true);
+}
+
+void TGraphicForm::SwatchMouseUp(char letter) {
+  m_editor.SetColour(letter);
+  m_shape6->SetColour(Display(letter));
+}
+
+void TGraphicForm::ZoomOut() {
+  m_comboBox3->setCurrentIndex(std::max(0, m_comboBox3->currentIndex() - 1));
+}
+
+void TGraphicForm::ZoomIn() {
+  m_comboBox3->setCurrentIndex(std::min(m_comboBox3->count() - 1, m_comboBox3->currentIndex() + 1));
+}
+
+void TGraphicForm::ClearClick() {
+  m_editor.Clear();
+  Redraw();
+}
+
+void TGraphicForm::UndoClick() {
+  if (m_editor.Undo()) Sync();
+}
+
+void TGraphicForm::RedoClick() {
+  if (m_editor.Redo()) Sync();
+}
+
+void TGraphicForm::ListBox1MouseUp(QListWidgetItem* item) {
+  if (item == nullptr) return;
+  const std::string name = ToUtf8(item->text());
+  Result<GraphicRows> rows = m_folder.Read(name);
+  if (!rows) {
+    m_context.Notices().FileErr(rows.ErrorText());
+    return;
+  }
+  Result<SizeEntries> entries = m_editor.Load(*rows);
+  if (!entries) {
+    m_context.Notices().FileErr(PathText(m_folder.FilePath(name)) + ": " + entries.ErrorText());
+    return;
+  }
+  SetSizeEntries(*entries);
+  Redraw();
+  ShowBlock();
+}
+
+void TGraphicForm::SaveClick() {
+  if (m_chooser == nullptr || m_chooser->exec() != QDialog::Accepted) return;
+  const std::string name = m_chooser->SelectedName();
+  const bool existed = m_folder.Exists(name);
+  if (existed && !m_context.Notices().Ask("        overwrite the existing file ?        ")) return;
+  if (Status written = m_folder.Write(name, m_editor.Rows()); !written) {
+    m_context.Notices().FileErr(written.ErrorText());
+    return;
+  }
+  if (!existed) {
+    auto* item = new QListWidgetItem(FromUtf8(name), m_listBox1);
+    m_listBox1->setCurrentItem(item);
+  }
+}
+
+void TGraphicForm::DeleteButtonClick() {
+  if (!m_context.Notices().Ask("        Comfirm to delete the Graph ?        ")) return;
+  QListWidgetItem* item = m_listBox1->currentItem();
+  if (item == nullptr || !item->isSelected()) return;
+  if (!m_folder.Delete(ToUtf8(item->text()))) {
+    m_context.Notices().Fail("Delete Error");
+    return;
+  }
+  delete item;
+  m_editor.ClearAfterDelete();
+  Redraw();
+}
+
+void TGraphicForm::InsertButtonClick() {
+  QListWidgetItem* item = m_listBox1->currentItem();
+  const std::string name = item != nullptr && item->isSelected() ? ToUtf8(item->text()) : "";
+  if (name.empty()) {
+    m_context.Notices().Fail(std::string(PlacementMessage(PlacementVerdict::NoSelection)));
+    return;
+  }
+  // Insert works from the stored file, never from the drawing on the grid.
+  const Result<int> rows = m_folder.Height(name);
+  if (!rows) {
+    m_context.Notices().FileErr(rows.ErrorText());
+    return;
+  }
+  const PlacementVerdict verdict = CheckPlacement(name, *rows, m_context.LineText(1),
+                                                  m_context.LineText(2), m_context.Line2Active());
+  if (verdict == PlacementVerdict::Insert) {
+    m_context.InsertAtCaret(FromUtf8(PlacementTag(name)));
+  } else {
+    m_context.Notices().Fail(std::string(PlacementMessage(verdict)));
+  }
+  hide();
+}
+
+bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_listBox1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    ListBox1MouseUp(m_listBox1->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tavrin

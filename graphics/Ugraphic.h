@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <array>
+#include <functional>
+
+#include "graphics/graphic_editor.h"
+#include "graphics/graphic_file.h"
+#include "ui/window_context.h"
+
+namespace tavrin {
+
+class TSelectGaphName;
+class GridView;
+class BlockView;
+class GridArea;
+class Swatch;
+
+// The graphic editor: twelve tools in four colours on a grid of round LEDs, sizes, zoom, the
+// stored graphics, and Insert into the message. Shown without blocking the main window; it
+// lives for the whole run, so the drawing and every choice persist. The rules are the model's
+// (GraphicEditor); the window turns the mouse into cells and draws what the model says.
+class TGraphicForm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TGraphicForm(WindowContext& context);
+  ~TGraphicForm() override;
+
+  // The name chooser of Save, made at program start after this window.
+  void SetNameChooser(TSelectGaphName* chooser) { m_chooser = chooser; }
+  // The bitmap dialog (BmpButton) and the text input of the Text tool, when they exist.
+  void SetBitmapDialog(std::function<void()> open);
+  void SetTextInput(std::function<void()> open) { m_textInput = std::move(open); }
+
+  GraphicEditor& Editor() { return m_editor; }
+  const GraphicFolder& Folder() const { return m_folder; }
+  // The grid as the screen shows it.
+  const QImage& GridImage() const { return m_image; }
+
+  // "Edit Graphic...": shown without blocking, restored when minimised.
+  void Open();
+  // Everything on the screen from the model again: sizes, lists, block, grid.
+  void Sync();
+  // The sign colour mode: which swatches show, and where.
+  void ApplySignColorMode(bool tripleColor);
+
+  // Handlers, named as the designer named them.
+  void SpeedButtonClick(int tool);
+  void InsertButtonClick();
+  void SaveClick();
+  void DeleteButtonClick();
+  void ClearClick();
+  void ListBox1MouseUp(QListWidgetItem* item);
+  void SwatchMouseUp(char letter);
+  void ZoomOut();  // SpeedButton13
+  void ZoomIn();   // SpeedButton14
+  void UndoClick();
+  void RedoClick();
+
+  // The mouse on the grid (Image1), in grid pixels; public for the views.
+  void GridPress(QPoint p, Qt::MouseButton button);
+  void GridMove(QPoint p, Qt::MouseButtons buttons);
+  void GridRelease(QPoint p, Qt::MouseButton button);
+  void BlockPress(QPoint inBlock);
+  void BlockMove(QPoint inBlock, Qt::MouseButtons buttons);
+  void DropBlock();
+
+  // Redraws the whole grid image: every cell of the W x H graphic as a round LED.
+  void Redraw();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildWindow();
+  void ApplySize();
+  void Do(const ScreenWork& work);
+  void DrawCell(QPainter& painter, int column, int row, char letter) const;
+  void DrawBand(const RubberBand& band);
+  void ShowBlock();
+  void SetSizeEntries(const SizeEntries& entries);
+
+  WindowContext& m_context;
+  GraphicEditor m_editor;
+  GraphicFolder m_folder;
+  TSelectGaphName* m_chooser = nullptr;
+  std::function<void()> m_textInput;
+  std::function<void()> m_bitmapDialog;
+  QImage m_image;
+  // A round LED of the cell size in each display colour, drawn once per size.
+  std::array<QImage, 5> m_sprites;
+  int m_spriteSize = 0;
+
+  QListWidget* m_listBox1 = nullptr;
+  QComboBox* m_comboBox1 = nullptr;  // height
+  QComboBox* m_comboBox2 = nullptr;  // width
+  QComboBox* m_comboBox3 = nullptr;  // zoom
+  QScrollArea* m_scrollBox1 = nullptr;
+  GridArea* m_gridArea = nullptr;
+  GridView* m_image1 = nullptr;
+  BlockView* m_assistImage = nullptr;
+  QButtonGroup* m_tools = nullptr;
+  Swatch* m_shape6 = nullptr;
+  std::array<Swatch*, 4> m_swatches{};  // Shape7 to Shape10
+  QPushButton* m_bmpButton = nullptr;
+};
+
+}  // namespace tavrin

@@ -20,11 +20,15 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_setId(m_form1),
       m_graphicForm(m_form1),
       m_linkpage(m_form1),
+      m_inputText(m_graphicForm),
+      m_bmpSaveLoad(m_graphicForm),
       m_moveSpeed(m_form1),
       m_selectGaphName(&m_form1),
       m_signColor(m_form1) {
   m_schedule.SetEditor(&m_scheduleAdd);
   m_graphicForm.SetNameChooser(&m_selectGaphName);
+  m_graphicForm.SetBitmapDialog([this] { m_bmpSaveLoad.exec(); });
+  m_graphicForm.SetTextInput([this] { m_inputText.exec(); });
   BindCommands();
 }
 

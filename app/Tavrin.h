@@ -12,6 +12,8 @@
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
+#include "graphics/Ubmpsaveload.h"
+#include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
 
@@ -33,6 +35,8 @@ class TavrinApp {
   TSetID& SetID() { return m_setId; }
   TGraphicForm& GraphicForm() { return m_graphicForm; }
   TSelectGaphName& SelectGaphName() { return m_selectGaphName; }
+  TInputTextfrm& InputTextfrm() { return m_inputText; }
+  TBmpSaveLoad& BmpSaveLoad() { return m_bmpSaveLoad; }
   TLinkpagefrm& Linkpagefrm() { return m_linkpage; }
   TMoveSpeedfrm& MoveSpeedfrm() { return m_moveSpeed; }
   TsignColorfrm& SignColorfrm() { return m_signColor; }
@@ -49,6 +53,8 @@ class TavrinApp {
   TSetID m_setId;
   TGraphicForm m_graphicForm;
   TLinkpagefrm m_linkpage;
+  TInputTextfrm m_inputText;
+  TBmpSaveLoad m_bmpSaveLoad;
   TMoveSpeedfrm m_moveSpeed;
   TSelectGaphName m_selectGaphName;
   TsignColorfrm m_signColor;

@@ -1,13 +1,18 @@
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
+#include "graphics/Ubmpsaveload.h"
+#include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
+#include "graphics/bitmap_qt.h"
 #include "signlink/scripted_link.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
@@ -63,7 +68,11 @@ struct Editor {
     if (!g01.empty()) home.Put("Graphdata/G01.txt", g01);
     form = std::make_unique<TGraphicForm>(context);
     chooser = std::make_unique<TSelectGaphName>(&context.main);
+    inputText = std::make_unique<TInputTextfrm>(*form);
+    bmp = std::make_unique<TBmpSaveLoad>(*form);
     form->SetNameChooser(chooser.get());
+    form->SetTextInput([this] { inputText->exec(); });
+    form->SetBitmapDialog([this] { bmp->exec(); });
     form->Open();
   }
   template <class T>
@@ -103,6 +112,8 @@ struct Editor {
   FakeContext context{home.Path()};
   std::unique_ptr<TGraphicForm> form;
   std::unique_ptr<TSelectGaphName> chooser;
+  std::unique_ptr<TInputTextfrm> inputText;
+  std::unique_ptr<TBmpSaveLoad> bmp;
 };
 
 }  // namespace
@@ -259,6 +270,75 @@ class GraphicWindowTest : public QObject {
     e.In<QPushButton>("DeleteButton")->click();
     QCOMPARE(e.context.notice.shown.last(), QString("Delete Error"));
     QCOMPARE(list->count(), 1);
+  }
+
+  void BitmapsInAndOut() {
+    Editor e(std::string(32, 'D') + "\r\n" + std::string(32, '@') + "\r\n");
+    auto* list = e.In<QListWidget>("ListBox1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(0, 1));  // red
+    QVERIFY(e.form->ExportBitmap(e.home / "out.bmp"));
+
+    // The dialog's preview, at one pixel per cell, drawn when it becomes active.
+    QImage preview;
+    QTimer::singleShot(0, [&] {
+      const bool active = QTest::qWaitForWindowActive(e.bmp.get());
+      if (active) preview = e.bmp->Preview();
+      e.bmp->reject();
+    });
+    e.In<QPushButton>("BmpButton")->click();
+    QCOMPARE(preview.pixelColor(0, 0), QColor(0, 255, 0));
+    QCOMPARE(preview.pixelColor(0, 1), QColor(255, 0, 0));
+    QCOMPARE(preview.pixelColor(40, 0), QColor(Qt::white));
+
+    // A file that is not a bitmap: the error, and no cell changed.
+    e.home.Put("bad.bmp", "BMnot really");
+    const CellGrid before = e.form->Editor().Cells();
+    const Status bad = e.form->ImportBitmap(e.home / "bad.bmp");
+    QVERIFY(!bad);
+    QVERIFY(e.form->Editor().Cells() == before);
+    QVERIFY(list->currentItem() != nullptr);
+
+    // An import: cells from the picture, the list's selection gone, so Insert asks again.
+    e.form->Editor().Clear();
+    QVERIFY(e.form->ImportBitmap(e.home / "out.bmp"));
+    QVERIFY(e.form->Editor().Cells() == before);
+    e.context.notice.Clear();
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"Select a graphic name"});
+  }
+
+  void TextIntoTheFloatingBlock() {
+    Editor e;
+    // The Text tool's anchor, then the dialog: Arial 10 at first, pitch 16, text typed in.
+    e.Tool(11);
+    QStringList fields;
+    QImage preview;
+    QTimer::singleShot(0, [&] {
+      if (!QTest::qWaitForWindowActive(e.inputText.get())) fields << "never active";
+      for (const char* name : {"Edit1", "Edit2", "Edit3"}) {
+        fields << e.inputText->findChild<QLineEdit*>(name)->text();
+      }
+      e.inputText->findChild<QLineEdit*>("Edit3")->setText("x");  // not a number: 16
+      e.inputText->findChild<QPlainTextEdit*>("Memo1")->setPlainText("Hi");
+      preview = e.inputText->Preview();
+      e.inputText->findChild<QPushButton*>("OK")->click();
+    });
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, QPoint(7, 4));
+    QCOMPARE(fields, (QStringList{"Arial", "10", "16"}));
+    QCOMPARE(preview.pixelColor(0, 0), QColor(Qt::white));
+    bool inked = false;
+    for (int x = 0; x < 30; ++x) {
+      for (int y = 0; y < 16; ++y) inked = inked || preview.pixelColor(x, y) == QColor(Qt::black);
+    }
+    QVERIFY(inked);
+    const std::optional<FloatingBlock>& block = e.form->Editor().Block();
+    QVERIFY(block.has_value());
+    QCOMPARE(block->position, (Pixel{7, 4}));  // in whole pixels, not rounded to cells
+    QVERIFY(block->columns > 3 && block->rows > 5);
+    QVERIFY(e.In<QWidget>("AssistImage")->isVisible());
+    QCOMPARE(e.In<QWidget>("AssistImage")->pos(), QPoint(7, 4));
   }
 
   void InsertRefusals() {

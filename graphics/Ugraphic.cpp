@@ -1,5 +1,6 @@
 #include "graphics/Ugraphic.h"
 
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -10,7 +11,9 @@
 
 #include "common/file_io.h"
 #include "graphics/Usavegraph.h"
+#include "graphics/bitmap_qt.h"
 #include "graphics/graphic_placement.h"
+#include "graphics/text_render_qt.h"
 #include "ui/controls.h"
 
 namespace tavrin {
@@ -316,6 +319,8 @@ void TGraphicForm::BuildWindow() {
   connect(insert, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
   connect(save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
   connect(remove, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
+  connect(exportButton, &QPushButton::clicked, this, &TGraphicForm::SaveButtonClick);
+  connect(importButton, &QPushButton::clicked, this, &TGraphicForm::LoadButtonClick);
 
   // Right: tools, zoom, colours.
   auto* right = new QWidget(splitter);
@@ -696,6 +701,45 @@ void TGraphicForm::InsertButtonClick() {
     m_context.Notices().Fail(std::string(PlacementMessage(verdict)));
   }
   hide();
+}
+
+Status TGraphicForm::ExportBitmap(const std::filesystem::path& path) {
+  return WriteBitmap(path, ExportPicture(m_editor));
+}
+
+Status TGraphicForm::ImportBitmap(const std::filesystem::path& path) {
+  Result<RgbPicture> picture = ReadBitmap(path);
+  if (!picture) return picture.TakeError();
+  // The drawing no longer is a stored graphic: Insert asks for one to be picked again.
+  m_listBox1->clearSelection();
+  m_listBox1->setCurrentItem(nullptr);
+  ImportPicture(m_editor, *picture);
+  Redraw();
+  return {};
+}
+
+void TGraphicForm::SaveButtonClick() {
+  const QString file =
+      QFileDialog::getSaveFileName(this, "Export", QString(), "Bitmaps (*.bmp)", nullptr);
+  if (file.isEmpty()) return;
+  const QString withExtension = file.endsWith(".bmp", Qt::CaseInsensitive) ? file : file + ".bmp";
+  if (Status s = ExportBitmap(withExtension.toStdString()); !s) {
+    m_context.Notices().FileErr(s.ErrorText());
+  }
+}
+
+void TGraphicForm::LoadButtonClick() {
+  const QString file = QFileDialog::getOpenFileName(this, "Import", QString(), "Bitmaps (*.bmp)");
+  if (file.isEmpty()) return;
+  if (Status s = ImportBitmap(file.toStdString()); !s) m_context.Notices().FileErr(s.ErrorText());
+}
+
+void TGraphicForm::RenderText(const QStringList& lines, const QFont& font, int pitch) {
+  const RenderedText text =
+      RenderTextMask(lines, font, pitch, 10 * m_editor.Width(), 10 * m_editor.Height());
+  const TextBlock block = CropRenderedText(text.lit, text.width, text.height, m_editor.Colour());
+  m_editor.PlaceBlock(block.cells, block.columns, block.rows, m_editor.TextAnchor());
+  ShowBlock();
 }
 
 bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {

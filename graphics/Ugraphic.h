@@ -3,13 +3,16 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialog>
+#include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStringList>
 #include <QToolButton>
 #include <array>
+#include <filesystem>
 #include <functional>
 
 #include "graphics/graphic_editor.h"
@@ -64,6 +67,17 @@ class TGraphicForm : public QWidget {
   void ZoomIn();   // SpeedButton14
   void UndoClick();
   void RedoClick();
+  // The hidden buttons' actions, with their file dialogs (the bitmap dialog clicks them).
+  void SaveButtonClick();  // Export
+  void LoadButtonClick();  // import
+
+  // Export and import without the dialogs. An import is read and checked before any cell
+  // changes; a failed one changes nothing.
+  Status ExportBitmap(const std::filesystem::path& path);
+  Status ImportBitmap(const std::filesystem::path& path);
+  // The text dialog's OK: the lines rendered in the font at the pitch become the floating
+  // block at the Text tool's anchor.
+  void RenderText(const QStringList& lines, const QFont& font, int pitch);
 
   // The mouse on the grid (Image1), in grid pixels; public for the views.
   void GridPress(QPoint p, Qt::MouseButton button);

@@ -183,6 +183,14 @@ class GraphicEditor {
   // The W x H graphic as file rows.
   GraphicRows Rows() const;
 
+  // A change of the cells made by a caller (an import), kept as one undo step.
+  template <class F>
+  void Change(F&& change) {
+    BeginStep();
+    change(m_cells);
+    EndStep();
+  }
+
   // Undo and redo of every change of cells: a stroke, a shape, a cut, a drop, Fill all, Clear,
   // a load, a delete. The most recent kUndoSteps steps are kept.
   static constexpr std::size_t kUndoSteps = 100;

@@ -18,6 +18,7 @@
 #include "graphics/graphic_file.h"
 #include "signlink/link_factory.h"
 #include "signlink/sign_road.h"
+#include "tools/tavrin-cli/cli_graphic.h"
 
 namespace tavrin::cli {
 
@@ -40,6 +41,11 @@ constexpr const char* kUsage =
     "  delete-all                           delete everything on the sign\n"
     "  link PAGES                           link pages to run, e.g. ABC\n"
     "  show-port                            print the port and the device it opens\n"
+    "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
+    "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
+    "  graphic import FILE.bmp NAME --width W --height H\n"
+    "                                       make graphic NAME from a bitmap, W 32 to 128,\n"
+    "                                       H 7 or 8; cells beyond the picture are off\n"
     "options:\n"
     "  --home DIR       the program folder (settings, Graphdata); default: Tavrin's own\n"
     "  --port N         serial port N (COMn); default: the port of the settings file\n"
@@ -406,6 +412,12 @@ int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   return runner.Run(PlanLinkPages(o.signId, pages));
 }
 
+int Graphic(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  const GraphicOutcome outcome = GraphicCommand(o.args, runner.Home(), out, err);
+  if (!outcome.usageError.empty()) return Usage(err, outcome.usageError);
+  return outcome.code;
+}
+
 int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "show-port takes no arguments");
   out << runner.PortDescription() << '\n';
@@ -427,6 +439,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"delete-all", DeleteAllCommand},
       {"link", Link},
       {"show-port", ShowPort},
+      {"graphic", Graphic},
   };
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);

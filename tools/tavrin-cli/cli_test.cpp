@@ -222,6 +222,46 @@ TEST(CliDryRunTest, ScheduleDatesOutOfRange) {
   EXPECT_EQ(o.out, "Date is out of Range\n");
 }
 
+TEST(CliGraphicTest, ExportImportAndShow) {
+  ScratchFolder home;
+  home.Put("Graphdata/G01.txt", std::string(30, 'A') + "DE\r\n" + GraphicText(6, 32, '@'));
+  const std::string h = home.Path().string();
+  const std::string bmp = (home / "g01.bmp").string();
+  Outcome o = RunCli({"--home", h, "graphic", "export", "G01", bmp});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  o = RunCli({"--home", h, "graphic", "import", bmp, "G05", "--width", "64", "--height", "8"});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  o = RunCli({"--home", h, "graphic", "show", "G05"});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  const std::vector<std::string> rows = Lines(o.out);
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0], std::string(30, 'A') + "DE" + std::string(32, '@'));  // beyond: off
+  EXPECT_EQ(rows[7], std::string(64, '@'));
+
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"graphic"},
+        {"graphic", "show"},
+        {"graphic", "show", "G17"},
+        {"graphic", "import", bmp, "G05", "--width", "40", "--height", "8"},
+        {"graphic", "import", bmp, "G05", "--width", "64", "--depth", "8"},
+        {"graphic", "export", "g01", bmp}}) {
+    std::vector<std::string> args{"--home", h};
+    args.insert(args.end(), bad.begin(), bad.end());
+    o = RunCli(args);
+    EXPECT_EQ(o.code, kExitUsage) << ::testing::PrintToString(bad);
+    EXPECT_NE(o.err.find("usage:"), std::string::npos);
+  }
+  home.Put("junk.bmp", "not a bitmap");
+  o = RunCli({"--home", h, "graphic", "import", (home / "junk.bmp").string(), "G05", "--width",
+              "32", "--height", "7"});
+  EXPECT_EQ(o.code, kExitFailed);
+  EXPECT_NE(o.err.find("junk.bmp"), std::string::npos);
+  EXPECT_EQ(RunCli({"--home", h, "graphic", "show", "G09"}).code, kExitFailed);
+  EXPECT_EQ(
+      RunCli({"--home", h, "graphic", "export", "G01", (home / "no/such/dir/x.bmp").string()}).code,
+      kExitFailed);
+}
+
 // The sign functions for real, on a pseudo-terminal whose far side is a stand-in sign.
 class CliOnPtyTest : public ::testing::Test {
  protected:

@@ -1,0 +1,70 @@
+#include "graphics/Ubmpsaveload.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "graphics/Ugraphic.h"
+#include "ui/controls.h"
+
+namespace tavrin {
+
+TBmpSaveLoad::TBmpSaveLoad(TGraphicForm& editor) : QDialog(&editor), m_editor(editor) {
+  setObjectName("BmpSaveLoad");
+  setWindowTitle("BmpSaveLoad");
+  setModal(true);
+  auto* layout = new QHBoxLayout(this);
+  auto* panel = new QFrame(this);
+  panel->setObjectName("Panel1");
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* panelLayout = new QVBoxLayout(panel);
+  m_image1 = new QLabel(panel);
+  m_image1->setObjectName("Image1");
+  m_image1->setFixedSize(158, 117);
+  m_image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  panelLayout->addWidget(m_image1);
+  layout->addWidget(panel);
+  auto* buttons = new QVBoxLayout;
+  auto* exportButton = MakeButton(this, "exprot", "Export Bmp...");
+  auto* importButton = MakeButton(this, "import", "Import Bmp...");
+  auto* cancel = MakeButton(this, "Cancel", "Cancel");
+  QFont bold = cancel->font();
+  bold.setBold(true);
+  cancel->setFont(bold);
+  for (QPushButton* b : {exportButton, importButton, cancel}) buttons->addWidget(b);
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  connect(exportButton, &QPushButton::clicked, this, &TBmpSaveLoad::exprotClick);
+  connect(importButton, &QPushButton::clicked, this, &TBmpSaveLoad::importClick);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  resize(299, 220);
+  CentreOnScreen(this, &editor);
+}
+
+bool TBmpSaveLoad::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) FormActivate();
+  return QDialog::event(e);
+}
+
+QImage TBmpSaveLoad::Preview() const { return m_image1->pixmap().toImage(); }
+
+void TBmpSaveLoad::FormActivate() {
+  QImage preview(158, 117, QImage::Format_RGB32);
+  preview.fill(Qt::white);
+  const GraphicEditor& e = m_editor.Editor();
+  for (int r = 0; r < e.Height() && r < preview.height(); ++r) {
+    for (int c = 0; c < e.Width() && c < preview.width(); ++c) {
+      const DisplayRgb colour = DisplayColour(e.Cells().At(c, r));
+      preview.setPixel(c, r, qRgb(colour.red, colour.green, colour.blue));
+    }
+  }
+  m_image1->setPixmap(QPixmap::fromImage(preview));
+}
+
+void TBmpSaveLoad::exprotClick() { m_editor.findChild<QPushButton*>("SaveButton")->click(); }
+
+void TBmpSaveLoad::importClick() { m_editor.findChild<QPushButton*>("LoadButton")->click(); }
+
+}  // namespace tavrin

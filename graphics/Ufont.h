@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace tavrin {
+
+class TGraphicForm;
+
+// The text input dialog of the Text tool: a font, a line pitch and lines of text, previewed as
+// they will be drawn; OK renders them into the editor's floating block at the tool's anchor.
+// The font, the pitch and the text stay between uses.
+class TInputTextfrm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TInputTextfrm(TGraphicForm& editor);
+
+  const QFont& ChosenFont() const { return m_font; }
+  void SetChosenFont(const QFont& font);
+  QImage Preview() const { return m_preview; }
+
+  void FormActivate();
+  void Button1Click();  // "...": the font dialog
+  void Memo1Change();   // the preview drawn again
+  void OKClick();
+
+ protected:
+  bool event(QEvent* e) override;
+
+ private:
+  TGraphicForm& m_editor;
+  QFont m_font;
+  bool m_activated = false;
+  QImage m_preview;
+  QLineEdit* m_edit1 = nullptr;  // font name
+  QLineEdit* m_edit2 = nullptr;  // size
+  QLineEdit* m_edit3 = nullptr;  // pitch
+  QPlainTextEdit* m_memo1 = nullptr;
+  QLabel* m_image1 = nullptr;
+};
+
+}  // namespace tavrin

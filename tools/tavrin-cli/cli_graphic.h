@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tavrin::cli {
+
+// "graphic show NAME", "graphic export NAME FILE.bmp", "graphic import FILE.bmp NAME --width W
+// --height H": the graphic editor's conversions for scripts, on the graphics of the program
+// folder. Returns the exit code; a mistake in the arguments comes back in usageError (exit 2,
+// with the usage), a file that cannot be read or written is exit 1 with the reason on err.
+struct GraphicOutcome {
+  int code = 0;
+  std::string usageError;
+};
+GraphicOutcome GraphicCommand(const std::vector<std::string>& args,
+                              const std::filesystem::path& home, std::ostream& out,
+                              std::ostream& err);
+
+}  // namespace tavrin::cli

@@ -106,6 +106,7 @@ TInputTextfrm::TInputTextfrm(TGraphicForm& editor) : QDialog(&editor), m_editor(
 
 bool TInputTextfrm::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) FormActivate();
+  if (e->type() == QEvent::Show) m_memo1->setFocus();  // the text is what one types
   return QDialog::event(e);
 }
 

@@ -24,6 +24,7 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_bmpSaveLoad(m_graphicForm),
       m_moveSpeed(m_form1),
       m_selectGaphName(&m_form1),
+      m_fontMake(m_form1),
       m_signColor(m_form1) {
   m_schedule.SetEditor(&m_scheduleAdd);
   m_graphicForm.SetNameChooser(&m_selectGaphName);
@@ -51,6 +52,7 @@ void TavrinApp::BindCommands() {
   f.Bind("SetBrightness1", [this] { m_setId.ShowPanel(P::Bright); });
   f.Bind("LinkPagesToRun1", [this] { m_linkpage.Open(); });
   f.Bind("EditGraphic1", [this] { m_graphicForm.Open(); });
+  f.Bind("UserFontMake1", [this] { m_fontMake.Open(); });
   f.Bind("DisplaybySchedule1", [this] { m_schedule.Open(); });
   using D = TDeletefrm::Panel;
   f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });

@@ -8,6 +8,7 @@
 #include "editor/Umovespeed.h"
 #include "editor/Unit1.h"
 #include "editor/Usetcom.h"
+#include "fonts/Ufontmake.h"
 #include "functions/Udelete.h"
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
@@ -37,6 +38,7 @@ class TavrinApp {
   TSelectGaphName& SelectGaphName() { return m_selectGaphName; }
   TInputTextfrm& InputTextfrm() { return m_inputText; }
   TBmpSaveLoad& BmpSaveLoad() { return m_bmpSaveLoad; }
+  TFontMakefrm& FontMakefrm() { return m_fontMake; }
   TLinkpagefrm& Linkpagefrm() { return m_linkpage; }
   TMoveSpeedfrm& MoveSpeedfrm() { return m_moveSpeed; }
   TsignColorfrm& SignColorfrm() { return m_signColor; }
@@ -57,6 +59,7 @@ class TavrinApp {
   TBmpSaveLoad m_bmpSaveLoad;
   TMoveSpeedfrm m_moveSpeed;
   TSelectGaphName m_selectGaphName;
+  TFontMakefrm m_fontMake;
   TsignColorfrm m_signColor;
 };
 

@@ -14,6 +14,7 @@
 #include "common/codepage.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "fonts/user_font.h"
 #include "functions/sign_plans.h"
 #include "graphics/graphic_file.h"
 #include "signlink/link_factory.h"
@@ -41,6 +42,7 @@ constexpr const char* kUsage =
     "  delete-all                           delete everything on the sign\n"
     "  link PAGES                           link pages to run, e.g. ABC\n"
     "  show-port                            print the port and the device it opens\n"
+    "  font list FILE.fon                   print the characters of a font file\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
     "  graphic import FILE.bmp NAME --width W --height H\n"
@@ -418,6 +420,28 @@ int Graphic(const Options& o, Runner& runner, std::ostream& out, std::ostream& e
   return outcome.code;
 }
 
+int Font(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
+  if (o.args.size() != 2 || o.args[0] != "list") return Usage(err, "font takes: list FILE.fon");
+  Result<FontList> list = ReadFontFile(o.args[1]);
+  if (!list) {
+    err << "tavrin-cli: " << o.args[1] << ":" << list.ErrorText() << '\n';
+    return kExitFailed;
+  }
+  // A line a character: its text, then its rows of dots.
+  for (const FontEntry& entry : list->Entries()) {
+    out << entry.text;
+    if (const std::optional<FontSize> size = entry.Size()) {
+      for (int y = 0; y < size->height; ++y) {
+        out << ' ';
+        for (int x = 0; x < size->width; ++x)
+          out << (entry.record.Dot(x, y, size->width) ? '#' : '.');
+      }
+    }
+    out << '\n';
+  }
+  return kExitOk;
+}
+
 int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "show-port takes no arguments");
   out << runner.PortDescription() << '\n';
@@ -440,6 +464,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"link", Link},
       {"show-port", ShowPort},
       {"graphic", Graphic},
+      {"font", Font},
   };
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);

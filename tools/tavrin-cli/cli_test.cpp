@@ -262,6 +262,24 @@ TEST(CliGraphicTest, ExportImportAndShow) {
       kExitFailed);
 }
 
+TEST(CliFontTest, ListsTheCharactersOfAFile) {
+  ScratchFolder home;
+  std::string record(52, '\0');
+  record.replace(0, 4, "U41A");
+  const unsigned char a[] = {0x70, 0x88, 0x88, 0xF8, 0x88, 0x88, 0x88};
+  for (int i = 0; i < 7; ++i) record[4 + i] = static_cast<char>(a[i]);
+  home.Put("a.fon", std::string("LEDFONTModal58204") + std::string("\x02\0\0\0", 4) + record +
+                        std::string(52, '\0'));
+  Outcome o = RunCli({"font", "list", (home / "a.fon").string()});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(o.out, "-\nU41-5x7 .###. #...# #...# ##### #...# #...# #...#\n");
+  home.Put("b.fon", "not a font");
+  o = RunCli({"font", "list", (home / "b.fon").string()});
+  EXPECT_EQ(o.code, kExitFailed);
+  EXPECT_NE(o.err.find("This font file is not for LED Display Modal58204"), std::string::npos);
+  EXPECT_EQ(RunCli({"font", "show"}).code, kExitUsage);
+}
+
 // The sign functions for real, on a pseudo-terminal whose far side is a stand-in sign.
 class CliOnPtyTest : public ::testing::Test {
  protected:

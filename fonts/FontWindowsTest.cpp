@@ -1,0 +1,169 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "fonts/Ufontmake.h"
+#include "signlink/scripted_link.h"
+#include "tests/support/recording_notice_qt.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+class NoWaiter : public Waiter {
+ public:
+  void WaitMs(int) override {}
+};
+
+// The little of the main window the font windows use.
+class FakeContext : public WindowContext {
+ public:
+  explicit FakeContext(std::filesystem::path folder)
+      : folder(std::move(folder)),
+        settings(SettingsPath(this->folder)),
+        road(link, notice, waiter) {}
+  QWidget* MainWindow() override { return &main; }
+  Notice& Notices() override { return notice; }
+  SignRoad& Road() override { return road; }
+  Settings& AppSettings() override { return settings; }
+  const std::filesystem::path& ProgramFolder() const override { return folder; }
+  Result<std::string> Line1SignText() const override { return inserted; }
+  std::string LineText(int) const override { return inserted; }
+  bool Line2Active() const override { return false; }
+  void InsertAtCaret(const QString& tag) override { inserted += tag.toStdString(); }
+  void ApplySignColorMode(bool) override {}
+  void OnSignColorMode(std::function<void(bool)>) override {}
+  void ShowStatus(const QString&) override {}
+
+  std::filesystem::path folder;
+  Settings settings;
+  QMainWindow main;
+  testing::RecordingNotice notice;
+  ScriptedLink link;
+  NoWaiter waiter;
+  SignRoad road;
+  std::string inserted;
+};
+
+}  // namespace
+
+class FontWindowsTest : public QObject {
+  Q_OBJECT
+
+  template <class T>
+  static T* In(QWidget* w, const char* name) {
+    T* child = w->findChild<T*>(name);
+    if (child == nullptr) qFatal("no %s", name);
+    return child;
+  }
+
+ private slots:
+  void AddDrawSaveAndOpen() {
+    testing::ScratchFolder home;
+    FakeContext context(home.Path());
+    TFontMakefrm form(context);
+    form.Open();
+    QCOMPARE(form.windowTitle(), QString("Font Make"));
+    auto* codes = In<QComboBox>(&form, "ComboBox1");
+    QCOMPARE(codes->count(), 64);
+    QCOMPARE(codes->itemText(63), QString("U7F"));
+    auto* add = In<QToolButton>(&form, "SpeedButton1");
+    auto* list = In<QListWidget>(&form, "ListBox1");
+
+    codes->setCurrentIndex(1);
+    In<QComboBox>(&form, "ComboBox2")->setCurrentIndex(1);  // U41 5x7
+    add->click();
+    add->click();
+    QCOMPARE(context.notice.Described(),
+             QStringList{"confirmation Yes:     This Char and the same Font Size Exists    "});
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->currentRow(), -1);  // a new character is not chosen
+
+    // Nothing happens on the grid before a character is chosen.
+    auto* image = In<QWidget>(&form, "Image1");
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(128, 100));
+    QCOMPARE(form.DrawingImage().pixelColor(128, 100), QColor(212, 208, 200));
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QCOMPARE(In<QLabel>(&form, "Label4")->text(), QString("Width: 5"));
+    QCOMPARE(In<QLabel>(&form, "Label5")->text(), QString("Height: 7"));
+    // The capital A, dot by dot.
+    const char* rows[] = {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"};
+    const FontGridGeometry g = form.Maker().Geometry();
+    for (int y = 0; y < 7; ++y) {
+      for (int x = 0; x < 5; ++x) {
+        if (rows[y][x] == '#') {
+          QTest::mouseClick(image, Qt::LeftButton, {},
+                            QPoint(g.X0() + 15 * x + 7, g.Y0() + 15 * y + 7));
+        }
+      }
+    }
+    QCOMPARE(form.DrawingImage().pixelColor(g.X0() + 7, g.Y0() + 15 + 7), QColor(255, 0, 0));
+    QCOMPARE(form.DrawingImage().pixelColor(g.X0(), g.Y0()), QColor(0, 128, 64));  // a line
+    QCOMPARE(In<QLabel>(&form, "StatusPanel1")->text(), QString("Position: (4, 6)"));
+    const UserFontRecord& a = form.List().At(0).record;
+    QCOMPARE(a.bytes[4], std::uint8_t(0x70));
+    QCOMPARE(a.bytes[7], std::uint8_t(0xF8));
+
+    QVERIFY(form.SaveFontFile(home / "a.fon"));
+    // "NO" then Save: the record is all zero in the file.
+    In<QPushButton>(&form, "Button2")->click();
+    QVERIFY(form.List().At(0).record.AllZero());
+    QVERIFY(form.SaveFontFile(home / "cleared.fon"));
+    QCOMPARE(testing::ScratchFolder::Slurp(home / "cleared.fon").substr(21), std::string(52, '\0'));
+
+    // A wrong file leaves the list; a right one replaces it.
+    home.Put("wrong.fon", "LEDFONTModal5820x");
+    const Status wrong = form.OpenFontFile(home / "wrong.fon");
+    QCOMPARE(QString::fromStdString(wrong.ErrorText()),
+             QString(" This font file is not for LED Display Modal58204"));
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QString("U41-5x7"));
+    QVERIFY(form.OpenFontFile(home / "a.fon"));
+    QCOMPARE(form.List().At(0).record.bytes[4], std::uint8_t(0x70));
+
+    // Delete asks, removes the chosen character and clears the picture.
+    list->setCurrentRow(0);
+    context.notice.Clear();
+    In<QToolButton>(&form, "SpeedButton2")->click();
+    QCOMPARE(context.notice.shown,
+             QStringList{"        Comfirm to delete the Selected Item?        "});
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(form.DrawingImage().pixelColor(g.X0(), g.Y0()), QColor(212, 208, 200));
+    QVERIFY(!form.findChild<QAction*>("TransfertoSign2")->isEnabled());
+  }
+
+  void DragTogglesEachCellOnce() {
+    testing::ScratchFolder home;
+    FakeContext context(home.Path());
+    TFontMakefrm form(context);
+    In<QToolButton>(&form, "SpeedButton1")->click();  // U40 4x7
+    auto* list = In<QListWidget>(&form, "ListBox1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    auto* image = In<QWidget>(&form, "Image1");
+    const FontGridGeometry g = form.Maker().Geometry();
+    const QPoint start(g.X0() + 3, g.Y0() + 3);
+    QTest::mousePress(image, Qt::LeftButton, {}, start);
+    for (const QPoint p : {QPoint(g.X0() + 9, g.Y0() + 3), QPoint(g.X0() + 3, g.Y0() + 9),
+                           QPoint(g.X0() + 18, g.Y0() + 3)}) {
+      QMouseEvent move(QEvent::MouseMove, p, image->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(image, &move);
+    }
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(g.X0() + 18, g.Y0() + 3));
+    QVERIFY(form.Maker().Lit(0, 0));
+    QVERIFY(form.Maker().Lit(1, 0));
+    QCOMPARE(form.List().At(0).record.bytes[4], std::uint8_t(0xC0));
+    QCOMPARE(form.List().At(0).record.SizeLetter(), 'C');
+  }
+};
+
+QTEST_MAIN(FontWindowsTest)
+#include "FontWindowsTest.moc"

@@ -42,6 +42,8 @@ constexpr Opens kCommands[] = {
     {"DisplaybySchedule1", "Schedule", "", "Schedule", false},
     {"EditGraphic1", "GraphicForm", "", "GraphicForm", false},
     {"UserFontMake1", "FontMakefrm", "Panel2", "Font Make", false},
+    {"EuropeanChar1", "uEuropeanCharForm", "Panel1", "European Char Form", false},
+    {"RecallDefaultFont1", "DeleteFontfrm", "", "Confirm", true},
     {"DeletePage1", "Deletefrm", "DelPagePanel", "Delete page", true},
     {"DeleteSchedule1", "Deletefrm", "DelSchedulePanel", "Delete Schedule", true},
     {"DeleteAll1", "Deletefrm", "DeleteAllPanel", "Delete All", true},
@@ -53,8 +55,7 @@ const std::set<QString> kOwnItems = {
     "Cut1",        "Copy1",       "Paste1",      "Delete1",
     "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
     "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1"};
-const std::set<QString> kNotYetBuilt = {"EuropeanChar1", "RecallDefaultFont1", "ToolButton12",
-                                        "ToolButton10", "DeleteGraphicBlock1"};
+const std::set<QString> kNotYetBuilt = {"ToolButton12", "ToolButton10", "DeleteGraphicBlock1"};
 
 bool IsTagItem(const QString& name) {
   for (const TagMenu menu :

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <fstream>
 
 #include "app/Tavrin.h"
@@ -83,6 +84,39 @@ class EndToEndTest : public QObject {
     block += std::string(63, '\0');
     QCOMPARE(p.Bodies(), (QStringList{"<BE>", "<L1><PA><FE><MA><WC><FE><GB1>",
                                       QString::fromStdString(EscapeBytes(block)), "<BF>"}));
+  }
+
+  // A character drawn in the font maker goes to the sign through the transfer panel; the
+  // European table draws it and keeps its picture.
+  void ADrawnCharacterReachesTheSign() {
+    Program p;
+    TFontMakefrm& maker = p.app->FontMakefrm();
+    p.app->Form1().findChild<QAction*>("UserFontMake1")->trigger();
+    maker.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);  // U41
+    maker.findChild<QComboBox*>("ComboBox2")->setCurrentIndex(1);  // 5x7
+    maker.findChild<QToolButton*>("SpeedButton1")->click();
+    auto* list = maker.findChild<QListWidget*>("ListBox1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    const FontGridGeometry g = maker.Maker().Geometry();
+    auto* grid = maker.findChild<QWidget*>("Image1");
+    for (int x = 0; x < 5; ++x)
+      QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(g.X0() + 15 * x + 7, g.Y0() + 15 * 3 + 7));
+
+    maker.findChild<QAction*>("TransfertoSign2")->trigger();
+    TDeletefrm& transfer = p.app->Deletefrm();
+    QVERIFY(transfer.isVisible());
+    QCOMPARE(transfer.windowTitle(), QString("Transfer Font To Sign"));
+    transfer.findChild<QComboBox*>("ComboBox4")->setCurrentIndex(1);
+    transfer.findChild<QPushButton*>("TransFont")->click();
+    QCOMPARE(p.notice.Described(), QStringList{"information Yes:       Transfer Font OK      "});
+    std::string character = "<FA01>";
+    character += std::string(3, '\0') + "\xF8" + std::string(4, '\0');
+    QCOMPARE(p.Bodies(),
+             (QStringList{"<BE>", QString::fromStdString(EscapeBytes(character)), "<BF>"}));
+    // Row 3 of the glyph in cell 65, and in the saved picture.
+    QCOMPARE(p.app->EuropeanCharForm().Picture().pixelColor(291 + 4, 139 + 3), QColor(Qt::black));
+    QVERIFY(std::filesystem::exists(p.home / "EuroCharForm58204.bmp"));
   }
 };
 

@@ -19,6 +19,7 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_deletefrm(m_form1),
       m_setId(m_form1),
       m_graphicForm(m_form1),
+      m_europeanChar(m_form1),
       m_linkpage(m_form1),
       m_inputText(m_graphicForm),
       m_bmpSaveLoad(m_graphicForm),
@@ -30,6 +31,13 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
   m_graphicForm.SetNameChooser(&m_selectGaphName);
   m_graphicForm.SetBitmapDialog([this] { m_bmpSaveLoad.exec(); });
   m_graphicForm.SetTextInput([this] { m_inputText.exec(); });
+  m_fontMake.SetTransfer([this] { m_deletefrm.ShowTransferPanel(); });
+  m_deletefrm.SetFontTransfer(
+      {[this]() -> const FontList& { return m_fontMake.List(); },
+       [this](const UserFontRecord& record) { m_europeanChar.DrawTransferred(record); },
+       [this] {
+         if (Status s = m_europeanChar.SavePicture(); !s) m_form1.Notices().FileErr(s.ErrorText());
+       }});
   BindCommands();
 }
 
@@ -53,6 +61,8 @@ void TavrinApp::BindCommands() {
   f.Bind("LinkPagesToRun1", [this] { m_linkpage.Open(); });
   f.Bind("EditGraphic1", [this] { m_graphicForm.Open(); });
   f.Bind("UserFontMake1", [this] { m_fontMake.Open(); });
+  f.Bind("EuropeanChar1", [this] { m_europeanChar.Open(); });
+  f.Bind("RecallDefaultFont1", [this] { RecallDefaultFont(); });
   f.Bind("DisplaybySchedule1", [this] { m_schedule.Open(); });
   using D = TDeletefrm::Panel;
   f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });
@@ -60,6 +70,11 @@ void TavrinApp::BindCommands() {
   f.Bind("DeleteAll1", [this] { m_deletefrm.ShowPanel(D::DeleteAll); });
 
   f.OnFirstShown([this] { m_signColor.StartUp(); });
+}
+
+void TavrinApp::RecallDefaultFont() {
+  TDeleteFontfrm dialog(m_form1, [this] { m_europeanChar.RecallDefault(); });
+  dialog.exec();
 }
 
 int RunTavrin(int argc, char** argv) {

@@ -8,6 +8,8 @@
 #include "editor/Umovespeed.h"
 #include "editor/Unit1.h"
 #include "editor/Usetcom.h"
+#include "fonts/Udeleteuserfont.h"
+#include "fonts/Ueuropenunit.h"
 #include "fonts/Ufontmake.h"
 #include "functions/Udelete.h"
 #include "functions/Ulinkpage.h"
@@ -35,6 +37,7 @@ class TavrinApp {
   TDeletefrm& Deletefrm() { return m_deletefrm; }
   TSetID& SetID() { return m_setId; }
   TGraphicForm& GraphicForm() { return m_graphicForm; }
+  TuEuropeanCharForm& EuropeanCharForm() { return m_europeanChar; }
   TSelectGaphName& SelectGaphName() { return m_selectGaphName; }
   TInputTextfrm& InputTextfrm() { return m_inputText; }
   TBmpSaveLoad& BmpSaveLoad() { return m_bmpSaveLoad; }
@@ -45,6 +48,8 @@ class TavrinApp {
 
  private:
   void BindCommands();
+  // "Recall Default Font": a dialog made for the one use.
+  void RecallDefaultFont();
 
   TForm1 m_form1;
   TSetCom m_setCom;
@@ -54,6 +59,7 @@ class TavrinApp {
   TDeletefrm m_deletefrm;
   TSetID m_setId;
   TGraphicForm m_graphicForm;
+  TuEuropeanCharForm m_europeanChar;
   TLinkpagefrm m_linkpage;
   TInputTextfrm m_inputText;
   TBmpSaveLoad m_bmpSaveLoad;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "editor/vocabulary.h"
+#include "fonts/font_transfer.h"
 #include "functions/sign_plans.h"
 #include "signlink/serial_link.h"
 #include "signlink/sign_road.h"
@@ -60,6 +61,42 @@ void BM_SendSixteenGraphicsOverPty(benchmark::State& state) {
   fs::remove_all(tmpl);
 }
 BENCHMARK(BM_SendSixteenGraphicsOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A font transfer of 192 characters (64 codes in three sizes) to a sign that answers at once.
+void BM_TransferAllUserCharactersOverPty(benchmark::State& state) {
+  std::vector<tavrin::FontEntry> entries;
+  for (int code = 0x40; code <= 0x7F; ++code) {
+    for (const tavrin::FontSize& size : tavrin::kFontSizes) {
+      tavrin::FontEntry e;
+      const std::string text = tavrin::UserCodeText(code);
+      for (int i = 0; i < 3; ++i)
+        e.record.bytes[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]);
+      e.record.bytes[3] = static_cast<std::uint8_t>(size.letter);
+      e.record.bytes[4] = 0xF8;
+      e.text = tavrin::EntryTextOf(e.record);
+      entries.push_back(e);
+    }
+  }
+  const tavrin::FontList list = tavrin::FontList::Of(entries);
+  tavrin::testing::PtyPeer sign(tavrin::testing::PtyPeer::Ack);
+  tavrin::SerialLink link([&](int) { return sign.Device(); });
+  QuietNotice notice;
+  SleepingWaiter waiter;
+  constexpr double kWaitsMs = 200 + 192 * 60 + 200;
+  for (auto _ : state) {
+    tavrin::SignSession session{link, notice, waiter, 1};
+    const auto start = std::chrono::steady_clock::now();
+    const tavrin::SignOutcome outcome =
+        tavrin::RunPlan(tavrin::PlanFontTransfer(1, list).plan, session).outcome;
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the transfer failed");
+    state.counters["ms"] = ms;
+    state.counters["ratio_to_waits"] = ms / kWaitsMs;
+  }
+}
+BENCHMARK(BM_TransferAllUserCharactersOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

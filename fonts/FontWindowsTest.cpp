@@ -6,7 +6,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "fonts/Udeleteuserfont.h"
+#include "fonts/Ueuropenunit.h"
 #include "fonts/Ufontmake.h"
+#include "fonts/euro_table_qt.h"
 #include "signlink/scripted_link.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
@@ -137,6 +140,67 @@ class FontWindowsTest : public QObject {
     QCOMPARE(list->count(), 0);
     QCOMPARE(form.DrawingImage().pixelColor(g.X0(), g.Y0()), QColor(212, 208, 200));
     QVERIFY(!form.findChild<QAction*>("TransfertoSign2")->isEnabled());
+  }
+
+  void TheEuropeanTable() {
+    testing::ScratchFolder home;
+    FakeContext context(home.Path());
+    TuEuropeanCharForm form(context);
+    QCOMPARE(form.windowTitle(), QString("European Char Form"));
+    // Without a working picture the built-in table shows, and the default picture is written.
+    QVERIFY(std::filesystem::exists(home / "EuroCharFormDefault.bmp"));
+    QVERIFY(!std::filesystem::exists(home / "EuroCharForm58204.bmp"));
+    QCOMPARE(form.Picture().size(), QSize(572, 301));
+    QVERIFY(form.Picture() == BuiltInEuroTable());
+
+    // Insert before a choice inserts nothing.
+    In<QPushButton>(&form, "Insert")->click();
+    QCOMPARE(context.inserted, std::string());
+    auto* image = In<QWidget>(&form, "Image1");
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(5 * 57 + 20, 6 * 23 + 10));
+    QCOMPARE(In<QLabel>(&form, "Label1")->text(), QString("U41"));
+    QVERIFY(form.Picture() != BuiltInEuroTable());  // the frame is on the picture
+    // The empty cells and the strips outside change nothing.
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(8 * 57 + 20, 12 * 23 + 10));
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(574, 10));
+    QCOMPARE(In<QLabel>(&form, "Label1")->text(), QString("U41"));
+    In<QPushButton>(&form, "Insert")->click();
+    QCOMPARE(context.inserted, std::string("<U41>"));
+    // The same cell twice keeps its frame.
+    const QImage framed = form.Picture();
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(5 * 57 + 30, 6 * 23 + 12));
+    QVERIFY(form.Picture() == framed);
+
+    // A transferred character is drawn in its cell at one pixel a dot; saving writes it
+    // without the frame.
+    UserFontRecord a;
+    a.bytes = {'U', '4', '1', 'A', 0x70, 0x88, 0x88, 0xF8, 0x88, 0x88, 0x88};
+    form.DrawTransferred(a);
+    QCOMPARE(form.Picture().pixelColor(291 + 1, 139), QColor(Qt::black));
+    QCOMPARE(form.Picture().pixelColor(291, 139), QColor(Qt::white));
+    QVERIFY(form.SavePicture());
+    const Result<QImage> saved = LoadEuroPicture(home / "EuroCharForm58204.bmp");
+    QVERIFY(saved.Ok());
+    QCOMPARE(saved->pixelColor(291 + 1, 139), QColor(Qt::black));
+    QCOMPARE(saved->pixelColor(286, 145), QColor(Qt::white));  // no frame in the file
+
+    // A new start loads the working picture.
+    TuEuropeanCharForm again(context);
+    QCOMPARE(again.Picture().pixelColor(291 + 1, 139), QColor(Qt::black));
+
+    // The recall: "<DU>" accepted, the default picture back on screen and over the file.
+    TDeleteFontfrm recall(context, [&] { again.RecallDefault(); });
+    QCOMPARE(recall.windowTitle(), QString("Confirm"));
+    QVERIFY(In<QLabel>(&recall, "Label2")->text().endsWith("software. "));
+    In<QComboBox>(&recall, "ComboBox1")->setCurrentIndex(1);
+    context.notice.Clear();
+    In<QPushButton>(&recall, "Button1")->click();
+    QCOMPARE(context.link.Writes(), std::vector<std::string>{"<ID01><DU>13<E>"});
+    QCOMPARE(context.notice.Described(),
+             QStringList{"information Yes:   Recall Default Font OK  "});
+    QVERIFY(again.Picture() == BuiltInEuroTable());
+    QCOMPARE(testing::ScratchFolder::Slurp(home / "EuroCharForm58204.bmp"),
+             testing::ScratchFolder::Slurp(home / "EuroCharFormDefault.bmp"));
   }
 
   void DragTogglesEachCellOnce() {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "fonts/font_transfer.h"
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
@@ -31,6 +32,31 @@ QIcon CheckImage(bool checked) {
 }
 
 constexpr int kCheckImageWidth = 20;
+
+// Draws each character the sign accepted into the European table, and has the table saved
+// when the transfer ran to its end with at least one character sent.
+class TransferWatcher : public CommandWatcher {
+ public:
+  TransferWatcher(const FontTransferPlan& plan, const FontList& list,
+                  const FontTransferHooks& hooks)
+      : m_plan(plan), m_list(list), m_hooks(hooks) {}
+  void LinkOpened() override {}
+  void StepAccepted(std::size_t step) override {
+    const std::optional<std::size_t> entry = m_plan.entryOfStep.at(step);
+    if (!entry) return;
+    m_sent = true;
+    if (m_hooks.characterSent) m_hooks.characterSent(m_list.At(*entry).record);
+  }
+  void LinkClosed(bool completed) override {
+    if (completed && m_sent && m_hooks.saveTable) m_hooks.saveTable();
+  }
+
+ private:
+  const FontTransferPlan& m_plan;
+  const FontList& m_list;
+  const FontTransferHooks& m_hooks;
+  bool m_sent = false;
+};
 
 }  // namespace
 
@@ -97,14 +123,50 @@ TDeletefrm::TDeletefrm(WindowContext& context) : QDialog(context.MainWindow()), 
   connect(m_deleteOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
   connect(deleteCancel, &QPushButton::clicked, this, &QDialog::reject);
 
+  QWidget* transfer = panel("TransferFontPanel");
+  auto* transferLayout = new QVBoxLayout(transfer);
+  auto* transferIdRow = new QHBoxLayout;
+  auto* label5 = new QLabel("Sign ID:", transfer);
+  label5->setObjectName("Label5");
+  QFont bold = label5->font();
+  bold.setBold(true);
+  label5->setFont(bold);
+  m_comboBox4 = MakeList(transfer, "ComboBox4");
+  FillSignIds(m_comboBox4);
+  transferIdRow->addWidget(label5);
+  transferIdRow->addWidget(m_comboBox4, 1);
+  transferLayout->addLayout(transferIdRow);
+  m_transFont = MakeButton(transfer, "TransFont", "Transfer");
+  auto* transferCancel = MakeButton(transfer, "Button2", "Cancel");
+  buttons(transferLayout, m_transFont, transferCancel);
+  connect(m_transFont, &QPushButton::clicked, this, &TDeletefrm::TransFontClick);
+  connect(transferCancel, &QPushButton::clicked, this, &QDialog::reject);
+  // The progress bar lives inside the status bar's one panel, 15 pixels short of its width.
+  m_statusBar1 = new QStatusBar(transfer);
+  m_statusBar1->setObjectName("StatusBar1");
+  m_statusBar1->setSizeGripEnabled(false);
+  m_statusBar1->setFixedWidth(296);
+  m_progressBar1 = new QProgressBar(m_statusBar1);
+  m_progressBar1->setObjectName("ProgressBar1");
+  m_progressBar1->setTextVisible(false);
+  m_progressBar1->setRange(0, 1);
+  m_progressBar1->setValue(0);
+  m_progressBar1->setStyleSheet(
+      "QProgressBar { border: none; } QProgressBar::chunk { background: rgb(0, 0, 255); }");
+  m_progressBar1->setFixedWidth(296 - 15);
+  m_statusBar1->addWidget(m_progressBar1);
+  transferLayout->addWidget(m_statusBar1);
+
   m_panels[0] = schedule;
   m_panels[1] = pages;
   m_panels[2] = all;
+  m_panels[3] = transfer;
   ShowChecks();
 }
 
 void TDeletefrm::PreparePanel(Panel panel) {
-  static constexpr const char* kCaptions[] = {"Delete Schedule", "Delete page", "Delete All"};
+  static constexpr const char* kCaptions[] = {"Delete Schedule", "Delete page", "Delete All",
+                                              "Transfer Font To Sign"};
   for (QWidget* p : m_panels) p->hide();
   m_panels[static_cast<int>(panel)]->show();
   setWindowTitle(kCaptions[static_cast<int>(panel)]);
@@ -115,6 +177,23 @@ void TDeletefrm::PreparePanel(Panel panel) {
 void TDeletefrm::ShowPanel(Panel panel) {
   PreparePanel(panel);
   exec();
+}
+
+void TDeletefrm::ShowTransferPanel() {
+  PreparePanel(Panel::TransferFont);
+  setModal(false);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TDeletefrm::TransFontClick() {
+  static const FontList kNoList;
+  const FontList& list = m_fontTransfer.list ? m_fontTransfer.list() : kNoList;
+  const FontTransferPlan plan = PlanFontTransfer(SelectedSignId(m_comboBox4), list);
+  TransferWatcher table(plan, list, m_fontTransfer);
+  ProgressBarSink progress(m_progressBar1);
+  RunHoldingButton(m_context.Road(), plan.plan, m_transFont, &progress, &table);
 }
 
 void TDeletefrm::ToggleTreeCheck(int page, int line) {

@@ -3,23 +3,39 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTreeWidget>
+#include <functional>
 
+#include "fonts/user_font.h"
 #include "functions/sign_commands.h"
 #include "signlink/sign_plan.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
 
-// The deletion dialog: schedule entries, lines of pages, or everything. One panel at a time;
-// its check marks stay as the user left them.
+// What the font transfer panel works with: the font maker's list, and the European table that
+// draws each character sent and saves its picture when a transfer has run to its end.
+struct FontTransferHooks {
+  std::function<const FontList&()> list;
+  std::function<void(const UserFontRecord&)> characterSent;
+  std::function<void()> saveTable;
+};
+
+// The deletion dialog: schedule entries, lines of pages, or everything; and the font transfer
+// panel. One panel at a time; its check marks stay as the user left them.
 class TDeletefrm : public QDialog {
   Q_OBJECT
  public:
-  enum class Panel { DelSchedule, DelPage, DeleteAll };
+  enum class Panel { DelSchedule, DelPage, DeleteAll, TransferFont };
 
   explicit TDeletefrm(WindowContext& context);
+
+  void SetFontTransfer(FontTransferHooks hooks) { m_fontTransfer = std::move(hooks); }
+  // "Transfer to Sign..." of the font maker: the transfer panel, shown without blocking.
+  void ShowTransferPanel();
 
   void PreparePanel(Panel panel);
   void ShowPanel(Panel panel);
@@ -31,6 +47,7 @@ class TDeletefrm : public QDialog {
   void ScheduleOkClick();
   void DelPageOKClick();
   void DeleteOkClick();
+  void TransFontClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -38,8 +55,9 @@ class TDeletefrm : public QDialog {
  private:
   void ShowChecks();
   WindowContext& m_context;
+  FontTransferHooks m_fontTransfer;
   PageTree m_tree;
-  QWidget* m_panels[3] = {};
+  QWidget* m_panels[4] = {};
   QComboBox* m_comboBox1 = nullptr;
   QComboBox* m_comboBox2 = nullptr;
   QComboBox* m_comboBox3 = nullptr;
@@ -48,6 +66,10 @@ class TDeletefrm : public QDialog {
   QPushButton* m_scheduleOk = nullptr;
   QPushButton* m_delPageOk = nullptr;
   QPushButton* m_deleteOk = nullptr;
+  QComboBox* m_comboBox4 = nullptr;
+  QPushButton* m_transFont = nullptr;
+  QStatusBar* m_statusBar1 = nullptr;
+  QProgressBar* m_progressBar1 = nullptr;
 };
 
 }  // namespace tavrin

@@ -33,11 +33,13 @@ enum class ReplyPolicy {
 struct PlanStep {
   std::string frame;  // the bytes on the wire, as they go
   ReplyPolicy reply = ReplyPolicy::Judge;
-  std::uint8_t echoId = 0;     // SetIdEcho: the ID whose digits must come back
-  int waitBeforeMs = 0;        // waited before the frame is written
-  int waitAfterMs = 0;         // waited after the frame went through
-  bool showsProgress = false;  // the progress bar follows this frame's bytes, then goes to 0
-  NoticeText failure;          // shown when the frame is not accepted or cannot be written
+  std::uint8_t echoId = 0;        // SetIdEcho: the ID whose digits must come back
+  int waitBeforeMs = 0;           // waited before the frame is written
+  int waitAfterMs = 0;            // waited after the frame went through
+  bool showsProgress = false;     // the progress bar follows this frame's bytes, then goes to 0
+  NoticeText failure;             // shown when the frame is not accepted or cannot be written
+  bool advancesProgress = false;  // the plan's progress bar steps on before this frame goes
+  bool cleanupOnFailure = false;  // a failure here sends the plan's cleanup frames first
 };
 
 // A sign command as data: what it asks first, the frames in order with their replies, waits
@@ -53,6 +55,12 @@ struct SignPlan {
   // When set, asked with Yes and No before the port opens; anything but Yes ends the command.
   std::optional<std::string> question;
   std::vector<PlanStep> steps;
+  // Frames sent, best effort, after a step marked cleanupOnFailure has failed and before the
+  // port closes (the end of a font transfer).
+  std::vector<PlanStep> cleanup;
+  // When above 0, the progress bar runs from 0 to this over the steps that advance it, and
+  // goes back to 0 at the end, whichever way it ends.
+  int progressMaximum = 0;
   // Shown after the port is closed when every step went through; nothing when empty.
   std::optional<NoticeText> done;
   SignOutcome doneOutcome = SignOutcome::Accepted;

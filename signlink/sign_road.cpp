@@ -46,38 +46,55 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
     return result;
   }
   if (s.watcher != nullptr) s.watcher->LinkOpened();
-  const auto close = [&] {
+  ProgressSink* planProgress = plan.progressMaximum > 0 ? s.progress : nullptr;
+  if (planProgress != nullptr) {
+    planProgress->SetPosition(0);
+    planProgress->SetMaximum(plan.progressMaximum);
+  }
+  int planPosition = 0;
+  const auto close = [&](bool completed) {
     s.link.CloseLink();
-    if (s.watcher != nullptr) s.watcher->LinkClosed();
+    if (s.watcher != nullptr) s.watcher->LinkClosed(completed);
+    if (planProgress != nullptr) planProgress->SetPosition(0);
   };
-
-  for (const PlanStep& step : plan.steps) {
+  // Writes a frame and reads its reply; true when the command may go on.
+  const auto send = [&](const PlanStep& step, ProgressSink* byteProgress) {
     if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
-    ProgressSink* progress = step.showsProgress ? s.progress : nullptr;
     SignLink::WriteProgress onBytes;
-    if (progress != nullptr) {
+    if (byteProgress != nullptr) {
       // The bar advances once for every even byte about to be written, up to half the frame.
       const std::size_t size = step.frame.size();
-      progress->SetMaximum(static_cast<int>(size / 2));
-      onBytes = [progress, size](std::size_t written) {
+      byteProgress->SetMaximum(static_cast<int>(size / 2));
+      onBytes = [byteProgress, size](std::size_t written) {
         const std::size_t next = written < size ? written + 1 : size;
-        progress->SetPosition(static_cast<int>(next / 2));
+        byteProgress->SetPosition(static_cast<int>(next / 2));
       };
     }
     const bool written = s.link.Write(step.frame, onBytes);
     if (written) ++result.framesWritten;
-    if (!written || !ReplyLetsItGoOn(step, s.link)) {
+    return written && ReplyLetsItGoOn(step, s.link);
+  };
+
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    const PlanStep& step = plan.steps[i];
+    if (step.advancesProgress && planProgress != nullptr) planProgress->SetPosition(++planPosition);
+    ProgressSink* byteProgress = step.showsProgress ? s.progress : nullptr;
+    if (!send(step, byteProgress)) {
       result.linkError = s.link.LastError();
-      close();
-      if (progress != nullptr) progress->SetPosition(0);
+      if (step.cleanupOnFailure) {
+        for (const PlanStep& cleanup : plan.cleanup) send(cleanup, nullptr);
+      }
+      close(false);
+      if (byteProgress != nullptr) byteProgress->SetPosition(0);
       s.notice.Tell(step.failure);
       result.outcome = SignOutcome::Refused;
       return result;
     }
+    if (s.watcher != nullptr) s.watcher->StepAccepted(i);
     if (step.waitAfterMs > 0) s.waiter.WaitMs(step.waitAfterMs);
-    if (progress != nullptr) progress->SetPosition(0);
+    if (byteProgress != nullptr) byteProgress->SetPosition(0);
   }
-  close();
+  close(true);
   if (plan.done) s.notice.Tell(*plan.done);
   result.outcome = plan.doneOutcome;
   return result;

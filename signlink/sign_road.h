@@ -15,13 +15,17 @@ inline constexpr const char* kOpenComErrorText = " Open Com Error ";
 inline constexpr const char* kBusyText =
     "Another command is talking to the sign. Try again when it has finished.";
 
-// Told when a command has the port open and when it has closed it again; a window holds its
-// confirming button down in between, so the button changes only once the port is open.
+// Told when a command has the port open, when each of its frames went through, and when it
+// has closed the port again (before any notice). A window holds its confirming button down in
+// between, so the button changes only once the port is open.
 class CommandWatcher {
  public:
   virtual ~CommandWatcher() = default;
   virtual void LinkOpened() = 0;
-  virtual void LinkClosed() = 0;
+  // Step i of the plan was written and its reply let the command go on.
+  virtual void StepAccepted(std::size_t) {}
+  // completed: every step went through.
+  virtual void LinkClosed(bool completed) = 0;
 };
 
 // What running a plan needs besides the plan: the link to open, where to tell the user, how
@@ -48,8 +52,9 @@ struct PlanResult {
 //     command ends with nothing written and no watcher told;
 //  3. each step: its wait before, the frame in one write (progress told as its bytes leave),
 //     its reply as its policy says, its wait after. A frame not written, or a judged reply that
-//     is not an acceptance, closes the port and shows the step's failure; nothing after it is
-//     written;
+//     is not an acceptance, ends the command: the plan's cleanup frames go first when the step
+//     asks for them, then the port closes and the step's failure is shown; no other frame
+//     after it is written;
 //  4. the port closes, then the end notice, if any, is shown.
 // The port is always closed before a notice waits for the user.
 PlanResult RunPlan(const SignPlan& plan, SignSession& session);

@@ -19,7 +19,7 @@ class Log : public Notice, public CommandWatcher, public Waiter {
     return buttons == NoticeButtons::YesNo ? NoticeAnswer::Yes : NoticeAnswer::Ok;
   }
   void LinkOpened() override { events.push_back("opened"); }
-  void LinkClosed() override {
+  void LinkClosed(bool) override {
     events.push_back(std::string(m_link.IsOpen() ? "open " : "closed ") + "closed");
   }
   void WaitMs(int ms) override {

@@ -10,16 +10,22 @@ namespace {
 
 class ButtonHolder : public CommandWatcher {
  public:
-  explicit ButtonHolder(QPushButton* button) : m_button(button) {}
+  ButtonHolder(QPushButton* button, CommandWatcher* also) : m_button(button), m_also(also) {}
   void LinkOpened() override {
     if (m_button) m_button->setEnabled(false);
+    if (m_also != nullptr) m_also->LinkOpened();
   }
-  void LinkClosed() override {
+  void StepAccepted(std::size_t step) override {
+    if (m_also != nullptr) m_also->StepAccepted(step);
+  }
+  void LinkClosed(bool completed) override {
     if (m_button) m_button->setEnabled(true);
+    if (m_also != nullptr) m_also->LinkClosed(completed);
   }
 
  private:
   QPointer<QPushButton> m_button;
+  CommandWatcher* m_also;
 };
 
 }  // namespace
@@ -46,8 +52,8 @@ void ProgressBarSink::SetPosition(int position) {
 }
 
 PlanResult RunHoldingButton(SignRoad& road, const SignPlan& plan, QPushButton* button,
-                            ProgressSink* progress) {
-  ButtonHolder holder(button);
+                            ProgressSink* progress, CommandWatcher* also) {
+  ButtonHolder holder(button, also);
   return road.Run(plan, progress, &holder);
 }
 

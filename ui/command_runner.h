@@ -35,7 +35,8 @@ class ProgressBarSink : public ProgressSink {
 // Runs a plan on the road with the window's confirming button held down (disabled) from the
 // moment the port is open until it is closed again, before any notice: a command refused
 // before it starts, or a port that does not open, leaves the button as it was.
+// A watcher of the window's own, when given, hears everything the button holder hears.
 PlanResult RunHoldingButton(SignRoad& road, const SignPlan& plan, QPushButton* button,
-                            ProgressSink* progress = nullptr);
+                            ProgressSink* progress = nullptr, CommandWatcher* also = nullptr);
 
 }  // namespace tavrin

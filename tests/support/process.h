@@ -117,6 +117,21 @@ class BackgroundProcess {
     return line;
   }
 
+  // What the program prints on its standard output within the given time.
+  std::string ReadFor(int ms) {
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{m_out, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(m_out, buffer, sizeof buffer);
+      if (n <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+
  private:
   pid_t m_pid = -1;
   bool m_exited = false;

@@ -14,6 +14,7 @@
 #include "common/codepage.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "fonts/font_transfer.h"
 #include "fonts/user_font.h"
 #include "functions/sign_plans.h"
 #include "graphics/graphic_file.h"
@@ -41,6 +42,8 @@ constexpr const char* kUsage =
     "                                       C alone both lines\n"
     "  delete-all                           delete everything on the sign\n"
     "  link PAGES                           link pages to run, e.g. ABC\n"
+    "  transfer-font FILE.fon               send the drawn characters of a font file\n"
+    "  recall-font                          the sign goes back to its default font\n"
     "  show-port                            print the port and the device it opens\n"
     "  font list FILE.fon                   print the characters of a font file\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
@@ -242,7 +245,8 @@ class Runner {
     return DescribePort(PortNumber(), m_settings);
   }
 
-  int Run(const SignPlan& plan) {
+  // Runs the plan; a watcher, when given, hears each frame that went through.
+  int Run(const SignPlan& plan, CommandWatcher* watcher = nullptr) {
     if (m_options.dryRun) return DryRun(plan);
     Result<std::unique_ptr<SignLink>> link = MakeLink(Target(), m_settings);
     if (!link) {
@@ -251,7 +255,7 @@ class Runner {
     }
     PrintingNotice notice(m_out, m_err);
     SleepingWaiter waiter;
-    SignSession session{**link, notice, waiter, PortNumber()};
+    SignSession session{**link, notice, waiter, PortNumber(), nullptr, watcher};
     const PlanResult result = RunPlan(plan, session);
     if (!result.linkError.empty()) m_err << "tavrin-cli: " << result.linkError << '\n';
     return ExitCode(result.outcome);
@@ -414,6 +418,44 @@ int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   return runner.Run(PlanLinkPages(o.signId, pages));
 }
 
+// The characters a transfer sent, for the European table once it has run to its end.
+class SentCharacters : public CommandWatcher {
+ public:
+  SentCharacters(const FontTransferPlan& plan, const FontList& list) : m_plan(plan), m_list(list) {}
+  void LinkOpened() override {}
+  void StepAccepted(std::size_t step) override {
+    if (const auto entry = m_plan.entryOfStep.at(step)) sent.push_back(m_list.At(*entry).record);
+  }
+  void LinkClosed(bool done) override { completed = done; }
+  std::vector<UserFontRecord> sent;
+  bool completed = false;
+
+ private:
+  const FontTransferPlan& m_plan;
+  const FontList& m_list;
+};
+
+int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  if (o.args.size() != 1) return Usage(err, "transfer-font takes FILE.fon");
+  Result<FontList> list = ReadFontFile(o.args[0]);
+  if (!list) {
+    err << "tavrin-cli: " << o.args[0] << ":" << list.ErrorText() << '\n';
+    return kExitFailed;
+  }
+  const FontTransferPlan plan = PlanFontTransfer(o.signId, *list);
+  SentCharacters sent(plan, *list);
+  const int code = runner.Run(plan.plan, &sent);
+  if (sent.completed && !o.dryRun) RecordSentCharacters(runner.Home(), sent.sent, err);
+  return code;
+}
+
+int RecallFont(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
+  if (!o.args.empty()) return Usage(err, "recall-font takes no arguments");
+  const int code = runner.Run(PlanRecallDefaultFont(o.signId));
+  if (code == kExitOk && !o.dryRun) RecallEuroPictures(runner.Home());
+  return code;
+}
+
 int Graphic(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
   const GraphicOutcome outcome = GraphicCommand(o.args, runner.Home(), out, err);
   if (!outcome.usageError.empty()) return Usage(err, outcome.usageError);
@@ -465,6 +507,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"show-port", ShowPort},
       {"graphic", Graphic},
       {"font", Font},
+      {"transfer-font", TransferFont},
+      {"recall-font", RecallFont},
   };
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);

@@ -1,7 +1,9 @@
 #include "tools/tavrin-cli/cli_graphic.h"
 
+#include <QGuiApplication>
 #include <ostream>
 
+#include "fonts/euro_table_qt.h"
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_editor.h"
 #include "graphics/picture.h"
@@ -10,6 +12,18 @@
 namespace tavrin::cli {
 
 namespace {
+
+// Text is drawn with QFont, which needs an application object; the command line makes one
+// that shows nothing, the first time it draws.
+void EnsureTextDrawing() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "tavrin-cli";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  (void)application;
+}
 
 bool ParseSize(const std::string& text, const auto& allowed, int& value) {
   for (const int a : allowed) {
@@ -77,6 +91,20 @@ GraphicOutcome GraphicCommand(const std::vector<std::string>& args,
   return {kExitUsage,
           "graphic takes: show NAME | export NAME FILE.bmp | "
           "import FILE.bmp NAME --width W --height H"};
+}
+
+void RecordSentCharacters(const std::filesystem::path& home,
+                          const std::vector<UserFontRecord>& sent, std::ostream& err) {
+  EnsureTextDrawing();
+  if (Status s = RecordTransferredCharacters(home, sent); !s) {
+    err << "tavrin-cli: " << s.ErrorText() << '\n';
+  }
+}
+
+void RecallEuroPictures(const std::filesystem::path& home) {
+  EnsureTextDrawing();
+  StartingEuroPicture(home);  // makes the default picture when it is missing
+  RecallDefaultEuroPicture(home);
 }
 
 }  // namespace tavrin::cli

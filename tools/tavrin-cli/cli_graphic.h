@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "fonts/user_font.h"
+
 namespace tavrin::cli {
 
 // "graphic show NAME", "graphic export NAME FILE.bmp", "graphic import FILE.bmp NAME --width W
@@ -18,5 +20,12 @@ struct GraphicOutcome {
 GraphicOutcome GraphicCommand(const std::vector<std::string>& args,
                               const std::filesystem::path& home, std::ostream& out,
                               std::ostream& err);
+
+// The European table picture of the program folder follows what the sign holds: the
+// characters of a transfer that ran to its end are drawn into it, and a recall puts the
+// default picture back. A build without Qt leaves the pictures alone.
+void RecordSentCharacters(const std::filesystem::path& home,
+                          const std::vector<UserFontRecord>& sent, std::ostream& err);
+void RecallEuroPictures(const std::filesystem::path& home);
 
 }  // namespace tavrin::cli

@@ -10,4 +10,9 @@ GraphicOutcome GraphicCommand(const std::vector<std::string>&, const std::filesy
   return {kExitUsage, "graphic is not available in this build (it needs Qt)"};
 }
 
+void RecordSentCharacters(const std::filesystem::path&, const std::vector<UserFontRecord>&,
+                          std::ostream&) {}
+
+void RecallEuroPictures(const std::filesystem::path&) {}
+
 }  // namespace tavrin::cli

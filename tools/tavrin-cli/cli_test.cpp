@@ -206,6 +206,7 @@ TEST(CliDryRunTest, EveryCommandsFrames) {
       {{"link", ""},
        {"<ID01><TA>00010100009912302359"
         "1A<E>"}},
+      {{"recall-font"}, {"<ID01><DU>13<E>"}},
   };
   for (const Row& row : rows) {
     std::vector<std::string> args{"--dry-run"};
@@ -260,6 +261,36 @@ TEST(CliGraphicTest, ExportImportAndShow) {
   EXPECT_EQ(
       RunCli({"--home", h, "graphic", "export", "G01", (home / "no/such/dir/x.bmp").string()}).code,
       kExitFailed);
+}
+
+TEST(CliFontTest, TransferFramesAndARefusal) {
+  ScratchFolder home;
+  std::string records;
+  for (const char* code : {"U40", "U41", "U42"}) {
+    std::string record(52, '\0');
+    record.replace(0, 4, std::string(code) + "B");
+    record[4] = '\x3C';
+    records += record;
+  }
+  home.Put("three.fon", std::string("LEDFONTModal58204") + std::string("\x03\0\0\0", 4) + records);
+  const std::string file = (home / "three.fon").string();
+  Outcome o = RunCli({"--home", home.Path().string(), "--dry-run", "transfer-font", file});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_EQ(Lines(o.out).size(), 5u);
+  EXPECT_EQ(Lines(o.out)[2].substr(0, 17), "<ID01><FB01><\\x00");
+  EXPECT_FALSE(
+      std::filesystem::exists(home / "EuroCharForm58204.bmp"));  // a dry run changes nothing
+
+  // The sign refuses the second character: "<BF>" follows, exit 1, the table is not saved.
+  testing::PtyPeer sign([n = 0](const std::string&) mutable { return ++n == 3 ? "NACK" : "ACK"; });
+  o = RunCli({"--home", home.Path().string(), "--device", sign.Device(), "transfer-font", file});
+  EXPECT_EQ(o.code, kExitFailed);
+  EXPECT_EQ(o.err, "Transfer U41 Font Error\n");
+  EXPECT_EQ(sign.Frames().size(), 4u);
+  EXPECT_EQ(sign.Frames().back(), "<ID01><BF>06<E>");
+  EXPECT_FALSE(std::filesystem::exists(home / "EuroCharForm58204.bmp"));
+  EXPECT_EQ(RunCli({"transfer-font"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"transfer-font", (home / "none.fon").string()}).code, kExitFailed);
 }
 
 TEST(CliFontTest, ListsTheCharactersOfAFile) {

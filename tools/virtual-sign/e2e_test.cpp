@@ -182,6 +182,42 @@ TEST_P(EndToEndTest, Id00IsObeyedWithoutAReply) {
   }
 }
 
+// A font file's character reaches the sign, which then draws it where a message shows its tag;
+// the recall puts the default back.
+TEST(EndToEndPtyTest, TransferredCharactersShowInMessages) {
+  ScratchFolder home;
+  std::string record(52, '\0');
+  record.replace(0, 4, "U41A");
+  const unsigned char a[] = {0x70, 0x88, 0x88, 0xF8, 0x88, 0x88, 0x88};
+  for (int i = 0; i < 7; ++i) record[4 + i] = static_cast<char>(a[i]);
+  home.Put("a.fon", std::string("LEDFONTModal58204") + std::string("\x01\0\0\0", 4) + record);
+  BackgroundProcess sign({TAVRIN_VSIGN_PATH, "--pty", "--show"});
+  const std::string pty = sign.FirstLine();
+  ASSERT_FALSE(pty.empty());
+  auto cli = [&](std::vector<std::string> args) {
+    std::vector<std::string> argv{TAVRIN_CLI_PATH, "--home", home.Path().string(), "--device", pty};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv);
+  };
+  ProcessResult r = cli({"transfer-font", (home / "a.fon").string()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "Transfer Font OK\n");
+  EXPECT_TRUE(std::filesystem::exists(home / "EuroCharForm58204.bmp"));
+  r = cli({"send", "<U41>"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::string shown = sign.ReadFor(1000);
+  EXPECT_NE(shown.find(".RRR."), std::string::npos) << shown;
+  EXPECT_NE(shown.find("RRRRR"), std::string::npos) << shown;
+
+  r = cli({"recall-font"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "Recall Default Font OK\n");
+  EXPECT_EQ(ScratchFolder::Slurp(home / "EuroCharForm58204.bmp"),
+            ScratchFolder::Slurp(home / "EuroCharFormDefault.bmp"));
+  r = cli({"send", "<U41>"});
+  EXPECT_EQ(sign.ReadFor(1000).find("RRRRR"), std::string::npos);
+}
+
 TEST(EndToEndPtyTest, LinkNameAndExitAfter) {
   ScratchFolder home;
   const std::string link = (home / "sign").string();

@@ -1,0 +1,74 @@
+#include "fonts/Udeleteuserfont.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "fonts/font_transfer.h"
+#include "ui/command_runner.h"
+#include "ui/controls.h"
+
+namespace tavrin {
+
+namespace {
+
+// Does the picture work when the sign has accepted the recall.
+class PictureRecall : public CommandWatcher {
+ public:
+  explicit PictureRecall(std::function<void()> recall) : m_recall(std::move(recall)) {}
+  void LinkOpened() override {}
+  void StepAccepted(std::size_t) override {
+    if (m_recall) m_recall();
+  }
+  void LinkClosed(bool) override {}
+
+ private:
+  std::function<void()> m_recall;
+};
+
+}  // namespace
+
+TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> recallPicture)
+    : QDialog(context.MainWindow()), m_context(context), m_recallPicture(std::move(recallPicture)) {
+  setObjectName("DeleteFontfrm");
+  setWindowTitle("Confirm");
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  auto* idRow = new QHBoxLayout;
+  auto* label1 = new QLabel("Sign ID:", this);
+  label1->setObjectName("Label1");
+  QFont bold = label1->font();
+  bold.setBold(true);
+  label1->setFont(bold);
+  m_comboBox1 = MakeList(this, "ComboBox1");
+  FillSignIds(m_comboBox1);
+  idRow->addWidget(label1);
+  idRow->addWidget(m_comboBox1, 1);
+  layout->addLayout(idRow);
+  auto* body = new QHBoxLayout;
+  auto* image1 = new QLabel(this);
+  image1->setObjectName("Image1");
+  image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+  auto* label2 = new QLabel(
+      "Please connect the data cable to the sign.\nThis process recalls the Default Font to\nthe "
+      "sign and PC program software. ",
+      this);
+  label2->setObjectName("Label2");
+  body->addWidget(image1);
+  body->addWidget(label2, 1);
+  layout->addLayout(body);
+  m_button1 = MakeButton(this, "Button1", "Yes");
+  auto* button2 = MakeButton(this, "Button2", "No");
+  layout->addLayout(OkCancelRow(m_button1, button2));
+  connect(m_button1, &QPushButton::clicked, this, &TDeleteFontfrm::Button1Click);
+  connect(button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDeleteFontfrm::Button1Click() {
+  PictureRecall picture(m_recallPicture);
+  RunHoldingButton(m_context.Road(), PlanRecallDefaultFont(SelectedSignId(m_comboBox1)), m_button1,
+                   nullptr, &picture);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
+#include <functional>
+
+#include "ui/window_context.h"
+
+namespace tavrin {
+
+// "Recall Default Font": asks which sign, then tells it to go back to its default font and
+// puts the PC's European table back to its default picture. Made for each use.
+class TDeleteFontfrm : public QDialog {
+  Q_OBJECT
+ public:
+  // recallPicture is called once the sign accepted the recall, before the port closes.
+  TDeleteFontfrm(WindowContext& context, std::function<void()> recallPicture);
+
+  void Button1Click();  // Yes: recall
+
+ private:
+  WindowContext& m_context;
+  std::function<void()> m_recallPicture;
+  QComboBox* m_comboBox1 = nullptr;
+  QPushButton* m_button1 = nullptr;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,104 @@
+#include "fonts/font_transfer.h"
+
+#include "common/bytes.h"
+#include "signlink/sign_frame.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr const char* kFontTransferError = "   Transfer Font Error   ";
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+int RecordCode(const UserFontRecord& r) {
+  const int high = HexDigit(static_cast<char>(r.bytes[1]));
+  const int low = HexDigit(static_cast<char>(r.bytes[2]));
+  // "0x" and a lone digit reads as that digit; nothing that reads gives 0x40.
+  if (high < 0) return 0x40;
+  if (low < 0) return high;
+  return high * 16 + low;
+}
+
+bool Transferable(const UserFontRecord& r) {
+  if (r.AllZero() || r.bytes[0] != 'U' || !SizeOfLetter(r.SizeLetter())) return false;
+  if (HexDigit(static_cast<char>(r.bytes[1])) < 0 || HexDigit(static_cast<char>(r.bytes[2])) < 0) {
+    return false;
+  }
+  const int code = RecordCode(r);
+  return code >= kFirstUserCode && code <= kLastUserCode;
+}
+
+std::string UserCharacterBody(const UserFontRecord& r) {
+  std::string body = "<F";
+  body += r.SizeLetter();
+  body += HexByte(static_cast<std::uint8_t>(RecordCode(r) - 0x40));
+  body += '>';
+  body.append(reinterpret_cast<const char*>(r.bytes.data()) + 4, 8);
+  return body;
+}
+
+FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
+  FontTransferPlan t;
+  const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
+  const NoticeText transferError = NoticeText::ErrorBox(kFontTransferError);
+  PlanStep begin{
+      SignFrame(signId, "<BE>"), ignored, 0, 0, kWaitAfterFontBeginMs, false, transferError};
+  PlanStep end{
+      SignFrame(signId, "<BF>"), ignored, 0, kWaitBeforeFontEndMs, 0, false, transferError};
+  t.plan.steps.push_back(begin);
+  t.entryOfStep.push_back(std::nullopt);
+  for (std::size_t i = 0; i < list.Size(); ++i) {
+    const FontEntry& entry = list.At(i);
+    if (entry.record.AllZero()) continue;
+    if (!Transferable(entry.record)) {
+      t.skipped.push_back(entry.text);
+      continue;
+    }
+    PlanStep character;
+    character.frame = SignFrame(signId, UserCharacterBody(entry.record));
+    character.reply = JudgedUnless00(signId);
+    character.waitAfterMs = kWaitAfterCharacterMs;
+    character.failure =
+        NoticeText::ErrorBox("   Transfer " + entry.record.CodeText() + " Font Error   ");
+    character.advancesProgress = true;
+    character.cleanupOnFailure = true;
+    t.plan.steps.push_back(character);
+    t.entryOfStep.push_back(i);
+  }
+  t.plan.steps.push_back(end);
+  t.entryOfStep.push_back(std::nullopt);
+  t.plan.cleanup.push_back(end);
+  t.plan.progressMaximum = static_cast<int>(list.Size());
+  std::string done =
+      signId == 0 ? "      Transfer Font Over      " : "      Transfer Font OK      ";
+  if (!t.skipped.empty()) {
+    done += "\nNot sent (no such code or size):";
+    for (const std::string& text : t.skipped) done += " " + text;
+  }
+  t.plan.done = NoticeText::Inform(done);
+  t.plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  return t;
+}
+
+SignPlan PlanRecallDefaultFont(std::uint8_t signId) {
+  SignPlan plan;
+  PlanStep recall;
+  recall.frame = SignFrame(signId, "<DU>");
+  recall.reply = JudgedUnless00(signId);
+  recall.failure = NoticeText::Failure("   Send Message Error   ");
+  plan.steps.push_back(recall);
+  plan.done = NoticeText::Inform(signId == 0 ? "  Recall Default Font Over  "
+                                             : "  Recall Default Font OK  ");
+  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  return plan;
+}
+
+}  // namespace tavrin

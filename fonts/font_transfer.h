@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fonts/user_font.h"
+#include "signlink/sign_plan.h"
+
+namespace tavrin {
+
+// The code a record names: "0x" and its bytes 1 and 2 read as a hexadecimal number, 0x40 when
+// they do not read as one ("U41" gives 0x41).
+int RecordCode(const UserFontRecord& record);
+
+// Whether a record can go to the sign as a user character: not all zero, its code text "U40"
+// to "U7F" and its size letter "A", "B" or "C".
+bool Transferable(const UserFontRecord& record);
+
+// The user character command: "<F", the size letter, the code less 0x40 as two upper-case
+// hexadecimal digits, ">", then record bytes 4 to 11 as they are (raw, "<" and ">" included).
+std::string UserCharacterBody(const UserFontRecord& record);
+
+// Pauses of a font transfer, in milliseconds.
+inline constexpr int kWaitAfterFontBeginMs = 200;
+inline constexpr int kWaitAfterCharacterMs = 60;
+inline constexpr int kWaitBeforeFontEndMs = 200;
+
+// A font transfer as a plan: "<BE>" (reply read, verdict ignored), one command for each
+// character of the list in list order, 60 ms apart, "<BF>". A refused character sends "<BF>"
+// and shows "   Transfer " + its code + " Font Error   "; nothing after it goes. All-zero
+// records are skipped silently; records that cannot be a user character (a code outside U40
+// to U7F or an unknown size letter, possible only through a file) are skipped and named in
+// the final notice. The progress bar runs over the list's entries.
+struct FontTransferPlan {
+  SignPlan plan;
+  // For each step, the list position of the character it sends (nothing for "<BE>", "<BF>").
+  std::vector<std::optional<std::size_t>> entryOfStep;
+  std::vector<std::string> skipped;  // entry texts
+};
+FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list);
+
+// "<DU>": the sign goes back to its default font. "  Recall Default Font OK  " ("Over" for ID
+// 00), or "   Send Message Error   " when refused.
+SignPlan PlanRecallDefaultFont(std::uint8_t signId);
+
+}  // namespace tavrin

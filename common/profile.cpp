@@ -128,6 +128,60 @@ std::optional<std::string> ProfileLookup(std::string_view text, std::string_view
   return std::string(value);
 }
 
+namespace {
+
+std::string LowerName(std::string_view name) {
+  name = Trim(name);
+  std::string lower(name);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+// A value as ProfileLookup gives it: one pair of enclosing quotes taken off.
+std::string Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+}  // namespace
+
+ProfileIndex::ProfileIndex(std::string_view text) {
+  std::map<std::string, std::string>* current = nullptr;
+  for (const Line& line : SplitLines(text)) {
+    if (const auto name = SectionOf(line.content)) {
+      // Only the first section of a name counts; later ones are read past.
+      const auto [it, fresh] = m_sections.try_emplace(LowerName(*name));
+      current = fresh ? &it->second : nullptr;
+      continue;
+    }
+    std::string_view key, value;
+    if (current != nullptr && KeyValueOf(line.content, key, value)) {
+      current->try_emplace(LowerName(key), Unquoted(value));  // the first key wins
+    }
+  }
+}
+
+std::optional<std::string> ProfileIndex::Lookup(std::string_view section,
+                                                std::string_view key) const {
+  const auto s = m_sections.find(LowerName(section));
+  if (s == m_sections.end()) return std::nullopt;
+  const auto k = s->second.find(LowerName(key));
+  if (k == s->second.end()) return std::nullopt;
+  return k->second;
+}
+
+std::vector<std::string> ProfileIndex::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const auto s = m_sections.find(LowerName(section));
+  if (s != m_sections.end()) {
+    for (const auto& [key, value] : s->second) keys.push_back(key);
+  }
+  return keys;
+}
+
 int ProfileInt(const std::optional<std::string>& value, int defaultValue) {
   if (!value || value->empty()) return defaultValue;
   std::size_t i = 0;

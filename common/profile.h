@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/result.h"
 
@@ -30,6 +32,20 @@ int ProfileInt(const std::optional<std::string>& value, int defaultValue);
 // the text stays as it was; new lines use the text's own line ends (CR LF for a new file).
 std::string ProfileUpdate(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value);
+
+// INI text read once, for a reader that asks many keys of one file (launchet's script): the
+// same answers as ProfileLookup, each found without going through the text again.
+class ProfileIndex {
+ public:
+  explicit ProfileIndex(std::string_view text);
+  std::optional<std::string> Lookup(std::string_view section, std::string_view key) const;
+  // The keys of a section (the first section of that name), lower-cased.
+  std::vector<std::string> Keys(std::string_view section) const;
+
+ private:
+  // Lower-cased, trimmed section name -> its keys, lower-cased and trimmed -> the value.
+  std::map<std::string, std::map<std::string, std::string>> m_sections;
+};
 
 // An INI file, opened for each read or write and closed right after, as the private-profile
 // functions do. A missing or unreadable file reads as empty, so every key gives its default.

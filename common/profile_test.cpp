@@ -33,6 +33,23 @@ TEST(ProfileTest, FindsKeysAsTheProfileFunctionsDo) {
   EXPECT_EQ(ProfileLookup("", "Sign", "comport"), std::nullopt);
 }
 
+TEST(ProfileTest, AnIndexAnswersAsTheLookupDoes) {
+  const std::string text =
+      "[Other]\r\nkey=0\r\n [ Sign ] \r\n KEY = 1 "
+      "\r\nkey=2\r\nq=\"x\"\r\n;c=3\r\n[sign]\r\nlate=4\r\n";
+  const ProfileIndex index(text);
+  for (const auto& [section, key] :
+       std::vector<std::pair<std::string, std::string>>{{"sign", "key"},
+                                                        {"SIGN", "q"},
+                                                        {"Sign", "c"},
+                                                        {"Sign", "late"},
+                                                        {"other", "KEY"},
+                                                        {"none", "key"}}) {
+    EXPECT_EQ(index.Lookup(section, key), ProfileLookup(text, section, key)) << section << key;
+  }
+  EXPECT_EQ(index.Keys("Sign"), (std::vector<std::string>{"key", "q"}));
+}
+
 TEST(ProfileTest, IntegersReadLikeGetPrivateProfileInt) {
   struct Row {
     std::optional<std::string> value;

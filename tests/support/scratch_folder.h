@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -14,9 +15,18 @@ namespace tavrin::testing {
 class ScratchFolder {
  public:
   ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "tavrin-test-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-    m_path = tmpl;
+    // A name no other folder has: create_directory says false when it was taken.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path path =
+          std::filesystem::temp_directory_path() / ("tavrin-test-" + std::to_string(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(path, ec) && !ec) {
+        m_path = path;
+        return;
+      }
+    }
+    std::abort();
   }
   ~ScratchFolder() {
     std::error_code ec;

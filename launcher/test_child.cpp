@@ -1,0 +1,20 @@
+// A stand-in for a setup program: "launcher_test_child CODE [SLEEP_MS [FILE [stamp]]]" waits,
+// writes its working folder to FILE when given (or, with "stamp", the steady clock's reading
+// when it started, in nanoseconds), and exits with CODE.
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+int main(int argc, char** argv) {
+  const auto started = std::chrono::steady_clock::now().time_since_epoch();
+  if (argc > 4) {
+    std::ofstream(argv[3]) << std::chrono::duration_cast<std::chrono::nanoseconds>(started).count();
+    return 0;
+  }
+  const int code = argc > 1 ? std::atoi(argv[1]) : 0;
+  if (argc > 2) std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
+  if (argc > 3) std::ofstream(argv[3]) << std::filesystem::current_path().string();
+  return code;
+}

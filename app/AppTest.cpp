@@ -34,6 +34,7 @@ constexpr Opens kCommands[] = {
     {"ShowColorSetting1", "signColorfrm", "", "Sign Color", true},
     {"SendMessage1", "SetID", "SendMessagePanel", "Send Message", true},
     {"ToolButton9", "SetID", "SendMessagePanel", "Send Message", true},
+    {"ToolButton12", "SetID", "SendViaNetPanel", "Set ID&Page to Sent Via Network", true},
     {"RunPage1", "SetID", "RunPagePanel", "Run Page", true},
     {"SetID1", "SetID", "IDPanel", "Set SignID", true},
     {"SetClock1", "SetID", "ClockPanel", "Set Clock", true},
@@ -55,7 +56,7 @@ const std::set<QString> kOwnItems = {
     "Cut1",        "Copy1",       "Paste1",      "Delete1",
     "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
     "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1"};
-const std::set<QString> kNotYetBuilt = {"ToolButton12", "ToolButton10", "DeleteGraphicBlock1"};
+const std::set<QString> kNotYetBuilt = {"ToolButton10", "DeleteGraphicBlock1"};
 
 bool IsTagItem(const QString& name) {
   for (const TagMenu menu :

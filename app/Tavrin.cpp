@@ -28,6 +28,7 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_fontMake(m_form1),
       m_signColor(m_form1) {
   m_schedule.SetEditor(&m_scheduleAdd);
+  m_setId.SetPrinting(m_spooler.get());
   m_graphicForm.SetNameChooser(&m_selectGaphName);
   m_graphicForm.SetBitmapDialog([this] { m_bmpSaveLoad.exec(); });
   m_graphicForm.SetTextInput([this] { m_inputText.exec(); });
@@ -68,6 +69,7 @@ void TavrinApp::BindCommands() {
   f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });
   f.Bind("DeleteSchedule1", [this] { m_deletefrm.ShowPanel(D::DelSchedule); });
   f.Bind("DeleteAll1", [this] { m_deletefrm.ShowPanel(D::DeleteAll); });
+  f.Bind("ToolButton12", [this] { m_setId.ToolButton12Click(); });
 
   f.OnFirstShown([this] { m_signColor.StartUp(); });
 }

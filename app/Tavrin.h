@@ -67,6 +67,8 @@ class TavrinApp {
   TSelectGaphName m_selectGaphName;
   TFontMakefrm m_fontMake;
   TsignColorfrm m_signColor;
+  // The application's print spooler: Send via Network writes its jobs there.
+  std::unique_ptr<Spooler> m_spooler = MakeSystemSpooler();
 };
 
 // The program: the application object, the windows, the main window shown, the event loop

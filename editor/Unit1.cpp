@@ -87,6 +87,26 @@ QIcon Glyph(const QString& letters, const QColor& colour) {
   return QIcon(pixmap);
 }
 
+// "Send via Network": a small LED sign over the nodes of a network, drawn when the icon theme
+// has no picture for it.
+QIcon NetworkSendIcon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.fillRect(QRect(1, 0, 14, 7), QColor(40, 40, 40));
+  for (int x = 3; x <= 12; x += 3) {
+    painter.fillRect(QRect(x, 2, 2, 3), x % 2 ? QColor(255, 40, 40) : QColor(60, 220, 60));
+  }
+  const QColor blue(30, 60, 150);
+  painter.setPen(QPen(blue, 1));
+  painter.drawLine(7, 7, 7, 12);
+  painter.drawLine(1, 10, 13, 10);
+  painter.drawLine(1, 10, 1, 12);
+  painter.drawLine(13, 10, 13, 12);
+  for (const int x : {0, 6, 12}) painter.fillRect(QRect(x, 12, 3, 4), blue);
+  return QIcon::fromTheme("network-transmit", QIcon(pixmap));
+}
+
 }  // namespace
 
 void MessageEdit::keyPressEvent(QKeyEvent* event) {
@@ -345,7 +365,7 @@ void TForm1::BuildToolBar() {
   button("ToolButton9", Glyph("S", Qt::red), "Send Message");
   QAction* ten = button("ToolButton10", Glyph("-", Qt::gray), "");
   ten->setToolTip("");
-  button("ToolButton12", Glyph("Net", Qt::darkBlue), "Send via Network");
+  button("ToolButton12", NetworkSendIcon(), "Send via Network");
   // Commands of other windows stay disabled until they are bound to them.
   for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
     a->setEnabled(false);

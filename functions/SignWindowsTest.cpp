@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -23,6 +24,7 @@
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_spooler.h"
 
 using namespace tavrin;
 
@@ -89,17 +91,16 @@ class SignWindowsTest : public QObject {
   void PanelsCaptionsAndLists() {
     Windows w;
     using P = TSetID::Panel;
-    const std::pair<P, const char*> panels[] = {{P::Id, "Set SignID"},
-                                                {P::Clock, "Set Clock"},
-                                                {P::RunPage, "Run Page"},
-                                                {P::SendMessage, "Send Message"},
-                                                {P::Bright, "Set Brightness"}};
+    const std::pair<P, const char*> panels[] = {
+        {P::Id, "Set SignID"},         {P::Clock, "Set Clock"},
+        {P::RunPage, "Run Page"},      {P::SendMessage, "Send Message"},
+        {P::Bright, "Set Brightness"}, {P::SendViaNet, "Set ID&Page to Sent Via Network"}};
     for (const auto& [panel, caption] : panels) {
       w.setId->PreparePanel(panel);
       QCOMPARE(w.setId->windowTitle(), QString(caption));
     }
-    QVERIFY(w.In<QWidget>(w.setId.get(), "SetBrightPanel")->isVisibleTo(w.setId.get()));
-    QVERIFY(!w.In<QWidget>(w.setId.get(), "IDPanel")->isVisibleTo(w.setId.get()));
+    QVERIFY(w.In<QWidget>(w.setId.get(), "SendViaNetPanel")->isVisibleTo(w.setId.get()));
+    QVERIFY(!w.In<QWidget>(w.setId.get(), "SetBrightPanel")->isVisibleTo(w.setId.get()));
     auto* newIds = w.In<QComboBox>(w.setId.get(), "ComboBox1");
     QCOMPARE(newIds->count(), 255);
     QCOMPARE(newIds->itemText(0), QString("01"));
@@ -206,6 +207,74 @@ class SignWindowsTest : public QObject {
     QVERIFY(!w.setId->isVisible());  // the dialog closes after a send
     QVERIFY(w.In<QPushButton>(w.setId.get(), "SendMessButton")->isEnabled());
     QCOMPARE(w.waiter.waits, (std::vector<int>{200, 100, 250, 200}));
+  }
+
+  // Send via Network: the panel, then the print dialog, then one job on the chosen queue;
+  // closing either one writes nothing.
+  void SendViaNetwork() {
+    Windows w;
+    testing::ScriptedSpooler spooler;
+    int dialogs = 0;
+    bool choose = true;
+    w.setId->SetPrinting(&spooler, [&](Spooler& s) {
+      ++dialogs;
+      s.SelectPrinter("signq");
+      return choose;
+    });
+    // Ends the panel the way given once it is up.
+    const auto answerPanel = [&](bool ok) {
+      QTimer::singleShot(0, [&w, ok] {
+        QVERIFY(w.In<QWidget>(w.setId.get(), "SendViaNetPanel")->isVisible());
+        QCOMPARE(w.setId->windowTitle(), QString("Set ID&Page to Sent Via Network"));
+        if (ok) {
+          w.In<QPushButton>(w.setId.get(), "SendViaNetOK")->click();
+        } else {
+          w.setId->close();
+        }
+      });
+    };
+    answerPanel(false);
+    w.setId->ToolButton12Click();
+    QCOMPARE(dialogs, 0);
+    choose = false;
+    answerPanel(true);
+    w.setId->ToolButton12Click();
+    QCOMPARE(dialogs, 1);
+    QVERIFY(spooler.calls.empty());
+    QVERIFY(!w.In<QWidget>(w.setId.get(), "SendViaNetPanel")->isVisibleTo(w.setId.get()));
+
+    // An empty editor goes as a single blank, to the ID and page of the panel.
+    choose = true;
+    w.In<QComboBox>(w.setId.get(), "ComboBox9")->setCurrentIndex(0x12);
+    w.In<QComboBox>(w.setId.get(), "ComboBox10")->setCurrentIndex(3);
+    answerPanel(true);
+    w.setId->ToolButton12Click();
+    QCOMPARE(spooler.calls,
+             (std::vector<std::string>{"open signq", "doc Tavrintxt", "page",
+                                       "write " + SignFrame(0x12, "<L1><PD><FE><MA><WC><FE> "),
+                                       "endpage", "enddoc", "close"}));
+    QCOMPARE(w.waiter.waits, std::vector<int>{260});
+    QVERIFY(w.notice.boxes.isEmpty());
+    QVERIFY(w.link.Writes().empty());  // nothing on the serial port
+    QCOMPARE(w.In<QLabel>(w.form1.get(), "StatusMessage")->text(),
+             QString("Sent to the print queue signq"));
+
+    // A print service slow to take the bytes: the windows go on meanwhile.
+    spooler.writeDelayMs = 400;
+    int ticks = 0;
+    QTimer clock;
+    connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(20);
+    answerPanel(true);
+    w.setId->ToolButton12Click();
+    clock.stop();
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+
+    // A queue that is gone.
+    spooler.queues.clear();
+    answerPanel(true);
+    w.setId->ToolButton12Click();
+    QCOMPARE(w.notice.Described(), QStringList{"error OK: Printer not found"});
   }
 
   // What goes wrong around Send Message: a line the code page cannot hold, a refusing sign,

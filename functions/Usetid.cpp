@@ -1,17 +1,76 @@
 #include "functions/Usetid.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTime>
 #include <QVBoxLayout>
+#include <future>
 
+#include "functions/network_send.h"
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 
 namespace tavrin {
+
+namespace {
+
+// Runs each spooler call on a thread of its own while the windows go on working: a print
+// service that is slow to answer never freezes the program. The road keeps any other command
+// out meanwhile.
+class ResponsiveSpooler : public Spooler {
+  template <class F>
+  auto Call(F f) {
+    auto result = std::async(std::launch::async, f);
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return result.get();
+  }
+
+ public:
+  explicit ResponsiveSpooler(Spooler& inner) : m_inner(inner) {
+    SelectPrinter(inner.CurrentPrinter());
+  }
+  bool OpenPrinter(const std::string& name, PrinterHandle& handle) override {
+    return Call([&] { return m_inner.OpenPrinter(name, handle); });
+  }
+  bool StartDocument(PrinterHandle handle, const std::string& documentName) override {
+    return Call([&] { return m_inner.StartDocument(handle, documentName); });
+  }
+  bool StartPage(PrinterHandle handle) override {
+    return Call([&] { return m_inner.StartPage(handle); });
+  }
+  bool WritePrinter(PrinterHandle handle, std::string_view bytes) override {
+    return Call([&] { return m_inner.WritePrinter(handle, bytes); });
+  }
+  void EndPage(PrinterHandle handle) override {
+    Call([&] { m_inner.EndPage(handle); });
+  }
+  void EndDocument(PrinterHandle handle) override {
+    Call([&] { m_inner.EndDocument(handle); });
+  }
+  void ClosePrinter(PrinterHandle handle) override {
+    Call([&] { m_inner.ClosePrinter(handle); });
+  }
+  std::string LastError() const override { return m_inner.LastError(); }
+  JobFate LastJobFate() override {
+    return Call([&] { return m_inner.LastJobFate(); });
+  }
+  std::vector<PrintQueue> Queues() override {
+    return Call([&] { return m_inner.Queues(); });
+  }
+
+ private:
+  Spooler& m_inner;
+};
+
+}  // namespace
 
 TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("SetID");
@@ -111,13 +170,29 @@ TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_contex
   connect(m_brightOk, &QPushButton::clicked, this, &TSetID::BrightOkClick);
   connect(brightCancel, &QPushButton::clicked, this, &QDialog::reject);
 
+  // Send via Network
+  QWidget* net = MakePanel("SendViaNetPanel");
+  m_comboBox9 = MakeList(net, "ComboBox9");
+  FillSignIds(m_comboBox9);
+  m_comboBox10 = MakeList(net, "ComboBox10");
+  FillPages(m_comboBox10);
+  auto* netLayout = new QVBoxLayout(net);
+  netLayout->addLayout(LabelledRow(net, "Sign ID:", m_comboBox9));
+  netLayout->addLayout(LabelledRow(net, "Page:", m_comboBox10));
+  m_sendViaNetOk = MakeButton(net, "SendViaNetOK", "OK");
+  netLayout->addWidget(m_sendViaNetOk);
+  connect(m_sendViaNetOk, &QPushButton::clicked, this, &QDialog::accept);
+
   m_panels[static_cast<int>(Panel::Id)] = id;
   m_panels[static_cast<int>(Panel::Clock)] = clock;
   m_panels[static_cast<int>(Panel::RunPage)] = run;
   m_panels[static_cast<int>(Panel::SendMessage)] = send;
   m_panels[static_cast<int>(Panel::Bright)] = bright;
+  m_panels[static_cast<int>(Panel::SendViaNet)] = net;
   for (QWidget* panel : m_panels) layout->addWidget(panel);
 }
+
+TSetID::~TSetID() = default;
 
 QWidget* TSetID::MakePanel(const char* name) {
   auto* panel = new QWidget(this);
@@ -126,8 +201,9 @@ QWidget* TSetID::MakePanel(const char* name) {
 }
 
 void TSetID::PreparePanel(Panel panel) {
-  static constexpr const char* kCaptions[] = {"Set SignID", "Set Clock", "Run Page", "Send Message",
-                                              "Set Brightness"};
+  static constexpr const char* kCaptions[] = {"Set SignID",     "Set Clock",
+                                              "Run Page",       "Send Message",
+                                              "Set Brightness", "Set ID&Page to Sent Via Network"};
   m_panel = panel;
   for (QWidget* p : m_panels) p->hide();
   m_panels[static_cast<int>(panel)]->show();
@@ -145,6 +221,9 @@ void TSetID::PreparePanel(Panel panel) {
       break;
     case Panel::Bright:
       m_brightOk->setFocus();
+      break;
+    case Panel::SendViaNet:
+      m_sendViaNetOk->setFocus();
       break;
     case Panel::Clock:
       break;  // FormActivate gives the focus
@@ -240,6 +319,56 @@ void TSetID::SendMessButtonClick() {
   if (outcome != SignOutcome::Invalid && outcome != SignOutcome::FileError &&
       outcome != SignOutcome::Busy) {
     accept();
+  }
+}
+
+void TSetID::SetPrinting(Spooler* spooler, std::function<bool(Spooler&)> choosePrinter) {
+  m_spooler = spooler;
+  m_choosePrinter = std::move(choosePrinter);
+}
+
+bool TSetID::ChoosePrinterInDialog(Spooler& spooler) {
+  if (!m_printer) m_printer = std::make_unique<QPrinter>();
+  QPrintDialog dialog(m_printer.get(), m_context.MainWindow());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  // A printer that writes a file (PDF) is no queue: its name is empty.
+  spooler.SelectPrinter(m_printer->outputFormat() == QPrinter::NativeFormat
+                            ? m_printer->printerName().toStdString()
+                            : std::string());
+  return true;
+}
+
+void TSetID::ToolButton12Click() {
+  PreparePanel(Panel::SendViaNet);
+  const int result = exec();
+  m_panels[static_cast<int>(Panel::SendViaNet)]->hide();
+  if (result != QDialog::Accepted || m_spooler == nullptr) return;
+  const bool chosen =
+      m_choosePrinter ? m_choosePrinter(*m_spooler) : ChoosePrinterInDialog(*m_spooler);
+  if (!chosen) return;
+
+  Result<std::string> line = m_context.Line1SignText();
+  if (!line) {
+    m_context.Notices().FileErr(line.ErrorText());
+    return;
+  }
+  const SignPlan plan = PlanSendViaNetwork(GraphicFolder(m_context.ProgramFolder()), *line,
+                                           SelectedPage(m_comboBox10), SelectedSignId(m_comboBox9));
+  const QString queue = QString::fromStdString(m_spooler->CurrentPrinter());
+  SignRoad& road = m_context.Road();
+  const PlanResult done = road.Hold([&] {
+    m_context.ShowStatus("Sending to the print queue " + queue + "...");
+    ResponsiveSpooler spooler(*m_spooler);
+    PrintSession session{spooler, road.Notices(), road.Waits()};
+    return RunPlanAsPrintJob(plan, session);
+  });
+  if (done.outcome == SignOutcome::Busy) return;
+  const QString why = QString::fromStdString(done.linkError);
+  if (done.outcome == SignOutcome::Accepted) {
+    m_context.ShowStatus(why.isEmpty() ? "Sent to the print queue " + queue
+                                       : "Waiting in the print queue " + queue + ": " + why);
+  } else {
+    m_context.ShowStatus("Not sent via network" + (why.isEmpty() ? QString() : ": " + why));
   }
 }
 

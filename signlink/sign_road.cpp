@@ -28,17 +28,20 @@ bool ReplyLetsItGoOn(const PlanStep& step, SignLink& link) {
 
 }  // namespace
 
-PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
-  PlanResult result;
+std::optional<PlanResult> RefuseOrAsk(const SignPlan& plan, Notice& notice) {
   if (plan.refusal) {
-    s.notice.Tell(*plan.refusal);
-    result.outcome = plan.refusalOutcome;
-    return result;
+    notice.Tell(*plan.refusal);
+    return PlanResult{plan.refusalOutcome, 0, {}};
   }
-  if (plan.question && !s.notice.Ask(*plan.question)) {
-    result.outcome = SignOutcome::Cancelled;
-    return result;
+  if (plan.question && !notice.Ask(*plan.question)) {
+    return PlanResult{SignOutcome::Cancelled, 0, {}};
   }
+  return std::nullopt;
+}
+
+PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
+  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+  PlanResult result;
   if (!s.link.OpenLink(s.portNumber, kSignBaud)) {
     result.linkError = s.link.LastError();
     s.notice.Err(kOpenComErrorText);
@@ -105,22 +108,28 @@ void SignRoad::SetBusy(bool busy) {
   if (m_busyListener) m_busyListener(busy);
 }
 
-PlanResult SignRoad::Run(const SignPlan& plan, ProgressSink* progress, CommandWatcher* watcher) {
+PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
   if (m_busy) {
     m_notice->Fail(kBusyText);
     return PlanResult{SignOutcome::Busy, 0, {}};
   }
   // Given back on every way out, an exception from a window's notice included.
-  struct Hold {
+  struct Holding {
     SignRoad& road;
-    explicit Hold(SignRoad& r) : road(r) { road.SetBusy(true); }
-    ~Hold() {
+    explicit Holding(SignRoad& r) : road(r) { road.SetBusy(true); }
+    ~Holding() {
       if (road.m_link->IsOpen()) road.m_link->CloseLink();
       road.SetBusy(false);
     }
-  } hold(*this);
-  SignSession session{*m_link, *m_notice, *m_waiter, m_portNumber, progress, watcher};
-  return RunPlan(plan, session);
+  } holding(*this);
+  return command();
+}
+
+PlanResult SignRoad::Run(const SignPlan& plan, ProgressSink* progress, CommandWatcher* watcher) {
+  return Hold([&] {
+    SignSession session{*m_link, *m_notice, *m_waiter, m_portNumber, progress, watcher};
+    return RunPlan(plan, session);
+  });
 }
 
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/notice.h"
@@ -46,6 +47,10 @@ struct PlanResult {
   std::string linkError;  // why the link failed, when it did (for a status line or stderr)
 };
 
+// The start every executor shares: a refusal is shown, a question asked. Returns how the
+// command ended when it ends here, nothing when it may go on.
+std::optional<PlanResult> RefuseOrAsk(const SignPlan& plan, Notice& notice);
+
 // Runs a plan over a link, the one executor of every sign command:
 //  1. a refusal is shown and ends it; a question answered other than Yes ends it (Cancelled);
 //  2. the port opens at 9600 baud; when it does not, " Open Com Error " (kind error) and the
@@ -73,6 +78,7 @@ class SignRoad {
   void SetWaiter(Waiter* waiter) { m_waiter = waiter; }
   SignLink& Link() { return *m_link; }
   Notice& Notices() { return *m_notice; }
+  Waiter& Waits() { return *m_waiter; }
 
   // The port number every command opens (the communication settings' field).
   int PortNumber() const { return m_portNumber; }
@@ -84,6 +90,9 @@ class SignRoad {
 
   PlanResult Run(const SignPlan& plan, ProgressSink* progress = nullptr,
                  CommandWatcher* watcher = nullptr);
+  // Runs a command that reaches the sign another way (a print job) under the same rule: while
+  // another command holds the road it is refused with kBusyText, and none starts while it runs.
+  PlanResult Hold(const std::function<PlanResult()>& command);
 
  private:
   void SetBusy(bool busy);

@@ -16,6 +16,7 @@
 #include "common/settings.h"
 #include "fonts/font_transfer.h"
 #include "fonts/user_font.h"
+#include "functions/network_send.h"
 #include "functions/sign_plans.h"
 #include "graphics/graphic_file.h"
 #include "signlink/link_factory.h"
@@ -27,8 +28,8 @@ namespace tavrin::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tavrin-cli [--home DIR] [--port N | --device PATH | --tcp HOST:PORT] [--id HH]\n"
-    "                  [--dry-run] COMMAND ...\n"
+    "usage: tavrin-cli [--home DIR] [--port N | --device PATH | --tcp HOST:PORT | --queue NAME]\n"
+    "                  [--id HH] [--dry-run] COMMAND ...\n"
     "commands:\n"
     "  send [--page X] TEXT                 send TEXT as Line 1 to page X (default A)\n"
     "  set-id NEW                           give the sign the new ID NEW (01 to FF)\n"
@@ -45,6 +46,7 @@ constexpr const char* kUsage =
     "  transfer-font FILE.fon               send the drawn characters of a font file\n"
     "  recall-font                          the sign goes back to its default font\n"
     "  show-port                            print the port and the device it opens\n"
+    "  show-queues                          print the print queues, the default one marked\n"
     "  font list FILE.fon                   print the characters of a font file\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
@@ -56,16 +58,18 @@ constexpr const char* kUsage =
     "  --port N         serial port N (COMn); default: the port of the settings file\n"
     "  --device PATH    a serial device by its path\n"
     "  --tcp HOST:PORT  a sign behind a serial device server, or the virtual sign\n"
+    "  --queue NAME     send as one raw print job to the print queue NAME (send only)\n"
     "  --id HH          the sign ID, two hexadecimal digits 00 to FF (default 01)\n"
     "  --dry-run        print the frames, one a line, instead of sending them\n"
-    "exit: 0 done, 1 refused or silent (or a graphic file failed), 2 bad arguments,\n"
-    "      3 the port cannot be opened\n";
+    "exit: 0 done, 1 refused or silent (or a graphic file failed, or the queue dropped the\n"
+    "      job), 2 bad arguments, 3 the port or the queue cannot be opened\n";
 
 struct Options {
   std::optional<std::filesystem::path> home;
   std::optional<int> port;
   std::optional<std::string> device;
   std::optional<std::string> tcp;
+  std::optional<std::string> queue;
   std::uint8_t signId = 1;
   bool dryRun = false;
   std::string command;
@@ -143,6 +147,9 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
         return UsageError{"--tcp needs HOST:PORT"};
       }
       options.tcp = value;
+    } else if (a == "--queue") {
+      if (!TakeValue(args, i, value) || value.empty()) return UsageError{"--queue needs a name"};
+      options.queue = value;
     } else if (a == "--id") {
       if (!TakeValue(args, i, value) || !ParseHexByte(value, options.signId)) {
         return UsageError{"--id needs a sign ID of two hexadecimal digits, 00 to FF"};
@@ -155,11 +162,16 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
       break;
     }
   }
-  if ((options.port ? 1 : 0) + (options.device ? 1 : 0) + (options.tcp ? 1 : 0) > 1) {
-    return UsageError{"give only one of --port, --device and --tcp"};
+  if ((options.port ? 1 : 0) + (options.device ? 1 : 0) + (options.tcp ? 1 : 0) +
+          (options.queue ? 1 : 0) >
+      1) {
+    return UsageError{"give only one of --port, --device, --tcp and --queue"};
   }
   if (i == args.size()) return UsageError{"no command given"};
   options.command = args[i];
+  if (options.queue && options.command != "send") {
+    return UsageError{"--queue goes with send only: a print queue carries messages one way"};
+  }
   options.args.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   return std::nullopt;
 }
@@ -248,6 +260,7 @@ class Runner {
   // Runs the plan; a watcher, when given, hears each frame that went through.
   int Run(const SignPlan& plan, CommandWatcher* watcher = nullptr) {
     if (m_options.dryRun) return DryRun(plan);
+    if (m_options.queue) return RunAsPrintJob(plan, *m_options.queue);
     Result<std::unique_ptr<SignLink>> link = MakeLink(Target(), m_settings);
     if (!link) {
       m_err << "tavrin-cli: " << link.ErrorText() << '\n';
@@ -258,6 +271,21 @@ class Runner {
     SignSession session{**link, notice, waiter, PortNumber(), nullptr, watcher};
     const PlanResult result = RunPlan(plan, session);
     if (!result.linkError.empty()) m_err << "tavrin-cli: " << result.linkError << '\n';
+    return ExitCode(result.outcome);
+  }
+
+  // Runs the plan as one raw job on the print queue, and follows the job until the queue has
+  // passed it on (or a few seconds have gone).
+  int RunAsPrintJob(const SignPlan& plan, const std::string& queue) {
+    const std::unique_ptr<Spooler> spooler = MakeSystemSpooler();
+    spooler->SelectPrinter(queue);
+    PrintingNotice notice(m_out, m_err);
+    SleepingWaiter waiter;
+    PrintSession session{*spooler, notice, waiter};
+    const PlanResult result = RunPlanAsPrintJob(plan, session);
+    if (!result.linkError.empty() && result.outcome != SignOutcome::Accepted) {
+      m_err << "tavrin-cli: " << result.linkError << '\n';
+    }
     return ExitCode(result.outcome);
   }
 
@@ -310,10 +338,13 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
     }
   }
   if (!text) return Usage(err, "send needs the TEXT of the message");
-  if (text->empty()) return Usage(err, "No Message To Send");
+  // A print queue takes an empty message (the sign shows a blank); a port does not.
+  if (text->empty() && !o.queue) return Usage(err, "No Message To Send");
   Result<std::string> signText = Utf8ToCodePage(*text, runner.AppSettings().CodePage());
   if (!signText) return Usage(err, signText.ErrorText());
-  return runner.Run(PlanSendMessage(GraphicFolder(runner.Home()), *signText, page, o.signId));
+  const GraphicFolder graphics(runner.Home());
+  return runner.Run(o.queue ? PlanSendViaNetwork(graphics, *signText, page, o.signId)
+                            : PlanSendMessage(graphics, *signText, page, o.signId));
 }
 
 int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -490,6 +521,23 @@ int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& 
   return kExitOk;
 }
 
+int ShowQueues(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
+  if (!o.args.empty()) return Usage(err, "show-queues takes no arguments");
+  const std::vector<PrintQueue> queues = MakeSystemSpooler()->Queues();
+  if (queues.empty()) out << "no print queues\n";
+  std::string defaultQueue;
+  // A line a queue: its name, whether it prints and takes jobs, and what it last said.
+  for (const PrintQueue& q : queues) {
+    if (q.isDefault) defaultQueue = q.name;
+    out << q.name << '\t' << (q.stopped ? "stopped" : "ready") << ", "
+        << (q.accepting ? "accepting jobs" : "rejecting jobs");
+    if (!q.message.empty()) out << ", " << q.message;
+    out << '\n';
+  }
+  out << "default: " << (defaultQueue.empty() ? "none" : defaultQueue) << '\n';
+  return kExitOk;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -505,6 +553,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"delete-all", DeleteAllCommand},
       {"link", Link},
       {"show-port", ShowPort},
+      {"show-queues", ShowQueues},
       {"graphic", Graphic},
       {"font", Font},
       {"transfer-font", TransferFont},

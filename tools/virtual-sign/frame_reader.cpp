@@ -58,6 +58,12 @@ std::optional<ReceivedFrame> FrameReader::Next() {
   return std::move(m_ready[m_readyFront++]);
 }
 
+std::size_t FrameReader::TakeJunkCount() {
+  const std::size_t since = m_junk - m_junkAtLastFrame;
+  m_junkAtLastFrame = m_junk;
+  return since;
+}
+
 void FrameReader::SkipJunk(std::size_t n) {
   m_junk += n;
   Consume(n);
@@ -101,6 +107,7 @@ bool FrameReader::TakeOne(bool idle) {
       frame.kind = ReceivedFrame::Kind::SetId;
       frame.id = newId;
       frame.raw = std::string(b.substr(0, 11));
+      frame.junkBefore = TakeJunkCount();
       m_ready.push_back(std::move(frame));
       Consume(11);
       return true;
@@ -125,6 +132,7 @@ bool FrameReader::TakeOne(bool idle) {
     frame.checksumOk = checksumOk;
     const std::size_t total = kHeader + bodyLength + 2 + 3;
     frame.raw = std::string(b.substr(0, total));
+    frame.junkBefore = TakeJunkCount();
     m_ready.push_back(std::move(frame));
     Consume(total);
   };

@@ -13,10 +13,11 @@ namespace tavrin::vsign {
 struct ReceivedFrame {
   enum class Kind { Addressed, SetId };
   Kind kind = Kind::Addressed;
-  std::uint8_t id = 0;     // the address, or the new ID of a Set ID frame
-  std::string body;        // empty for Set ID
-  bool checksumOk = true;  // always true for Set ID, which has none
-  std::string raw;         // every byte of the frame
+  std::uint8_t id = 0;         // the address, or the new ID of a Set ID frame
+  std::string body;            // empty for Set ID
+  bool checksumOk = true;      // always true for Set ID, which has none
+  std::string raw;             // every byte of the frame
+  std::size_t junkBefore = 0;  // bytes skipped between the frame before and this one
 };
 
 // Cuts a byte stream into frames. Frames begin with "<ID"; junk between them is skipped and
@@ -45,6 +46,8 @@ class FrameReader {
   // needed.
   bool TakeOne(bool idle);
   void SkipJunk(std::size_t n);
+  // The junk skipped since the last frame taken.
+  std::size_t TakeJunkCount();
   // Drops bytes from the front; the text-body search starts again on what follows.
   void Consume(std::size_t n);
 
@@ -52,6 +55,7 @@ class FrameReader {
   std::vector<ReceivedFrame> m_ready;
   std::size_t m_readyFront = 0;
   std::size_t m_junk = 0;
+  std::size_t m_junkAtLastFrame = 0;
   // The search of a text body at the front of the buffer: where the next look for "<E>"
   // starts, the first "<E>" seen (0 for none), and the XOR of the body up to m_xorEnd.
   std::size_t m_scanFrom = 0;

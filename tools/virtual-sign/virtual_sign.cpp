@@ -91,6 +91,7 @@ std::string LogLine(const FrameEvent& e) {
   line += ",\"for_us\":" + std::string(e.forUs ? "true" : "false");
   line += ",\"reply\":" + JsonString(EscapeBytes(e.reply));
   line += ",\"applied\":" + std::string(e.applied ? "true" : "false");
+  if (e.frame.junkBefore > 0) line += ",\"junk_before\":" + std::to_string(e.frame.junkBefore);
   line += ",\"command\":{\"name\":";
   if (setId) {
     line += "\"set-id\",\"id\":" + JsonString(HexByte(e.frame.id));

@@ -1,0 +1,99 @@
+#include "functions/network_send.h"
+
+#include "functions/message_frames.h"
+
+namespace tavrin {
+
+SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
+                            std::uint8_t signId) {
+  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
+  if (!frames) {
+    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
+  }
+  const auto step = [](const std::string& frame) {
+    PlanStep s;
+    s.frame = frame;
+    s.reply = ReplyPolicy::None;
+    s.waitAfterMs = kWaitAfterNetworkFrameMs;
+    s.failure = NoticeText::FileError(kPrinterFileErrorText);
+    return s;
+  };
+  SignPlan plan;
+  plan.steps.push_back(step(frames->messageFrame));
+  for (const SendPlan::Graphic& graphic : frames->graphics) {
+    for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
+  }
+  return plan;
+}
+
+namespace {
+
+// Follows the job the spooler closed last until the queue is done with it or the time is up.
+JobFate FollowJob(PrintSession& s) {
+  JobFate fate = s.spooler.LastJobFate();
+  for (int waited = 0; fate.state == JobFate::State::Waiting && waited < s.jobWatchMs;
+       waited += kJobWatchStepMs) {
+    s.waiter.WaitMs(kJobWatchStepMs);
+    fate = s.spooler.LastJobFate();
+  }
+  return fate;
+}
+
+}  // namespace
+
+PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
+  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+  PlanResult result;
+  RawPrint printer(s.spooler);
+  const std::string queue = printer.GetDefaultPrinterName();
+  PrinterHandle job = 0;
+  try {
+    printer.getPrintHanele_StartDoc_StartPage(queue, job);
+  } catch (const RawPrintError& error) {
+    result.linkError = error.Reason();
+    s.notice.FileErr(error.what());
+    result.outcome = SignOutcome::PortError;
+    return result;
+  }
+  if (s.watcher != nullptr) s.watcher->LinkOpened();
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    const PlanStep& step = plan.steps[i];
+    if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
+    try {
+      printer.PrintLineToGeneric(job, step.frame);
+    } catch (const RawPrintError& error) {
+      // The job is closed already.
+      result.linkError = error.Reason();
+      if (s.watcher != nullptr) s.watcher->LinkClosed(false);
+      s.notice.FileErr(error.what());
+      result.outcome = SignOutcome::Refused;
+      return result;
+    }
+    ++result.framesWritten;
+    if (s.watcher != nullptr) s.watcher->StepAccepted(i);
+    if (step.waitAfterMs > 0) s.waiter.WaitMs(step.waitAfterMs);
+  }
+  printer.ClosePrinter_EndDoc_Endpage(job);
+
+  const JobFate fate = s.jobWatchMs > 0 ? FollowJob(s) : JobFate{};
+  if (s.watcher != nullptr) s.watcher->LinkClosed(fate.state != JobFate::State::Failed);
+  switch (fate.state) {
+    case JobFate::State::Failed:
+      result.linkError = fate.reason;
+      s.notice.FileErr(kJobFailedText + fate.reason);
+      result.outcome = SignOutcome::Refused;
+      return result;
+    case JobFate::State::Waiting:
+      result.linkError = fate.reason;
+      s.notice.Inform(kJobWaitingText + queue + (fate.reason.empty() ? "" : ": " + fate.reason));
+      break;
+    case JobFate::State::Delivered:
+    case JobFate::State::Unknown:
+      break;
+  }
+  if (plan.done) s.notice.Tell(*plan.done);
+  result.outcome = plan.doneOutcome;
+  return result;
+}
+
+}  // namespace tavrin

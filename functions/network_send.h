@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "editor/raw_print.h"
+#include "graphics/graphic_file.h"
+#include "signlink/sign_road.h"
+
+namespace tavrin {
+
+// The pause after each block written to a print job.
+inline constexpr int kWaitAfterNetworkFrameMs = 260;
+// How long the job is followed after it is closed, to tell whether the queue passed it on.
+inline constexpr int kJobWatchMs = 5000;
+inline constexpr int kJobWatchStepMs = 100;
+
+// "Send Message" for a sign behind a print queue: the message frame of Line 1, then the blocks
+// of every graphic it shows, in the order of a serial send, each followed by 260 ms. No
+// "<BE>"/"<BF>" and nothing read. An empty line goes as a single blank. A graphic that is
+// missing or cannot be sent refuses the plan with its message, before any job is opened.
+SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
+                            std::uint8_t signId);
+
+// What running a plan as a print job needs: the spooler (its current printer is the queue),
+// where to tell the user, how to wait, who hears of the job opening and closing, and how long
+// the job is followed once closed (0: not at all).
+struct PrintSession {
+  Spooler& spooler;
+  Notice& notice;
+  Waiter& waiter;
+  CommandWatcher* watcher = nullptr;
+  int jobWatchMs = kJobWatchMs;
+};
+
+// Runs a plan as one raw print job on the current printer, the executor of "Send via Network":
+//  1. a refusal is shown and ends it, with no job opened;
+//  2. the job opens; when it does not, the print error is shown (error box, OK) and the
+//     command ends (PortError);
+//  3. each step's frame is written as one block, its wait after it; replies are never read. A
+//     refused write shows "Printe File Error" and ends it (Refused); the job was closed by then;
+//  4. the job is closed, then followed for jobWatchMs while the queue works on it: a job the
+//     queue aborts is told as an error (Refused), one still waiting at the end as information.
+// PlanResult::linkError carries the spooler's own account of a failure.
+PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& session);
+
+// The texts of a job the queue did not pass on (followed by the queue's reason).
+inline constexpr const char* kJobFailedText = "The sign did not get the job: ";
+inline constexpr const char* kJobWaitingText = "The job is still waiting in the print queue ";
+
+}  // namespace tavrin

@@ -1,7 +1,9 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -105,11 +107,19 @@ QStringList VisiblePanels(QWidget* window) {
 struct Seen {
   QString window, caption;
   QStringList panels;
+  QPoint offCentre;  // the window's centre less the centre of its screen
 };
 
 Seen Look(QWidget* window) {
-  return {window->objectName(), window->windowTitle(), VisiblePanels(window)};
+  const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  return {window->objectName(), window->windowTitle(), VisiblePanels(window),
+          window->frameGeometry().center() - centre};
 }
+
+// The windows the program places at the centre of the screen.
+const std::set<QString> kCentred = {"SetCom",       "AboutBox",    "MoveSpeedfrm",
+                                    "signColorfrm", "GraphicForm", "EuropeanCharForm",
+                                    "FontMakefrm"};
 
 }  // namespace
 
@@ -122,6 +132,8 @@ class AppTest : public QObject {
     home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
     TavrinApp app(home.Path());
     TForm1& form1 = app.Form1();
+    form1.show();  // as the program runs: dialogs open over a main window on the screen
+    QVERIFY(QTest::qWaitForWindowExposed(&form1));
     std::set<QString> checked;
     for (QAction* action : AllCommands(form1)) {
       const QString name = action->objectName();
@@ -164,9 +176,42 @@ class AppTest : public QObject {
       QCOMPARE(seen.caption, QString(expected->caption));
       QVERIFY2(seen.panels.size() <= 1, qPrintable(name + ": " + seen.panels.join(",")));
       QCOMPARE(seen.panels, *expected->panel ? QStringList{expected->panel} : QStringList{});
+      if (kCentred.count(seen.window) > 0) {
+        QVERIFY2(seen.offCentre.manhattanLength() <= 1,
+                 qPrintable(QString("%1 is off the centre by %2, %3")
+                                .arg(name)
+                                .arg(seen.offCentre.x())
+                                .arg(seen.offCentre.y())));
+      }
       checked.insert(name);
     }
     QCOMPARE(checked.size(), std::size(kCommands));
+  }
+
+  // Every list of the program is pick-only, closed or dropped down: typed characters choose
+  // nothing, the arrow keys still do.
+  void EveryListIsPickOnly() {
+    testing::ScratchFolder home;
+    home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
+    TavrinApp app(home.Path());
+    int lists = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      for (QComboBox* list : window->findChildren<QComboBox*>()) {
+        if (list->count() < 2) continue;
+        ++lists;
+        const QString name = window->objectName() + "/" + list->objectName();
+        QVERIFY2(!list->isEditable(), qPrintable(name));
+        list->setCurrentIndex(0);
+        QTest::keyClicks(list, "1FbZ");
+        QCOMPARE(list->currentIndex(), 0);
+        QTest::keyClicks(list->view(), "1FbZ");
+        QTest::keyClick(list->view(), Qt::Key_Return);
+        QVERIFY2(list->currentIndex() == 0, qPrintable(name));
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY2(list->currentIndex() == 1, qPrintable(name));
+      }
+    }
+    QVERIFY2(lists >= 20, qPrintable(QString::number(lists)));
   }
 
   void BindingAnUnknownItemIsAMistake() {

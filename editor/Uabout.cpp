@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/controls.h"
+
 namespace tavrin {
 
 namespace {
@@ -51,6 +53,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   layout->addWidget(ok, 0, Qt::AlignCenter);
+  adjustSize();
+  CentreOnShow(this, parent);
 }
 
 }  // namespace tavrin

@@ -63,7 +63,7 @@ TsignColorfrm::TsignColorfrm(WindowContext& context) : m_context(context) {
   connect(ok, &QPushButton::clicked, this, &TsignColorfrm::Button1Click);
   connect(cancel, &QPushButton::clicked, this, &TsignColorfrm::Button2Click);
   adjustSize();
-  CentreOnScreen(this, m_context.MainWindow());
+  CentreOnShow(this, m_context.MainWindow());
 }
 
 void TsignColorfrm::Preset(int color, int showForm) {

@@ -3,18 +3,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBlock>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidgetAction>
 #include <stdexcept>
@@ -25,6 +24,12 @@
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 #include "ui/notice_box.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
 
 namespace tavrin {
 
@@ -413,14 +418,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   const auto* key = static_cast<QKeyEvent*>(event);
   // Line breaks cannot be typed.
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return true;
-  if (watched == m_richEdit1 && !key->text().isEmpty() && !key->matches(QKeySequence::Paste)) {
-    SetDefaultFormat(m_richEdit1);
-    // Backspace shortens the text, so it is let through even at the limit.
-    const bool shortens = key->key() == Qt::Key_Backspace;
-    if (!shortens && m_richEdit1->toPlainText().size() >= kMaxMessageLength) {
+  // Only a typed character counts: Backspace, Delete and the shortcuts (Ctrl+X, Ctrl+C,
+  // Ctrl+A) go on as they are, so that a full line can still be shortened, copied and
+  // selected, and copying leaves the colours alone. Ctrl with Alt is AltGr on Windows, which
+  // types characters.
+  const QString typed = key->text();
+  const Qt::KeyboardModifiers mods = key->modifiers();
+  const bool shortcut = mods.testFlag(Qt::MetaModifier) ||
+                        (mods.testFlag(Qt::ControlModifier) && !mods.testFlag(Qt::AltModifier));
+  if (watched == m_richEdit1 && !typed.isEmpty() && typed[0].isPrint() && !shortcut) {
+    if (m_richEdit1->toPlainText().size() >= kMaxMessageLength) {
       m_notice->Fail(kMaxLengthText);
       return true;
     }
+    SetDefaultFormat(m_richEdit1);
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -541,8 +552,16 @@ void TForm1::SaveClick() {
 }
 
 void TForm1::ReadMeClick() {
-  QDesktopServices::openUrl(
-      QUrl::fromLocalFile(QString::fromStdString((m_programFolder / "Manual.txt").string())));
+  // Opened as the desktop opens it, from the program's folder; whether it opened is not
+  // examined (a missing manual says nothing).
+  const QString folder = QString::fromStdString(m_programFolder.string());
+  const QString manual = QString::fromStdString((m_programFolder / "Manual.txt").string());
+#ifdef _WIN32
+  ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(manual.utf16()), nullptr,
+                reinterpret_cast<const wchar_t*>(folder.utf16()), SW_SHOWNORMAL);
+#else
+  QProcess::startDetached(m_openProgram, {manual}, folder);
+#endif
 }
 
 void TForm1::ApplySignColorMode(bool tripleColor) {

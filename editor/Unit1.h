@@ -84,6 +84,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   void SetNotice(Notice* notice);
   void SetLink(SignLink* link) { m_road.SetLink(link); }
   void SetWaiter(Waiter* waiter) { m_road.SetWaiter(waiter); }
+  // The program that opens a document as the desktop does (xdg-open on Linux).
+  void SetOpenProgram(QString program) { m_openProgram = std::move(program); }
 
   // The editor of the active page: RichEdit1 for "Line 1", RichEdit2 for "Line 2".
   MessageEdit* CurrentEditor() const { return m_current; }
@@ -127,6 +129,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   void ReadMeClick();
 
   std::filesystem::path m_programFolder;
+  QString m_openProgram = "xdg-open";
   Settings m_settings;
   std::unique_ptr<Notice> m_ownNotice;
   Notice* m_notice = nullptr;

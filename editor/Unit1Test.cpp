@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -158,6 +159,73 @@ class TForm1Test : public QObject {
     QCOMPARE(run.Line1()->toPlainText().size(), 215);
     QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
     QCOMPARE(run.Status(), QString("215"));
+  }
+
+  // At the limit the keys that shorten, copy or select still work, and are not refused.
+  void KeysThatTypeNothingPassTheLimit() {
+    Run run;
+    run.Line1()->setPlainText(QString(211, 'a'));
+    run.notice.shown.clear();
+    run.Line1()->moveCursor(QTextCursor::End);
+    run.Line1()->moveCursor(QTextCursor::Left);
+    QTest::keyClick(run.Line1(), Qt::Key_Delete);
+    QCOMPARE(run.Line1()->toPlainText().size(), 210);
+    QTest::keyClick(run.Line1(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(run.Line1()->textCursor().selectedText().size(), 210);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(run.Line1(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text().size(), 210);
+    QTest::keyClick(run.Line1(), Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(run.Line1()->toPlainText().isEmpty());
+    QVERIFY2(run.notice.shown.isEmpty(), qPrintable(run.notice.shown.join("|")));
+  }
+
+  // Copying a part of a red tag leaves it red; a typed character is black.
+  void CopyingKeepsTheColours() {
+    Run run;
+    run.Action("CurtainUp1")->trigger();
+    const std::vector<TextRun> before = run.Runs();
+    QTextCursor c = run.Line1()->textCursor();
+    c.setPosition(2);
+    c.setPosition(6, QTextCursor::KeepAnchor);
+    run.Line1()->setTextCursor(c);
+    QTest::keyClick(run.Line1(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(run.Runs(), before);
+    run.Line1()->moveCursor(QTextCursor::End);
+    QTest::keyClick(run.Line1(), 'z');
+    QCOMPARE(run.Runs().back(), (TextRun{"z", false}));
+  }
+
+  // Read Me opens Manual.txt from the program's folder, whatever folder the program was
+  // started in.
+  void ReadMeOpensTheManualInTheProgramFolder() {
+    Run run;
+    const auto opener =
+        run.home.Put("opener.sh", "#!/bin/sh\npwd > \"$(dirname \"$1\")/opened\"\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    run.form1->SetOpenProgram(QString::fromStdString(opener.string()));
+    run.Action("ReadMe1")->trigger();
+    QTRY_VERIFY(std::filesystem::exists(run.home / "opened"));
+    QTRY_COMPARE(
+        QString::fromStdString(testing::ScratchFolder::Slurp(run.home / "opened")).trimmed(),
+        QString::fromStdString(run.home.Path().string()));
+  }
+
+  // A message file that cannot be saved: the standard error box, with OK.
+  void ASaveThatFailsShowsTheErrorBox() {
+    Run run;
+    QTest::keyClicks(run.Line1(), "Hi");
+    QTimer::singleShot(0, [] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QCOMPARE(dialog->objectName(), QString("SaveDialog1"));
+      dialog->selectFile("/proc/tavrin-cannot-be-here.tvr");
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    run.form1->SaveClick();
+    QCOMPARE(run.notice.boxes.size(), 1);
+    QCOMPARE(run.notice.Described()[0].left(9), QString("error OK:"));
+    QVERIFY(run.notice.shown[0].contains("tavrin-cannot-be-here.tvr"));
   }
 
   void PasteChecksTheLengthFirst() {

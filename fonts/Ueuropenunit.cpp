@@ -66,7 +66,7 @@ TuEuropeanCharForm::TuEuropeanCharForm(WindowContext& context)
   connect(insert, &QPushButton::clicked, this, &TuEuropeanCharForm::InsertClick);
   connect(cancel, &QPushButton::clicked, this, &QWidget::close);
   adjustSize();
-  CentreOnScreen(this, context.MainWindow());
+  CentreOnShow(this, context.MainWindow());
 }
 
 void TuEuropeanCharForm::Open() {

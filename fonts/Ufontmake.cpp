@@ -238,7 +238,7 @@ void TFontMakefrm::BuildWindow() {
   statusBar()->addWidget(m_statusPanels[0], 1);
   statusBar()->addWidget(m_statusPanels[1], 1);
   resize(520, 360);
-  CentreOnScreen(this, m_context.MainWindow());
+  CentreOnShow(this, m_context.MainWindow());
 }
 
 void TFontMakefrm::SetTransfer(std::function<void()> open) {

@@ -1,6 +1,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -113,6 +115,23 @@ class SignWindowsTest : public QObject {
     ids->setCurrentIndex(0);
     QTest::keyClicks(ids, "F");
     QCOMPARE(ids->currentIndex(), 0);
+    // With the list dropped down too: typing "1F" and Return choose nothing new.
+    w.setId->PreparePanel(P::SendMessage);
+    w.setId->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.setId.get()));
+    ids->showPopup();
+    QTRY_VERIFY(ids->view()->isVisible());
+    QWidget* typedInto = QApplication::focusWidget() ? QApplication::focusWidget() : ids->view();
+    QTest::keyClicks(typedInto, "1F");
+    QTest::keyClick(typedInto, Qt::Key_Return);
+    QCOMPARE(ids->currentIndex(), 0);
+    // The arrow keys of the list still choose.
+    ids->showPopup();
+    QTRY_VERIFY(ids->view()->isVisible());
+    QTest::keyClick(ids->view(), Qt::Key_Down);
+    QTest::keyClick(ids->view(), Qt::Key_Return);
+    QCOMPARE(ids->currentIndex(), 1);
+    w.setId->hide();
   }
 
   void OneFrameCommandsOfTheSetIdDialog() {
@@ -277,6 +296,31 @@ class SignWindowsTest : public QObject {
     QCOMPARE(w.notice.Described(), QStringList{"error OK: Printer not found"});
   }
 
+  // A notice before the port is open, or for a port that does not open, leaves the
+  // confirming button as it was: enabled while the box is up.
+  void ButtonsStayEnabledBehindNotices() {
+    Windows w;
+    QStringList disabledBehind;
+    QPushButton* current = nullptr;
+    w.notice.whileShown = [&] {
+      if (!current->isEnabled()) disabledBehind << current->objectName();
+    };
+    w.setId->show();
+    current = w.In<QPushButton>(w.setId.get(), "SendMessButton");
+    current->click();  // " No Message To Send "
+    w.link.FailOpen(true);
+    w.form1->InsertAtCaret("Hi");
+    w.setId->show();
+    current->click();  // " Open Com Error "
+    for (const char* name : {"OK", "DateTimeOK", "BrightOk", "RunPageButton"}) {
+      current = w.In<QPushButton>(w.setId.get(), name);
+      current->click();
+    }
+    QCOMPARE(w.notice.shown.count(" Open Com Error "), 5);
+    QCOMPARE(w.notice.shown.first(), QString(" No Message To Send "));
+    QVERIFY2(disabledBehind.isEmpty(), qPrintable(disabledBehind.join(",")));
+  }
+
   // What goes wrong around Send Message: a line the code page cannot hold, a refusing sign,
   // a "<BF>" that cannot be written; and Set ID without a port or with a failed write.
   void SendAndSetIdFailures() {
@@ -391,6 +435,16 @@ class SignWindowsTest : public QObject {
     // A click on the check image of "Line 2" of "Page C" checks it and its page; a click on
     // the text only selects.
     QTreeWidgetItem* pageC = tree->topLevelItem(2);
+    // The expand arrow expands and collapses, and checks nothing.
+    const QRect pageRect = tree->visualItemRect(pageC);
+    const QPoint arrow(pageRect.left() - tree->indentation() / 2, pageRect.center().y());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, arrow);
+    QVERIFY(pageC->isExpanded());
+    QVERIFY(!w.deletefrm->Tree().PageChecked(2));
+    QVERIFY(!w.deletefrm->Tree().LineChecked(2, 1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, arrow);
+    QVERIFY(!pageC->isExpanded());
+    QVERIFY(!w.deletefrm->Tree().PageChecked(2));
     tree->expandItem(pageC);
     const QRect line2 = tree->visualItemRect(pageC->child(1));
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},

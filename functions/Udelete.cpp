@@ -215,8 +215,10 @@ bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_treeView1->viewport() && event->type() == QEvent::MouseButtonRelease) {
     const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
     QTreeWidgetItem* item = m_treeView1->itemAt(at);
-    // Only a click on the check image toggles; elsewhere it only selects.
-    if (item != nullptr && at.x() < m_treeView1->visualItemRect(item).left() + kCheckImageWidth) {
+    // Only a click on the check image toggles; elsewhere it only selects. The expand arrow
+    // lies left of the item's rectangle and only expands or collapses.
+    const int left = item != nullptr ? m_treeView1->visualItemRect(item).left() : 0;
+    if (item != nullptr && at.x() >= left && at.x() < left + kCheckImageWidth) {
       QTreeWidgetItem* parent = item->parent();
       const int page = m_treeView1->indexOfTopLevelItem(parent != nullptr ? parent : item);
       ToggleTreeCheck(page, parent != nullptr ? parent->indexOfChild(item) + 1 : 0);

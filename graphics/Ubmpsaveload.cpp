@@ -40,7 +40,7 @@ TBmpSaveLoad::TBmpSaveLoad(TGraphicForm& editor) : QDialog(&editor), m_editor(ed
   connect(importButton, &QPushButton::clicked, this, &TBmpSaveLoad::importClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   resize(299, 220);
-  CentreOnScreen(this, &editor);
+  CentreOnShow(this, &editor);
 }
 
 bool TBmpSaveLoad::event(QEvent* e) {

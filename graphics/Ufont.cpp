@@ -101,7 +101,7 @@ TInputTextfrm::TInputTextfrm(TGraphicForm& editor) : QDialog(&editor), m_editor(
   connect(ok, &QPushButton::clicked, this, &TInputTextfrm::OKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(369, 323);
-  CentreOnScreen(this, &editor);
+  CentreOnShow(this, &editor);
 }
 
 bool TInputTextfrm::event(QEvent* e) {

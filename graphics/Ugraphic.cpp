@@ -252,7 +252,7 @@ TGraphicForm::TGraphicForm(WindowContext& context)
   setWindowTitle("GraphicForm");
   BuildWindow();
   resize(627, 433);
-  CentreOnScreen(this, context.MainWindow());
+  CentreOnShow(this, context.MainWindow());
   // The stored graphics, once, at the start.
   for (const std::string& name : m_folder.List()) m_listBox1->addItem(FromUtf8(name));
   context.OnSignColorMode([this](bool triple) { ApplySignColorMode(triple); });

@@ -36,7 +36,7 @@ TSelectGaphName::TSelectGaphName(QWidget* parent) : QDialog(parent) {
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(269, 151);
   ok->setFocus();
-  CentreOnScreen(this, parent);
+  CentreOnShow(this, parent);
 }
 
 std::string TSelectGaphName::SelectedName() const { return ToUtf8(m_comboBox1->itemText(m_tag)); }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 
@@ -127,10 +128,48 @@ void CentreOnScreen(QWidget* window, const QWidget* mainWindow) {
   }
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  // move() places the frame: the window is centred as the user sees it, title bar and all.
-  QRect frame = window->frameGeometry();
+  // The window is centred as the user sees it, title bar and all. Before its first showing a
+  // window does not know its frame yet: the main window's frame stands in for it.
+  const auto marginsOf = [](const QWidget* w) {
+    const QRect inner = w->geometry();
+    const QRect outer = w->frameGeometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  };
+  QMargins margins = marginsOf(window);
+  if (margins.isNull() && mainWindow != nullptr && mainWindow->isVisible()) {
+    margins = marginsOf(mainWindow);
+  }
+  QRect frame = window->geometry().marginsAdded(margins);
   frame.moveCenter(screen->availableGeometry().center());
+  // move() places the frame's corner.
   window->move(frame.topLeft());
+}
+
+namespace {
+
+class CentreOnShowFilter : public QObject {
+ public:
+  CentreOnShowFilter(QWidget* window, const QWidget* mainWindow)
+      : QObject(window), m_window(window), m_mainWindow(mainWindow) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == m_window && event->type() == QEvent::Show && !event->spontaneous()) {
+      CentreOnScreen(m_window, m_mainWindow);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWidget* m_window;
+  QPointer<const QWidget> m_mainWindow;
+};
+
+}  // namespace
+
+void CentreOnShow(QWidget* window, const QWidget* mainWindow) {
+  window->installEventFilter(new CentreOnShowFilter(window, mainWindow));
 }
 
 }  // namespace tavrin

@@ -46,6 +46,8 @@ QHBoxLayout* OkCancelRow(QPushButton* ok, QPushButton* cancel);
 // Moves a window, at its present size, to the centre of the screen the main window is on (or
 // the primary screen).
 void CentreOnScreen(QWidget* window, const QWidget* mainWindow = nullptr);
+// Centres the window so each time it is shown, just before it appears.
+void CentreOnShow(QWidget* window, const QWidget* mainWindow);
 
 // Text between the editors (UTF-16) and the model (UTF-8).
 inline std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -85,6 +86,8 @@ int RunTavrin(int argc, char** argv) {
   const bool exitWhenShown = argc > 1 && std::strcmp(argv[1], "--exit-when-shown") == 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tavrin");
+  QGuiApplication::setDesktopFileName("tavrin");
+  QApplication::setWindowIcon(QIcon::fromTheme("tavrin", QIcon(ProgramPicture())));
 
   TavrinApp windows(ProgramFolder());
   windows.Form1().show();

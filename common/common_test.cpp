@@ -47,6 +47,23 @@ TEST(ProgramFolderTest, WhoDecides) {
   in.xdgDataHome.reset();
   EXPECT_EQ(ResolveProgramFolder(in), fs::path("/home/u/.local/share/Tavrin/"));
   EXPECT_EQ(WithTrailingSeparator("/a/"), fs::path("/a/"));
+  // An installed program keeps its data per user, even when root may write to /usr/bin.
+  in.executableFolder = "/usr/bin";
+  in.executableFolderWritable = true;
+  in.installed = true;
+  EXPECT_EQ(ResolveProgramFolder(in), fs::path("/home/u/.local/share/Tavrin/"));
+}
+
+TEST(ProgramFolderTest, AnInstalledLayoutAndItsManual) {
+  ScratchFolder root;
+  root.Put("usr/bin/Tavrin", "");
+  EXPECT_TRUE(InstalledDataFolder(root / "usr/bin").empty());
+  root.Put("usr/share/tavrin/Manual.txt", "the manual");
+  EXPECT_EQ(InstalledDataFolder(root / "usr/bin"), root / "usr/share/tavrin");
+  EXPECT_TRUE(InstalledDataFolder(root / "usr/share").empty());  // not a "bin" folder
+  // The program folder's own manual comes first.
+  root.Put("home/Manual.txt", "mine");
+  EXPECT_EQ(ManualPath(root / "home"), root / "home/Manual.txt");
 }
 
 TEST(FileIoTest, AtomicWriteReplacesAndLeavesNothingBehind) {

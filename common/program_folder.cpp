@@ -46,7 +46,7 @@ fs::path WithTrailingSeparator(fs::path folder) {
 
 fs::path ResolveProgramFolder(const ProgramFolderInputs& inputs) {
   if (inputs.tavrinHome) return WithTrailingSeparator(*inputs.tavrinHome);
-  if (!inputs.executableFolder.empty() && inputs.executableFolderWritable) {
+  if (!inputs.executableFolder.empty() && inputs.executableFolderWritable && !inputs.installed) {
     return WithTrailingSeparator(inputs.executableFolder);
   }
   if (inputs.xdgDataHome) return WithTrailingSeparator(fs::path(*inputs.xdgDataHome) / "Tavrin");
@@ -72,11 +72,28 @@ fs::path ExecutableFolder() {
 #endif
 }
 
+fs::path InstalledDataFolder(const fs::path& executableFolder) {
+  if (executableFolder.filename() != "bin") return {};
+  const fs::path data = executableFolder.parent_path() / "share" / "tavrin";
+  std::error_code ec;
+  return fs::is_directory(data, ec) ? data : fs::path();
+}
+
+fs::path ManualPath(const fs::path& programFolder) {
+  const fs::path own = programFolder / "Manual.txt";
+  std::error_code ec;
+  if (fs::exists(own, ec)) return own;
+  const fs::path data = InstalledDataFolder(ExecutableFolder());
+  if (!data.empty() && fs::exists(data / "Manual.txt", ec)) return data / "Manual.txt";
+  return own;
+}
+
 fs::path ProgramFolder() {
   ProgramFolderInputs inputs;
   inputs.tavrinHome = EnvValue("TAVRIN_HOME");
   inputs.executableFolder = ExecutableFolder();
   inputs.executableFolderWritable = FolderWritable(inputs.executableFolder);
+  inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
   inputs.xdgDataHome = EnvValue("XDG_DATA_HOME");
   inputs.home = EnvValue("HOME");
   const fs::path folder = ResolveProgramFolder(inputs);

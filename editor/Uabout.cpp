@@ -10,9 +10,6 @@
 
 namespace tavrin {
 
-namespace {
-
-// The program's picture: a small LED sign showing "T".
 QPixmap ProgramPicture() {
   QPixmap pixmap(48, 48);
   pixmap.fill(QColor(20, 20, 20));
@@ -27,8 +24,6 @@ QPixmap ProgramPicture() {
   }
   return pixmap;
 }
-
-}  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -20,6 +21,7 @@
 
 #include "common/codepage.h"
 #include "common/file_io.h"
+#include "common/program_folder.h"
 #include "signlink/link_factory.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
@@ -92,6 +94,66 @@ QIcon Glyph(const QString& letters, const QColor& colour) {
   return QIcon(pixmap);
 }
 
+// Pictures of our own for the toolbar, used when the desktop's icon theme has none.
+QPixmap Blank16() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  return pixmap;
+}
+
+QIcon CutIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(60, 60, 60), 1.4));
+  p.drawLine(QPointF(4, 1), QPointF(10, 10));
+  p.drawLine(QPointF(12, 1), QPointF(6, 10));
+  p.setPen(QPen(QColor(170, 20, 20), 1.6));
+  p.drawEllipse(QPointF(4.5, 12.5), 2.6, 2.6);
+  p.drawEllipse(QPointF(11.5, 12.5), 2.6, 2.6);
+  return QIcon(pixmap);
+}
+
+QIcon CopyIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setPen(QColor(40, 60, 120));
+  p.setBrush(Qt::white);
+  p.drawRect(1, 1, 9, 11);
+  p.drawRect(5, 4, 9, 11);
+  for (int y = 7; y <= 12; y += 2) p.drawLine(7, y, 12, y);
+  return QIcon(pixmap);
+}
+
+QIcon PasteIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setPen(QColor(90, 60, 20));
+  p.setBrush(QColor(205, 160, 90));
+  p.drawRect(2, 2, 11, 13);
+  p.setBrush(QColor(120, 120, 120));
+  p.drawRect(5, 1, 5, 3);
+  p.setPen(QColor(40, 60, 120));
+  p.setBrush(Qt::white);
+  p.drawRect(6, 6, 8, 9);
+  return QIcon(pixmap);
+}
+
+// "Send Message": an arrow into a small LED sign.
+QIcon SendIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.fillRect(QRect(7, 3, 9, 10), QColor(40, 40, 40));
+  for (int y = 5; y <= 10; y += 3) {
+    for (int x = 9; x <= 14; x += 3) p.fillRect(QRect(x, y, 2, 2), QColor(255, 40, 40));
+  }
+  p.setPen(QPen(QColor(0, 120, 0), 2));
+  p.drawLine(1, 8, 5, 8);
+  p.drawLine(3, 5, 6, 8);
+  p.drawLine(3, 11, 6, 8);
+  return QIcon(pixmap);
+}
+
 // "Send via Network": a small LED sign over the nodes of a network, drawn when the icon theme
 // has no picture for it.
 QIcon NetworkSendIcon() {
@@ -142,6 +204,7 @@ TForm1::TForm1(std::filesystem::path programFolder, QWidget* parent)
       m_road(*m_serialLink, *m_notice, *m_ownWaiter) {
   KeepWindowsResponsive(*m_serialLink);
   m_road.SetPortNumber(m_settings.PortNumber());
+  m_road.SetObserver(this);
   setObjectName("Form1");
   setWindowTitle("Tavrin");
   resize(614, 447);
@@ -209,6 +272,31 @@ void TForm1::BuildEditors() {
   auto* message = new QLabel(status);
   message->setObjectName("StatusMessage");
   status->addWidget(message, 1);
+  m_statusProgress = new QProgressBar(status);
+  m_statusProgress->setObjectName("StatusProgress");
+  m_statusProgress->setFixedWidth(120);
+  m_statusProgress->setTextVisible(false);
+  m_statusProgress->hide();
+  status->addPermanentWidget(m_statusProgress);
+}
+
+void TForm1::CommandStarted(const SignPlan& plan) {
+  ShowStatus(QString::fromStdString(plan.summary) + "...");
+  m_statusProgress->setRange(0, static_cast<int>(plan.steps.size()));
+  m_statusProgress->setValue(0);
+  // A command of one frame is over before a bar could tell anything.
+  m_statusProgress->setVisible(plan.steps.size() > 1);
+}
+
+void TForm1::CommandProgress(std::size_t framesDone, std::size_t) {
+  m_statusProgress->setValue(static_cast<int>(framesDone));
+}
+
+void TForm1::CommandEnded(const SignPlan& plan, const PlanResult& result,
+                          std::chrono::milliseconds took) {
+  m_statusProgress->hide();
+  const std::string line = StatusLine(plan, result, took);
+  if (!line.empty()) ShowStatus(QString::fromStdString(line));
 }
 
 void TForm1::SetDefaultFormat(QTextEdit* editor) {
@@ -353,21 +441,30 @@ void TForm1::BuildToolBar() {
     a->setToolTip(hint);
     return a;
   };
-  connect(button("ToolButton1", s->standardIcon(QStyle::SP_FileIcon), "New File"),
+  // The desktop's icon theme first, our own pictures where it has none.
+  const auto themed = [](const char* name, const QIcon& own) {
+    return QIcon::fromTheme(name, own);
+  };
+  connect(button("ToolButton1", themed("document-new", s->standardIcon(QStyle::SP_FileIcon)),
+                 "New File"),
           &QAction::triggered, this, &TForm1::NewClick);
-  connect(button("ToolButton2", s->standardIcon(QStyle::SP_DialogOpenButton), "Open File"),
-          &QAction::triggered, this, &TForm1::OpenClick);
-  connect(button("ToolButton3", s->standardIcon(QStyle::SP_DialogSaveButton), "Save File"),
-          &QAction::triggered, this, &TForm1::SaveClick);
+  connect(
+      button("ToolButton2", themed("document-open", s->standardIcon(QStyle::SP_DialogOpenButton)),
+             "Open File"),
+      &QAction::triggered, this, &TForm1::OpenClick);
+  connect(
+      button("ToolButton3", themed("document-save", s->standardIcon(QStyle::SP_DialogSaveButton)),
+             "Save File"),
+      &QAction::triggered, this, &TForm1::SaveClick);
   bar->addSeparator()->setObjectName("ToolButton4");
-  connect(button("ToolButton5", Glyph("X", Qt::darkRed), "Cut"), &QAction::triggered, this,
+  connect(button("ToolButton5", themed("edit-cut", CutIcon()), "Cut"), &QAction::triggered, this,
           &TForm1::CutClick);
-  connect(button("ToolButton6", Glyph("C", Qt::darkBlue), "Copy"), &QAction::triggered, this,
+  connect(button("ToolButton6", themed("edit-copy", CopyIcon()), "Copy"), &QAction::triggered, this,
           &TForm1::CopyClick);
-  connect(button("ToolButton7", Glyph("V", Qt::darkGreen), "Paste"), &QAction::triggered, this,
-          &TForm1::PasteClick);
+  connect(button("ToolButton7", themed("edit-paste", PasteIcon()), "Paste"), &QAction::triggered,
+          this, &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
-  button("ToolButton9", Glyph("S", Qt::red), "Send Message");
+  button("ToolButton9", themed("mail-send", SendIcon()), "Send Message");
   QAction* ten = button("ToolButton10", Glyph("-", Qt::gray), "");
   ten->setToolTip("");
   button("ToolButton12", NetworkSendIcon(), "Send via Network");
@@ -545,17 +642,19 @@ void TForm1::SaveClick() {
   // Replacing an existing file is not asked about.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  m_lastSaveName = dialog.selectedFiles().front();
-  if (Status s = SaveMessageFile(m_lastSaveName.toStdString()); !s) {
-    m_notice->FileErr(s.ErrorText());
-  }
+  SaveMessageAs(dialog.selectedFiles().front());
+}
+
+void TForm1::SaveMessageAs(const QString& path) {
+  m_lastSaveName = path;
+  if (Status s = SaveMessageFile(path.toStdString()); !s) m_notice->FileErr(s.ErrorText());
 }
 
 void TForm1::ReadMeClick() {
   // Opened as the desktop opens it, from the program's folder; whether it opened is not
   // examined (a missing manual says nothing).
   const QString folder = QString::fromStdString(m_programFolder.string());
-  const QString manual = QString::fromStdString((m_programFolder / "Manual.txt").string());
+  const QString manual = QString::fromStdString(ManualPath(m_programFolder).string());
 #ifdef _WIN32
   ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(manual.utf16()), nullptr,
                 reinterpret_cast<const wchar_t*>(folder.utf16()), SW_SHOWNORMAL);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -51,7 +52,7 @@ class MessageEdit : public QTextEdit {
 // The main window: the message editor and the command centre. It is the context every other
 // window is given (the road to the sign, notices, Line 1, the settings), and it knows the
 // other windows only through the commands bound to its menu items.
-class TForm1 : public QMainWindow, public WindowContext {
+class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   Q_OBJECT
  public:
   // The program folder holds the settings file and Manual.txt.
@@ -80,6 +81,12 @@ class TForm1 : public QMainWindow, public WindowContext {
   void OnSignColorMode(std::function<void(bool)> listener) override;
   void ShowStatus(const QString& text) override;
 
+  // RoadObserver: every sign command tells the status bar what it does and how it ended.
+  void CommandStarted(const SignPlan& plan) override;
+  void CommandProgress(std::size_t framesDone, std::size_t frames) override;
+  void CommandEnded(const SignPlan& plan, const PlanResult& result,
+                    std::chrono::milliseconds took) override;
+
   // Replacements for tests: where notices go, the link, how commands wait.
   void SetNotice(Notice* notice);
   void SetLink(SignLink* link) { m_road.SetLink(link); }
@@ -98,6 +105,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   // Message files, without their dialogs.
   Status SaveMessageFile(const std::filesystem::path& path);
   Status OpenMessageFile(const std::filesystem::path& path);
+  // Saves Line 1 under the name chosen in the Save dialog; a failure shows the error box.
+  void SaveMessageAs(const QString& path);
   std::vector<TextRun> Runs(const QTextEdit* editor) const;
   void SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs);
 
@@ -129,6 +138,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   void ReadMeClick();
 
   std::filesystem::path m_programFolder;
+  QProgressBar* m_statusProgress = nullptr;
   QString m_openProgram = "xdg-open";
   Settings m_settings;
   std::unique_ptr<Notice> m_ownNotice;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -41,6 +42,7 @@ class TForm1Test : public QObject {
       signColor = std::make_unique<TsignColorfrm>(*form1);
       about = std::make_unique<TAboutBox>(form1.get());
       // The commands of the editor's own dialogs, as the program binds them.
+      form1->Bind("SetCOM1", [this] { setCom->ShowComPanel(); });
       form1->Bind("DisplayTime1", [this] { setCom->ShowDisplayPanel(); });
       form1->Bind("MoveSpeed1", [this] { moveSpeed->ShowSpeedPanel(); });
       form1->Bind("Column1", [this] { moveSpeed->ShowColumnPanel(); });
@@ -215,17 +217,12 @@ class TForm1Test : public QObject {
   void ASaveThatFailsShowsTheErrorBox() {
     Run run;
     QTest::keyClicks(run.Line1(), "Hi");
-    QTimer::singleShot(0, [] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      QVERIFY(dialog != nullptr);
-      QCOMPARE(dialog->objectName(), QString("SaveDialog1"));
-      dialog->selectFile("/proc/tavrin-cannot-be-here.tvr");
-      QMetaObject::invokeMethod(dialog, "accept");
-    });
-    run.form1->SaveClick();
+    // A folder in the path that is a file: no message file can be written there.
+    run.form1->SaveMessageAs(
+        QString::fromStdString((run.home.Put("afile", "") / "cannot-be-here.tvr").string()));
     QCOMPARE(run.notice.boxes.size(), 1);
     QCOMPARE(run.notice.Described()[0].left(9), QString("error OK:"));
-    QVERIFY(run.notice.shown[0].contains("tavrin-cannot-be-here.tvr"));
+    QVERIFY(run.notice.shown[0].contains("cannot-be-here.tvr"));
   }
 
   void PasteChecksTheLengthFirst() {
@@ -341,6 +338,37 @@ class TForm1Test : public QObject {
              QString("error OK"));
     QVERIFY(run.notice.shown[0].contains("not saved"));
     QCOMPARE(run.form1->Road().PortNumber(), 3);
+  }
+
+  // The devices present are listed with the numbers that open them; choosing one chooses its
+  // number, and OK makes the port open it by its stable name from then on.
+  void TheDevicesPresentInSetCom() {
+    Run run;
+    SerialPortInfo usb;
+    usb.device = "/dev/ttyUSB0";
+    usb.stableName = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    usb.description = "FTDI FT232R USB UART";
+    usb.comNumber = 33;
+    SerialPortInfo gone;
+    gone.device = "/dev/ttyUSB9";
+    gone.comNumber = 7;
+    gone.configured = true;
+    gone.present = false;
+    run.setCom->SetPortSource([&] { return std::vector<SerialPortInfo>{usb, gone}; });
+    auto* devices = run.setCom->findChild<QListWidget*>("PortList");
+    QTimer::singleShot(0, [&] {
+      QCOMPARE(devices->count(), 2);
+      QCOMPARE(devices->item(0)->text(), QString("COM33   /dev/ttyUSB0   FTDI FT232R USB UART"));
+      QCOMPARE(devices->item(1)->text(), QString("COM7   /dev/ttyUSB9   (not present)"));
+      QTest::mouseClick(devices->viewport(), Qt::LeftButton, {},
+                        devices->visualItemRect(devices->item(0)).center());
+      QCOMPARE(run.setCom->findChild<QComboBox*>("ComboBox1")->currentText(), QString("COM33"));
+      run.setCom->findChild<QPushButton*>("OK")->click();
+    });
+    run.Action("SetCOM1")->trigger();
+    QCOMPARE(run.form1->AppSettings().PortNumber(), 33);
+    QCOMPARE(run.form1->AppSettings().PortDevice(33), usb.stableName);
+    QCOMPARE(run.form1->Road().PortNumber(), 33);
   }
 
   void SignColourAtStartUp() {

@@ -16,7 +16,8 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
 
   m_comPanel = new QWidget(this);
   m_comPanel->setObjectName("ComPanel");
-  auto* com = new QHBoxLayout(m_comPanel);
+  auto* comColumn = new QVBoxLayout(m_comPanel);
+  auto* com = new QHBoxLayout;
   com->addWidget(new QLabel("COM Port:", m_comPanel));
   m_comboBox1 = MakeList(m_comPanel, "ComboBox1");
   for (int port = 1; port <= 255; ++port) m_comboBox1->addItem(QString("COM%1").arg(port));
@@ -25,6 +26,15 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
   auto* ok = MakeButton(m_comPanel, "OK", "OK");
   com->addWidget(ok);
   connect(ok, &QPushButton::clicked, this, &TSetCom::OKClick);
+  comColumn->addLayout(com);
+  comColumn->addWidget(new QLabel("Serial devices present:", m_comPanel));
+  m_portList = new QListWidget(m_comPanel);
+  m_portList->setObjectName("PortList");
+  m_portList->setMinimumWidth(420);
+  m_portList->setMaximumHeight(120);
+  comColumn->addWidget(m_portList);
+  connect(m_portList, &QListWidget::itemClicked, this, &TSetCom::PortListClick);
+  m_portSource = [this] { return ListSerialPorts(m_context.AppSettings()); };
   layout->addWidget(m_comPanel);
 
   m_displayPanel = new QWidget(this);
@@ -57,8 +67,40 @@ void TSetCom::PreparePanel(QWidget* panel, const char* caption) {
 }
 
 void TSetCom::ShowComPanel() {
+  FillPortList();
   PreparePanel(m_comPanel, "Set COM");
   exec();
+}
+
+void TSetCom::SetPortSource(std::function<std::vector<SerialPortInfo>()> source) {
+  m_portSource = std::move(source);
+}
+
+void TSetCom::FillPortList() {
+  m_ports = m_portSource();
+  m_portList->clear();
+  for (const SerialPortInfo& p : m_ports) {
+    QString line = p.comNumber > 0 ? QString("COM%1").arg(p.comNumber) : QString("  -  ");
+    line += "   " + QString::fromStdString(p.device) + "   ";
+    if (!p.present) {
+      line += "(not present)";
+    } else {
+      line +=
+          p.description.empty() ? QString("serial port") : QString::fromStdString(p.description);
+    }
+    auto* item = new QListWidgetItem(line, m_portList);
+    if (!p.stableName.empty()) item->setToolTip(QString::fromStdString(p.stableName));
+  }
+  if (m_ports.empty()) {
+    auto* none = new QListWidgetItem("No serial devices found", m_portList);
+    none->setFlags(Qt::NoItemFlags);
+  }
+}
+
+void TSetCom::PortListClick() {
+  const int row = m_portList->currentRow();
+  if (row < 0 || row >= static_cast<int>(m_ports.size())) return;
+  if (m_ports[row].comNumber > 0) m_comboBox1->setCurrentIndex(m_ports[row].comNumber - 1);
 }
 
 void TSetCom::ShowDisplayPanel() {
@@ -72,6 +114,20 @@ void TSetCom::OKClick() {
   if (Status s = m_context.AppSettings().SetPortNumber(port); !s) {
     m_context.Notices().FileErr(s.ErrorText());
   }
+#ifndef _WIN32
+  // A device chosen in the list is what this port opens from now on, by its stable name when
+  // it has one, so that it stays the same port after a replug.
+  const int row = m_portList->currentRow();
+  if (row >= 0 && row < static_cast<int>(m_ports.size()) && m_ports[row].present) {
+    const SerialPortInfo& chosen = m_ports[row];
+    const std::string device = chosen.stableName.empty() ? chosen.device : chosen.stableName;
+    if (m_context.AppSettings().PortDevice(port) != device) {
+      if (Status s = m_context.AppSettings().SetPortDevice(port, device); !s) {
+        m_context.Notices().FileErr(s.ErrorText());
+      }
+    }
+  }
+#endif
   accept();
 }
 

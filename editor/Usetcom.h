@@ -2,14 +2,19 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QListWidget>
 #include <QWidget>
+#include <functional>
+#include <vector>
 
+#include "signlink/serial_ports.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
 
 // The communication settings dialog: the port panel chooses the serial port every sign
-// function opens; the display time panel inserts a wait tag into the message.
+// function opens, and lists the serial devices present with the numbers that open them;
+// the display time panel inserts a wait tag into the message.
 class TSetCom : public QDialog {
   Q_OBJECT
  public:
@@ -27,12 +32,23 @@ class TSetCom : public QDialog {
   void OKClick();
   void DisplayTimebtnClick();
 
+  // Where the list of devices comes from (the system, but for tests).
+  void SetPortSource(std::function<std::vector<SerialPortInfo>()> source);
+  // Lists the devices present again.
+  void FillPortList();
+
  private:
+  // A device chosen in the list: its number is chosen in ComboBox1.
+  void PortListClick();
+
   WindowContext& m_context;
   QWidget* m_comPanel = nullptr;
   QWidget* m_displayPanel = nullptr;
   QComboBox* m_comboBox1 = nullptr;
   QComboBox* m_comboBox2 = nullptr;
+  QListWidget* m_portList = nullptr;
+  std::vector<SerialPortInfo> m_ports;
+  std::function<std::vector<SerialPortInfo>()> m_portSource;
 };
 
 }  // namespace tavrin

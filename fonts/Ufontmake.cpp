@@ -47,7 +47,7 @@ QIcon AddIcon(bool add) {
   p.setPen(QPen(add ? QColor(0, 128, 0) : QColor(192, 0, 0), 2));
   p.drawLine(3, 8, 13, 8);
   if (add) p.drawLine(8, 3, 8, 13);
-  return QIcon(pixmap);
+  return QIcon::fromTheme(add ? "list-add" : "list-remove", QIcon(pixmap));
 }
 
 // Each list item: its text, and after it the character at one screen pixel a dot when any dot

@@ -85,6 +85,9 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
   }
   t.plan.done = NoticeText::Inform(done);
   t.plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  const std::size_t characters = t.plan.steps.size() - 2;
+  t.plan.summary = "Transfer " + std::to_string(characters) +
+                   (characters == 1 ? " character" : " characters") + " to " + SignName(signId);
   return t;
 }
 
@@ -98,6 +101,7 @@ SignPlan PlanRecallDefaultFont(std::uint8_t signId) {
   plan.done = NoticeText::Inform(signId == 0 ? "  Recall Default Font Over  "
                                              : "  Recall Default Font OK  ");
   plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.summary = "Recall Default Font on " + SignName(signId);
   return plan;
 }
 

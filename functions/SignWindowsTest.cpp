@@ -226,6 +226,12 @@ class SignWindowsTest : public QObject {
     QVERIFY(!w.setId->isVisible());  // the dialog closes after a send
     QVERIFY(w.In<QPushButton>(w.setId.get(), "SendMessButton")->isEnabled());
     QCOMPARE(w.waiter.waits, (std::vector<int>{200, 100, 250, 200}));
+    // The status bar tells what was sent.
+    QVERIFY2(w.In<QLabel>(w.form1.get(), "StatusMessage")
+                 ->text()
+                 .startsWith("Send Message to sign 00, page C, 1 graphic: sent in "),
+             qPrintable(w.In<QLabel>(w.form1.get(), "StatusMessage")->text()));
+    QVERIFY(!w.In<QProgressBar>(w.form1.get(), "StatusProgress")->isVisible());
   }
 
   // Send via Network: the panel, then the print dialog, then one job on the chosen queue;
@@ -317,6 +323,10 @@ class SignWindowsTest : public QObject {
       current->click();
     }
     QCOMPARE(w.notice.shown.count(" Open Com Error "), 5);
+    // Below the box, the status bar says why the port did not open.
+    QCOMPARE(w.In<QLabel>(w.form1.get(), "StatusMessage")->text(),
+             QString::fromStdString("Run Page A on sign 00: the port did not open: " +
+                                    w.link.LastError()));
     QCOMPARE(w.notice.shown.first(), QString(" No Message To Send "));
     QVERIFY2(disabledBehind.isEmpty(), qPrintable(disabledBehind.join(",")));
   }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/bytes.h"
 #include "functions/message_frames.h"
 #include "signlink/sign_frame.h"
 
@@ -63,18 +64,32 @@ SignPlan SingleFrame(std::uint8_t signId, const std::string& body, const Texts& 
   return Series(signId, {body}, 0, SeriesWait::Always, texts);
 }
 
+SignPlan Summarised(SignPlan plan, std::string summary) {
+  plan.summary = std::move(summary);
+  return plan;
+}
+
+std::string Counted(std::size_t n, const std::string& thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+std::string GraphicCount(std::size_t n) { return n == 0 ? "" : ", " + Counted(n, "graphic"); }
+
 }  // namespace
 
 SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, char page,
                          std::uint8_t signId) {
+  const std::string what = "Send Message to " + SignName(signId) + ", page " + std::string(1, page);
   if (line1.empty()) {
-    return SignPlan::Refuse(NoticeText::Inform(" No Message To Send "), SignOutcome::Invalid);
+    return Summarised(
+        SignPlan::Refuse(NoticeText::Inform(" No Message To Send "), SignOutcome::Invalid), what);
   }
   // Everything is built before the port opens: a graphic that cannot be sent stops the send
   // before the sign has been told that a transfer begins.
   const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
   if (!frames) {
-    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
+    return Summarised(
+        SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError), what);
   }
   const ReplyPolicy judged = JudgedUnless00(signId);
   const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
@@ -94,6 +109,7 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
   plan.steps.push_back(
       {frames->closeFrame, ignored, 0, kWaitBeforeCloseTransferMs, 0, false, messageError});
   plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.summary = what + GraphicCount(frames->graphics.size());
   return plan;
 }
 
@@ -107,20 +123,28 @@ SignPlan PlanSetSignId(std::uint8_t newId) {
   step.failure = NoticeText::Failure("    Set ID Error    ");
   plan.steps.push_back(std::move(step));
   plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    "};
+  plan.summary = "Set ID " + HexByte(newId);
   return plan;
 }
 
 SignPlan PlanSetClock(std::uint8_t signId, std::chrono::year_month_day date,
                       std::string_view timeField) {
-  return SingleFrame(signId, ClockBody(date, timeField), kClockTexts);
+  return Summarised(SingleFrame(signId, ClockBody(date, timeField), kClockTexts),
+                    "Set Clock of " + SignName(signId));
 }
 
 SignPlan PlanSetBrightness(std::uint8_t signId, int levelIndex) {
-  return SingleFrame(signId, BrightnessBody(levelIndex), kBrightnessTexts);
+  const std::string level =
+      levelIndex >= 0 && levelIndex < static_cast<int>(kBrightnessLevels.size())
+          ? " to " + std::string(kBrightnessLevels[static_cast<std::size_t>(levelIndex)])
+          : std::string();
+  return Summarised(SingleFrame(signId, BrightnessBody(levelIndex), kBrightnessTexts),
+                    "Set Brightness of " + SignName(signId) + level);
 }
 
 SignPlan PlanRunPage(std::uint8_t signId, char page) {
-  return SingleFrame(signId, RunPageBody(page), kRunPageTexts);
+  return Summarised(SingleFrame(signId, RunPageBody(page), kRunPageTexts),
+                    "Run Page " + std::string(1, page) + " on " + SignName(signId));
 }
 
 SignPlan PlanSendSchedules(std::uint8_t signId, const ScheduleList& list) {
@@ -128,7 +152,9 @@ SignPlan PlanSendSchedules(std::uint8_t signId, const ScheduleList& list) {
   for (std::size_t i = 0; i < list.Entries().size(); ++i) {
     bodies.push_back(ScheduleBody(static_cast<int>(i), list.Entries()[i]));
   }
-  return Series(signId, bodies, kWaitBetweenSchedulesMs, SeriesWait::Always, kScheduleTexts);
+  return Summarised(
+      Series(signId, bodies, kWaitBetweenSchedulesMs, SeriesWait::Always, kScheduleTexts),
+      "Send " + Counted(bodies.size(), "schedule") + " to " + SignName(signId));
 }
 
 SignPlan PlanDeleteSchedules(std::uint8_t signId, const std::array<bool, 5>& checked) {
@@ -136,22 +162,27 @@ SignPlan PlanDeleteSchedules(std::uint8_t signId, const std::array<bool, 5>& che
   for (int item = 1; item <= 5; ++item) {
     if (checked[item - 1]) bodies.push_back(DeleteScheduleBody(item));
   }
-  return Series(signId, bodies, 0, SeriesWait::Always, kDeleteScheduleTexts);
+  return Summarised(Series(signId, bodies, 0, SeriesWait::Always, kDeleteScheduleTexts),
+                    "Delete " + Counted(bodies.size(), "schedule") + " on " + SignName(signId));
 }
 
 SignPlan PlanDeletePages(std::uint8_t signId, const PageTree& tree) {
   std::vector<std::string> bodies;
   for (const auto& [page, line] : tree.LinesToDelete())
     bodies.push_back(DeleteLineBody(line, page));
-  return Series(signId, bodies, kWaitAfterPageDeletionMs, SeriesWait::NotForId00, kDeletePageTexts);
+  return Summarised(
+      Series(signId, bodies, kWaitAfterPageDeletionMs, SeriesWait::NotForId00, kDeletePageTexts),
+      "Delete " + Counted(bodies.size(), "page line") + " on " + SignName(signId));
 }
 
 SignPlan PlanDeleteAll(std::uint8_t signId) {
-  return SingleFrame(signId, std::string(kDeleteAllBody), kDeleteAllTexts);
+  return Summarised(SingleFrame(signId, std::string(kDeleteAllBody), kDeleteAllTexts),
+                    "Delete All on " + SignName(signId));
 }
 
 SignPlan PlanLinkPages(std::uint8_t signId, std::string_view pages) {
-  return SingleFrame(signId, LinkBody(std::string(pages)), kLinkTexts);
+  return Summarised(SingleFrame(signId, LinkBody(std::string(pages)), kLinkTexts),
+                    "Link pages " + std::string(pages) + " on " + SignName(signId));
 }
 
 }  // namespace tavrin

@@ -121,7 +121,13 @@ QIcon ToolIcon(int tool) {
       p.drawLine(13, 3, 3, 13);
       break;
   }
-  return QIcon(pixmap);
+  // The desktop's picture where its meaning is the same; the filled shapes, selections and
+  // "fill all" keep ours.
+  static constexpr const char* kThemeNames[] = {
+      "draw-freehand", "draw-brush", "draw-line", "draw-rectangle", nullptr,     "draw-ellipse",
+      nullptr,         nullptr,      nullptr,     "draw-eraser",    "draw-text", nullptr};
+  const char* name = tool >= 1 && tool <= 12 ? kThemeNames[tool - 1] : nullptr;
+  return name != nullptr ? QIcon::fromTheme(name, QIcon(pixmap)) : QIcon(pixmap);
 }
 
 QIcon ZoomIcon(bool in) {
@@ -134,7 +140,7 @@ QIcon ZoomIcon(bool in) {
   if (in) p.drawLine(5, 4, 5, 8);
   p.setPen(QPen(Qt::black, 2));
   p.drawLine(10, 10, 14, 14);
-  return QIcon(pixmap);
+  return QIcon::fromTheme(in ? "zoom-in" : "zoom-out", QIcon(pixmap));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "signlink/serial_link.h"
+#include "signlink/serial_ports.h"
 
 namespace tavrin {
 
@@ -62,7 +63,10 @@ bool SerialLink::OpenLink(int portNumber, int baud) {
   // Non-blocking, so that neither a missing carrier nor a full line can hang the program.
   const int fd = ::open(m_deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    m_lastError = "cannot open " + m_deviceName + ": " + std::strerror(errno);
+    const int err = errno;
+    const std::string explained = ExplainOpenFailure(m_deviceName, err);
+    m_lastError =
+        !explained.empty() ? explained : "cannot open " + m_deviceName + ": " + std::strerror(err);
     return false;
   }
   termios attributes{};

@@ -1,6 +1,7 @@
 #ifdef _WIN32
 
 #include "signlink/serial_link.h"
+#include "signlink/serial_ports.h"
 
 namespace tavrin {
 
@@ -42,7 +43,12 @@ bool SerialLink::OpenLink(int portNumber, int baud) {
   m_handle = CreateFileA(m_deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (m_handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
     m_lastError = Failure("cannot open");
+    if (const std::string explained = ExplainOpenFailure(m_deviceName, static_cast<int>(code));
+        !explained.empty()) {
+      m_lastError = explained;
+    }
     return false;
   }
   // The line settings; a step that fails leaves the driver's settings, as the sign expects.

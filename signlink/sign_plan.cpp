@@ -1,5 +1,7 @@
 #include "signlink/sign_plan.h"
 
+#include "common/bytes.h"
+
 namespace tavrin {
 
 SignPlan SignPlan::Refuse(NoticeText notice, SignOutcome outcome) {
@@ -8,6 +10,8 @@ SignPlan SignPlan::Refuse(NoticeText notice, SignOutcome outcome) {
   plan.refusalOutcome = outcome;
   return plan;
 }
+
+std::string SignName(std::uint8_t signId) { return "sign " + HexByte(signId); }
 
 std::vector<std::string> SignPlan::Frames() const {
   std::vector<std::string> frames;

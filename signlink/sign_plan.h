@@ -64,6 +64,8 @@ struct SignPlan {
   // Shown after the port is closed when every step went through; nothing when empty.
   std::optional<NoticeText> done;
   SignOutcome doneOutcome = SignOutcome::Accepted;
+  // What the command is, for a status line: "Send Message to sign 01, page A, 2 graphics".
+  std::string summary;
 
   // A command that cannot start, with what it says and how it ends.
   static SignPlan Refuse(NoticeText notice, SignOutcome outcome);
@@ -71,6 +73,9 @@ struct SignPlan {
   // The frames in the order they go out.
   std::vector<std::string> Frames() const;
 };
+
+// "sign 01": how a status line names a sign.
+std::string SignName(std::uint8_t signId);
 
 // The reply policy of a frame to a sign: judged, or not read at all for ID 00.
 inline ReplyPolicy JudgedUnless00(std::uint8_t signId) {

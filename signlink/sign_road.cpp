@@ -1,5 +1,7 @@
 #include "signlink/sign_road.h"
 
+#include <cstdio>
+
 #include "signlink/sign_frame.h"
 
 namespace tavrin {
@@ -31,12 +33,55 @@ bool ReplyLetsItGoOn(const PlanStep& step, SignLink& link) {
 std::optional<PlanResult> RefuseOrAsk(const SignPlan& plan, Notice& notice) {
   if (plan.refusal) {
     notice.Tell(*plan.refusal);
-    return PlanResult{plan.refusalOutcome, 0, {}};
+    return PlanResult{plan.refusalOutcome, 0, {}, plan.refusal->text};
   }
   if (plan.question && !notice.Ask(*plan.question)) {
-    return PlanResult{SignOutcome::Cancelled, 0, {}};
+    return PlanResult{SignOutcome::Cancelled, 0, {}, {}};
   }
   return std::nullopt;
+}
+
+namespace {
+
+// A notice's text as one line without its framing blanks.
+std::string Plain(const std::string& text) {
+  const std::string line = text.substr(0, text.find('\n'));
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+std::string Seconds(std::chrono::milliseconds took) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(took.count()) / 1000.0);
+  return text;
+}
+
+}  // namespace
+
+std::string StatusLine(const SignPlan& plan, const PlanResult& r, std::chrono::milliseconds took) {
+  const std::string what = plan.summary.empty() ? "The command" : plan.summary;
+  const auto because = [&](const std::string& reason) {
+    return reason.empty() ? std::string() : ": " + reason;
+  };
+  switch (r.outcome) {
+    case SignOutcome::Accepted:
+      return what + ": done in " + Seconds(took);
+    case SignOutcome::Over:
+      return what + ": sent in " + Seconds(took) + " (ID 00 does not answer)";
+    case SignOutcome::Refused:
+      return what + ": failed" + because(!r.linkError.empty() ? r.linkError : Plain(r.failure));
+    case SignOutcome::PortError:
+      return what + ": the port did not open" + because(r.linkError);
+    case SignOutcome::Cancelled:
+      return what + ": cancelled";
+    case SignOutcome::Invalid:
+    case SignOutcome::FileError:
+      return what + ": not sent" + because(Plain(r.failure));
+    case SignOutcome::Busy:
+      break;
+  }
+  return {};
 }
 
 PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
@@ -44,6 +89,7 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
   PlanResult result;
   if (!s.link.OpenLink(s.portNumber, kSignBaud)) {
     result.linkError = s.link.LastError();
+    result.failure = kOpenComErrorText;
     s.notice.Err(kOpenComErrorText);
     result.outcome = SignOutcome::PortError;
     return result;
@@ -89,6 +135,7 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
       }
       close(false);
       if (byteProgress != nullptr) byteProgress->SetPosition(0);
+      result.failure = step.failure.text;
       s.notice.Tell(step.failure);
       result.outcome = SignOutcome::Refused;
       return result;
@@ -111,7 +158,7 @@ void SignRoad::SetBusy(bool busy) {
 PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
   if (m_busy) {
     m_notice->Fail(kBusyText);
-    return PlanResult{SignOutcome::Busy, 0, {}};
+    return PlanResult{SignOutcome::Busy, 0, {}, {}};
   }
   // Given back on every way out, an exception from a window's notice included.
   struct Holding {
@@ -125,11 +172,51 @@ PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
   return command();
 }
 
+namespace {
+
+// Passes everything on to the window's own watcher and tells the observer of each frame.
+class ObservingWatcher : public CommandWatcher {
+ public:
+  ObservingWatcher(CommandWatcher* inner, RoadObserver& observer, std::size_t frames)
+      : m_inner(inner), m_observer(observer), m_frames(frames) {}
+  void LinkOpened() override {
+    if (m_inner != nullptr) m_inner->LinkOpened();
+  }
+  void StepAccepted(std::size_t i) override {
+    if (m_inner != nullptr) m_inner->StepAccepted(i);
+    m_observer.CommandProgress(i + 1, m_frames);
+  }
+  void LinkClosed(bool completed) override {
+    if (m_inner != nullptr) m_inner->LinkClosed(completed);
+  }
+
+ private:
+  CommandWatcher* m_inner;
+  RoadObserver& m_observer;
+  std::size_t m_frames;
+};
+
+}  // namespace
+
 PlanResult SignRoad::Run(const SignPlan& plan, ProgressSink* progress, CommandWatcher* watcher) {
-  return Hold([&] {
-    SignSession session{*m_link, *m_notice, *m_waiter, m_portNumber, progress, watcher};
+  RoadObserver* observer = m_observer;
+  const auto start = std::chrono::steady_clock::now();
+  const PlanResult result = Hold([&] {
+    std::optional<ObservingWatcher> observing;
+    if (observer != nullptr) {
+      observer->CommandStarted(plan);
+      observing.emplace(watcher, *observer, plan.steps.size());
+    }
+    SignSession session{*m_link,      *m_notice, *m_waiter,
+                        m_portNumber, progress,  observing ? &*observing : watcher};
     return RunPlan(plan, session);
   });
+  if (observer != nullptr && result.outcome != SignOutcome::Busy) {
+    observer->CommandEnded(plan, result,
+                           std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - start));
+  }
+  return result;
 }
 
 }  // namespace tavrin

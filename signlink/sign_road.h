@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,7 +46,24 @@ struct PlanResult {
   SignOutcome outcome = SignOutcome::Accepted;
   std::size_t framesWritten = 0;
   std::string linkError;  // why the link failed, when it did (for a status line or stderr)
+  std::string failure;    // the text of the notice that ended it, when one did
 };
+
+// Hears every command the road runs, for the main window's status line: when it starts, how
+// many of its frames went through, and how it ended and how long it took.
+class RoadObserver {
+ public:
+  virtual ~RoadObserver() = default;
+  virtual void CommandStarted(const SignPlan& plan) = 0;
+  virtual void CommandProgress(std::size_t framesDone, std::size_t frames) = 0;
+  virtual void CommandEnded(const SignPlan& plan, const PlanResult& result,
+                            std::chrono::milliseconds took) = 0;
+};
+
+// What a status line says of a command that has ended: "Send Message to sign 01, page A,
+// 2 graphics: done in 1.8 s", or what went wrong. Empty for a command refused as busy.
+std::string StatusLine(const SignPlan& plan, const PlanResult& result,
+                       std::chrono::milliseconds took);
 
 // The start every executor shares: a refusal is shown, a question asked. Returns how the
 // command ended when it ends here, nothing when it may go on.
@@ -85,6 +103,8 @@ class SignRoad {
   void SetPortNumber(int port) { m_portNumber = port; }
 
   bool Busy() const { return m_busy; }
+  // Hears every command run by Run (not owned; nullptr for none).
+  void SetObserver(RoadObserver* observer) { m_observer = observer; }
   // Told true when a command takes the link and false when it gives it back.
   void SetBusyListener(std::function<void(bool)> listener) { m_busyListener = std::move(listener); }
 
@@ -102,6 +122,7 @@ class SignRoad {
   Waiter* m_waiter;
   int m_portNumber = 1;
   bool m_busy = false;
+  RoadObserver* m_observer = nullptr;
   std::function<void(bool)> m_busyListener;
 };
 

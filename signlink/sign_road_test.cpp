@@ -117,5 +117,50 @@ TEST(SignRoadTest, OneCommandAtATime) {
   EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);  // free again
 }
 
+// The road tells an observer what each command does, and the status line says how it ended.
+TEST(SignRoadTest, AnObserverHearsEveryCommandAndItsEnd) {
+  struct Observer : RoadObserver {
+    std::vector<std::string> heard;
+    void CommandStarted(const SignPlan& p) override { heard.push_back("start " + p.summary); }
+    void CommandProgress(std::size_t done, std::size_t all) override {
+      heard.push_back(std::to_string(done) + "/" + std::to_string(all));
+    }
+    void CommandEnded(const SignPlan& p, const PlanResult& r, std::chrono::milliseconds) override {
+      heard.push_back(StatusLine(p, r, std::chrono::milliseconds(1840)));
+    }
+  } observer;
+  ScriptedLink link(ScriptedLink::AckExcept({1}, "NACK"));
+  Log log(link);
+  SignRoad road(link, log, log);
+  road.SetObserver(&observer);
+  SignPlan plan = TwoFrames();
+  plan.summary = "Send Message to sign 01, page A, 2 graphics";
+  road.Run(plan);
+  link = ScriptedLink();
+  road.Run(plan);
+  link.FailOpen(true);
+  road.Run(plan);
+  EXPECT_EQ(observer.heard,
+            (std::vector<std::string>{
+                "start Send Message to sign 01, page A, 2 graphics", "1/2",
+                "Send Message to sign 01, page A, 2 graphics: failed: bad 2",
+                "start Send Message to sign 01, page A, 2 graphics", "1/2", "2/2",
+                "Send Message to sign 01, page A, 2 graphics: done in 1.8 s",
+                "start Send Message to sign 01, page A, 2 graphics",
+                "Send Message to sign 01, page A, 2 graphics: the port did not open: " +
+                    link.LastError()}));
+
+  // The other endings.
+  PlanResult r;
+  r.outcome = SignOutcome::Over;
+  EXPECT_EQ(StatusLine(plan, r, std::chrono::milliseconds(50)),
+            plan.summary + ": sent in 0.1 s (ID 00 does not answer)");
+  r.outcome = SignOutcome::Invalid;
+  r.failure = " No Message To Send ";
+  EXPECT_EQ(StatusLine(plan, r, {}), plan.summary + ": not sent: No Message To Send");
+  r.outcome = SignOutcome::Busy;
+  EXPECT_EQ(StatusLine(plan, r, {}), "");
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -51,7 +51,8 @@ class PrivateCups {
     ::setenv("CUPS_SERVER", m_socket.c_str(), 1);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-      if (Run({"/usr/bin/lpstat", "-r"}).code == 0) {
+      // lpstat exits with 0 either way: its words tell.
+      if (Run({"/usr/bin/lpstat", "-r"}).out == "scheduler is running\n") {
         m_running = true;
         break;
       }
@@ -75,10 +76,11 @@ class PrivateCups {
 
   // Adds a raw queue that passes its jobs to a TCP port, giving up a job the port refuses
   // rather than stopping the queue.
-  bool AddRawQueue(const std::string& name, const std::string& hostPort) const {
-    return Run({"/usr/sbin/lpadmin", "-p", name, "-E", "-v", "socket://" + hostPort, "-o",
-                "printer-error-policy=abort-job"})
-               .code == 0;
+  // Empty when it was added, else what lpadmin said.
+  std::string AddRawQueue(const std::string& name, const std::string& hostPort) const {
+    const ProcessResult r = Run({"/usr/sbin/lpadmin", "-p", name, "-E", "-v",
+                                 "socket://" + hostPort, "-o", "printer-error-policy=abort-job"});
+    return r.code == 0 ? std::string() : "lpadmin: " + r.err + r.out;
   }
 
   // The jobs not yet done, as lpstat lists them (empty when none).

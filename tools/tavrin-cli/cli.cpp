@@ -12,14 +12,17 @@
 
 #include "common/bytes.h"
 #include "common/codepage.h"
+#include "common/file_io.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "editor/message_rtf.h"
 #include "fonts/font_transfer.h"
 #include "fonts/user_font.h"
 #include "functions/network_send.h"
 #include "functions/sign_plans.h"
 #include "graphics/graphic_file.h"
 #include "signlink/link_factory.h"
+#include "signlink/serial_ports.h"
 #include "signlink/sign_road.h"
 #include "tools/tavrin-cli/cli_graphic.h"
 
@@ -32,6 +35,7 @@ constexpr const char* kUsage =
     "                  [--id HH] [--dry-run] COMMAND ...\n"
     "commands:\n"
     "  send [--page X] TEXT                 send TEXT as Line 1 to page X (default A)\n"
+    "  send [--page X] --file FILE.tvr      send Line 1 of a message file saved by Tavrin\n"
     "  set-id NEW                           give the sign the new ID NEW (01 to FF)\n"
     "  clock [--at \"YYYY-MM-DD hh:mm:ss\"]   set the sign's clock (default: now)\n"
     "  brightness 100|75|50|25              set the brightness in percent\n"
@@ -47,6 +51,8 @@ constexpr const char* kUsage =
     "  recall-font                          the sign goes back to its default font\n"
     "  show-port                            print the port and the device it opens\n"
     "  show-queues                          print the print queues, the default one marked\n"
+    "  ports                                print the serial devices present and their COM\n"
+    "                                       numbers, and the settings' [Ports] entries\n"
     "  font list FILE.fon                   print the characters of a font file\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
@@ -322,20 +328,44 @@ int Usage(std::ostream& err, const std::string& message) {
 
 using Command = std::function<int(const Options&, Runner&, std::ostream& out, std::ostream& err)>;
 
+// Line 1 of a message file, as the window would hold it after opening the file.
+Result<std::string> MessageFileText(const std::string& path, const std::string& codePage) {
+  Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
+  if (!bytes) return bytes.TakeError();
+  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, codePage);
+  if (!runs) return Error{path + ": " + runs.ErrorText()};
+  std::string text;
+  for (const TextRun& run : *runs) text += run.text;
+  return text;
+}
+
 int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   char page = 'A';
   std::optional<std::string> text;
+  std::optional<std::string> file;
   for (std::size_t i = 0; i < o.args.size(); ++i) {
     if (o.args[i] == "--page") {
       if (i + 1 >= o.args.size() || !IsPageLetter(o.args[i + 1])) {
         return Usage(err, "--page needs a page letter, A to Z");
       }
       page = o.args[++i][0];
+    } else if (o.args[i] == "--file") {
+      if (i + 1 >= o.args.size() || file) return Usage(err, "--file needs one message file");
+      file = o.args[++i];
     } else if (!text) {
       text = o.args[i];
     } else {
       return Usage(err, "send takes one TEXT; quote it when it holds blanks");
     }
+  }
+  if (text && file) return Usage(err, "send takes a TEXT or a --file, not both");
+  if (file) {
+    Result<std::string> read = MessageFileText(*file, runner.AppSettings().CodePage());
+    if (!read) {
+      err << "tavrin-cli: " << read.ErrorText() << '\n';
+      return kExitFailed;
+    }
+    text = *read;
   }
   if (!text) return Usage(err, "send needs the TEXT of the message");
   // A print queue takes an empty message (the sign shows a blank); a port does not.
@@ -521,6 +551,26 @@ int ShowPort(const Options& o, Runner& runner, std::ostream& out, std::ostream& 
   return kExitOk;
 }
 
+int Ports(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  if (!o.args.empty()) return Usage(err, "ports takes no arguments");
+  const std::vector<SerialPortInfo> ports = ListSerialPorts(runner.AppSettings());
+  if (ports.empty()) out << "no serial devices\n";
+  // A line a device: its COM number, its path, what it is, its stable name.
+  for (const SerialPortInfo& p : ports) {
+    out << (p.comNumber > 0 ? "COM" + std::to_string(p.comNumber) : std::string("-")) << '\t'
+        << p.device << '\t';
+    if (!p.present) {
+      out << "not present (a [Ports] entry)";
+    } else {
+      out << (p.description.empty() ? "serial port" : p.description);
+      if (p.configured) out << " ([Ports] entry)";
+    }
+    if (!p.stableName.empty()) out << '\t' << p.stableName;
+    out << '\n';
+  }
+  return kExitOk;
+}
+
 int ShowQueues(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "show-queues takes no arguments");
   const std::vector<PrintQueue> queues = MakeSystemSpooler()->Queues();
@@ -554,6 +604,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"link", Link},
       {"show-port", ShowPort},
       {"show-queues", ShowQueues},
+      {"ports", Ports},
       {"graphic", Graphic},
       {"font", Font},
       {"transfer-font", TransferFont},

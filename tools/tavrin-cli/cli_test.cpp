@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "editor/message_rtf.h"
 #include "tests/support/pty_peer.h"
 #include "tests/support/scratch_folder.h"
 
@@ -174,12 +175,40 @@ TEST(CliDryRunTest, BadArgumentsShowUsage) {
       {"--dry-run", "delete-all", "now"},
       {"--dry-run", "link", "A-B"},
       {"--dry-run", "link"},
+      {"--dry-run", "send", "--file"},
+      {"--dry-run", "send", "--file", "a.tvr", "x"},
+      {"--queue", "q", "delete-all"},
+      {"--queue", "q", "--port", "1", "send", "x"},
+      {"ports", "now"},
   };
   for (const auto& args : bad) {
     const Outcome o = RunCli(args);
     EXPECT_EQ(o.code, kExitUsage) << ::testing::PrintToString(args);
     EXPECT_EQ(o.out, "");
     EXPECT_NE(o.err.find("usage:"), std::string::npos);
+  }
+}
+
+// A message composed and saved in the window goes as it would from the window.
+TEST(CliDryRunTest, SendsLineOneOfAMessageFile) {
+  ScratchFolder home;
+  const std::string file =
+      home.Put("hello.tvr",
+               WriteMessageRtf({{"<Curtain Up>", true}, {"Hi caf\xC3\xA9", false}}, "CP1252"))
+          .string();
+  const Outcome fromFile = RunCli({"--dry-run", "send", "--page", "B", "--file", file});
+  EXPECT_EQ(fromFile.code, kExitOk) << fromFile.err;
+  EXPECT_EQ(fromFile.out,
+            RunCli({"--dry-run", "send", "--page", "B", "<Curtain Up>Hi caf\xC3\xA9"}).out);
+  EXPECT_NE(fromFile.out.find("<PB><FC><MA><WC><FE>Hi caf\\xE9"), std::string::npos)
+      << fromFile.out;
+  // A file that is no message file, or none at all: exit 1 with its name.
+  home.Put("binary.tvr", std::string("\0\1\2", 3));
+  for (const std::string name : {"binary.tvr", "missing.tvr"}) {
+    const Outcome o = RunCli({"--dry-run", "send", "--file", (home / name).string()});
+    EXPECT_EQ(o.code, kExitFailed);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find(name), std::string::npos) << o.err;
   }
 }
 

@@ -67,7 +67,7 @@ TEST_F(PrintQueueTest, AMessageWithTwoGraphicsIsOneJobOfThreeFrames) {
   for (int r = 0; r < 8; ++r) g02 += std::string(32, 'E') + "\r\n";
   m_home.Put("Graphdata/G01.txt", g01);
   m_home.Put("Graphdata/G02.txt", g02);
-  ASSERT_TRUE(s_cups->AddRawQueue("sign", m_where));
+  ASSERT_EQ(s_cups->AddRawQueue("sign", m_where), "");
 
   const ProcessResult r =
       Cli({"--queue", "sign", "--id", "01", "send", "--page", "C", "Hi <Pic:G02><Pic:G01>"});
@@ -90,7 +90,7 @@ TEST_F(PrintQueueTest, AMessageWithTwoGraphicsIsOneJobOfThreeFrames) {
 }
 
 TEST_F(PrintQueueTest, QueuesThatCannotTakeTheJobSaySoAndKeepNothing) {
-  ASSERT_TRUE(s_cups->AddRawQueue("held", m_where));
+  ASSERT_EQ(s_cups->AddRawQueue("held", m_where), "");
   ProcessResult r = Cli({"--queue", "nosuchqueue", "send", "Hi"});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("Printer not found"), std::string::npos) << r.err;
@@ -118,7 +118,7 @@ TEST_F(PrintQueueTest, QueuesThatCannotTakeTheJobSaySoAndKeepNothing) {
 }
 
 TEST_F(PrintQueueTest, ASignThatIsGoneLeavesTheJobWaitingAndTheUserTold) {
-  ASSERT_TRUE(s_cups->AddRawQueue("gone", m_where));
+  ASSERT_EQ(s_cups->AddRawQueue("gone", m_where), "");
   m_sign.reset();  // nothing listens on the queue's port any more
   const auto start = std::chrono::steady_clock::now();
   const ProcessResult r = Cli({"--queue", "gone", "send", "Hi"});

@@ -57,7 +57,8 @@ const std::set<QString> kOwnItems = {
     "New1",        "Open1",       "Save1",       "Exit1",
     "Cut1",        "Copy1",       "Paste1",      "Delete1",
     "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
-    "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1"};
+    "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1",
+    "Preview1"};
 const std::set<QString> kNotYetBuilt = {"ToolButton10", "DeleteGraphicBlock1"};
 
 bool IsTagItem(const QString& name) {

@@ -30,6 +30,8 @@ TavrinApp::TavrinApp(std::filesystem::path programFolder)
       m_signColor(m_form1) {
   m_schedule.SetEditor(&m_scheduleAdd);
   m_setId.SetPrinting(m_spooler.get());
+  m_preview = new TPreviewPanel(m_form1, [this] { return &m_fontMake.List(); });
+  m_form1.SetPreviewPanel(m_preview);
   m_graphicForm.SetNameChooser(&m_selectGaphName);
   m_graphicForm.SetBitmapDialog([this] { m_bmpSaveLoad.exec(); });
   m_graphicForm.SetTextInput([this] { m_inputText.exec(); });

@@ -19,6 +19,7 @@
 #include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
+#include "preview/PreviewPanel.h"
 
 namespace tavrin {
 
@@ -45,6 +46,7 @@ class TavrinApp {
   TLinkpagefrm& Linkpagefrm() { return m_linkpage; }
   TMoveSpeedfrm& MoveSpeedfrm() { return m_moveSpeed; }
   TsignColorfrm& SignColorfrm() { return m_signColor; }
+  TPreviewPanel& PreviewPanel() { return *m_preview; }
 
  private:
   void BindCommands();
@@ -67,6 +69,8 @@ class TavrinApp {
   TSelectGaphName m_selectGaphName;
   TFontMakefrm m_fontMake;
   TsignColorfrm m_signColor;
+  // The sign preview under the editor (owned by the main window's dock).
+  TPreviewPanel* m_preview = nullptr;
   // The application's print spooler: Send via Network writes its jobs there.
   std::unique_ptr<Spooler> m_spooler = MakeSystemSpooler();
 };

@@ -21,6 +21,18 @@ int Settings::Color() const { return m_file.ReadInt(kSignSection, kColorKey, 2);
 
 int Settings::ShowForm() const { return m_file.ReadInt(kSignSection, kShowFormKey, 1); }
 
+bool Settings::PreviewShown() const { return m_file.ReadInt("View", "preview", 1) != 0; }
+
+Status Settings::SetPreviewShown(bool shown) {
+  return m_file.WriteInt("View", "preview", shown ? 1 : 0);
+}
+
+int Settings::PreviewSignWidth() const { return m_file.ReadInt("View", "signwidth", 128); }
+
+Status Settings::SetPreviewSignWidth(int width) {
+  return m_file.WriteInt("View", "signwidth", width);
+}
+
 Status Settings::SetSignColor(bool tripleColor, bool showAtStart) {
   if (Status s = m_file.WriteInt(kSignSection, kColorKey, tripleColor ? 2 : 1); !s) return s;
   return m_file.WriteInt(kSignSection, kShowFormKey, showAtStart ? 1 : 0);

@@ -280,6 +280,31 @@ void TForm1::BuildEditors() {
   status->addPermanentWidget(m_statusProgress);
 }
 
+void TForm1::SetPreviewPanel(QWidget* panel) {
+  m_previewDock = new QDockWidget("Sign Preview", this);
+  m_previewDock->setObjectName("PreviewDock");
+  m_previewDock->setFeatures(QDockWidget::DockWidgetClosable);
+  m_previewDock->setWidget(panel);
+  addDockWidget(Qt::BottomDockWidgetArea, m_previewDock);
+  QAction* item = findChild<QAction*>("Preview1");
+  item->setEnabled(true);
+  item->setChecked(m_settings.PreviewShown());
+  m_previewDock->setVisible(item->isChecked());
+  // The choice is kept in the settings file, whether made in the menu or by closing the dock.
+  connect(item, &QAction::toggled, m_previewDock, &QWidget::setVisible);
+  connect(m_previewDock, &QDockWidget::visibilityChanged, this, [this, item](bool visible) {
+    if (isHidden() || visible == m_settings.PreviewShown()) return;
+    item->setChecked(visible);
+    if (Status s = m_settings.SetPreviewShown(visible); !s)
+      ShowStatus(QString::fromStdString(s.ErrorText()));
+  });
+  connect(item, &QAction::toggled, this, [this](bool on) {
+    if (on == m_settings.PreviewShown()) return;
+    if (Status s = m_settings.SetPreviewShown(on); !s)
+      ShowStatus(QString::fromStdString(s.ErrorText()));
+  });
+}
+
 void TForm1::CommandStarted(const SignPlan& plan) {
   ShowStatus(QString::fromStdString(plan.summary) + "...");
   m_statusProgress->setRange(0, static_cast<int>(plan.steps.size()));
@@ -396,6 +421,12 @@ void TForm1::BuildMenus() {
   QMenu* color = bar->addMenu("Color");
   color->setObjectName("Color1");
   AddTagItems(color, TagMenu::Color);
+
+  QMenu* view = bar->addMenu("View");
+  view->setObjectName("View1");
+  QAction* preview = Item(view, "Preview1", "Sign Preview");
+  preview->setCheckable(true);
+  preview->setEnabled(false);  // until a preview panel is given
 
   QMenu* graphics = bar->addMenu("Bmp Graphics");
   graphics->setObjectName("BmpGraphics1");
@@ -534,6 +565,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::TextChanged() {
+  if (sender() == m_richEdit1) {
+    for (const auto& listener : m_line1Listeners) listener();
+  }
   const int length = static_cast<int>(m_current->toPlainText().size());
   m_statusPanels[1]->setText(QString::number(length));
   if (length > kMaxMessageLength && sender() == m_current) m_notice->Fail(kMaxLengthText);
@@ -614,10 +648,23 @@ Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
 }
 
 Status TForm1::OpenMessageFile(const std::filesystem::path& path) {
-  Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
-  if (!bytes) return bytes.TakeError();
-  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, m_settings.CodePage());
-  if (!runs) return Error{PathText(path) + ": " + runs.ErrorText()};
+  // Read and decoded beside the windows: a large or hostile file does not stop them.
+  const std::string codePage = m_settings.CodePage();
+  Result<std::vector<TextRun>> runs =
+      RunBesideTheWindows([path, codePage]() -> Result<std::vector<TextRun>> {
+        Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
+        if (!bytes) return bytes.TakeError();
+        Result<std::vector<TextRun>> read = ReadMessageFile(*bytes, codePage);
+        if (!read) return Error{PathText(path) + ": " + read.ErrorText()};
+        return read;
+      });
+  if (!runs) return runs.TakeError();
+  const std::size_t characters = MessageCharacters(*runs);
+  if (characters > kMaxMessageTextCharacters) {
+    return Error{PathText(path) + " holds " + std::to_string(characters) +
+                 " characters: too long for a message (a line of the sign holds " +
+                 std::to_string(kMaxMessageLength) + "), so it was not opened"};
+  }
   SetRuns(m_richEdit1, *runs);
   return {};
 }

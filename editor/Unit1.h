@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -80,6 +81,13 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   void ApplySignColorMode(bool tripleColor) override;
   void OnSignColorMode(std::function<void(bool)> listener) override;
   void ShowStatus(const QString& text) override;
+  void OnLine1Changed(std::function<void()> listener) override {
+    m_line1Listeners.push_back(std::move(listener));
+  }
+
+  // Puts a panel under the editor (the sign preview), shown as the View menu's item and the
+  // settings say.
+  void SetPreviewPanel(QWidget* panel);
 
   // RoadObserver: every sign command tells the status bar what it does and how it ended.
   void CommandStarted(const SignPlan& plan) override;
@@ -138,6 +146,8 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   void ReadMeClick();
 
   std::filesystem::path m_programFolder;
+  std::vector<std::function<void()>> m_line1Listeners;
+  QDockWidget* m_previewDock = nullptr;
   QProgressBar* m_statusProgress = nullptr;
   QString m_openProgram = "xdg-open";
   Settings m_settings;

@@ -62,6 +62,13 @@ std::optional<std::uint32_t> NextUtf8(std::string_view s, std::size_t& i) {
     }
     cp = (cp << 6) | (b & 0x3Fu);
   }
+  // Only the shortest form of a real character: no overlong forms, no surrogates, nothing
+  // past U+10FFFF.
+  static constexpr std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    ++i;
+    return std::nullopt;
+  }
   i += static_cast<std::size_t>(extra) + 1;
   return cp;
 }
@@ -272,7 +279,12 @@ class RtfReader {
     } else if (word == "tab") {
       Text(state, "\t");
     } else if (word == "u" && hasParam) {
-      Unicode(state, static_cast<std::uint32_t>(param < 0 ? param + 65536 : param));
+      // A 16-bit unit, written signed; anything else is no character and stands as "?".
+      if (param >= -32768 && param <= 65535) {
+        Unicode(state, static_cast<std::uint32_t>(param < 0 ? param + 65536 : param));
+      } else {
+        Text(state, "?");
+      }
       m_skipFallback = state.uc;
     } else if (const char* special = Special(word)) {
       Text(state, special);
@@ -442,12 +454,39 @@ Result<std::vector<TextRun>> ReadMessageRtf(std::string_view document) {
   return RtfReader(document.substr(start)).Read();
 }
 
+namespace {
+
+// Control characters other than tab and line break are no message text: the sign would get
+// them raw, and a saved file would lose them. They are dropped as the file is read.
+std::vector<TextRun> WithoutControls(std::vector<TextRun> runs) {
+  for (TextRun& run : runs) {
+    std::erase_if(run.text, [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte < 0x20 && c != '\t' && c != '\n';
+    });
+  }
+  std::erase_if(runs, [](const TextRun& run) { return run.text.empty(); });
+  return MergeRuns(std::move(runs));
+}
+
+}  // namespace
+
+std::size_t MessageCharacters(const std::vector<TextRun>& runs) {
+  std::size_t characters = 0;
+  for (const TextRun& run : runs) {
+    for (const char c : run.text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  return characters;
+}
+
 Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::string& codePage) {
   if (bytes.size() > kMaxMessageFileBytes) {
     return Error{"The file is too large for a message (" + std::to_string(bytes.size()) +
                  " bytes)"};
   }
-  if (Result<std::vector<TextRun>> rtf = ReadMessageRtf(bytes); rtf) return rtf;
+  if (Result<std::vector<TextRun>> rtf = ReadMessageRtf(bytes); rtf) {
+    return WithoutControls(std::move(*rtf));
+  }
   if (bytes.find('\0') != std::string_view::npos) {
     return Error{"The file is not a message: it holds binary data"};
   }
@@ -469,7 +508,7 @@ Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::
     }
   }
   if (lines.ends_with('\n')) lines.pop_back();
-  return MergeRuns({{lines, false}});
+  return WithoutControls({{lines, false}});
 }
 
 }  // namespace tavrin

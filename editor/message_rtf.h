@@ -31,6 +31,12 @@ inline constexpr bool IsTagColour(const Rgb& c) {
 // Message files larger than this are refused before they are read: a message line is 210
 // characters, and even a long file of other text is far below it.
 inline constexpr std::size_t kMaxMessageFileBytes = 4 * 1024 * 1024;
+// A message whose text is longer than this many characters is not opened: no line of a sign
+// holds it, and an editor filled with it would stop the program for seconds.
+inline constexpr std::size_t kMaxMessageTextCharacters = 5000;
+
+// The number of characters (code points) of a message's runs.
+std::size_t MessageCharacters(const std::vector<TextRun>& runs);
 
 // Writes runs as a Rich Text document that WordPad, Word and LibreOffice open with the same
 // text: a fixed-pitch bold font, red display tags and black text, a paragraph per line.

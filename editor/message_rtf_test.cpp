@@ -66,6 +66,43 @@ TEST(MessageRtfTest, ReadsWhatOtherEditorsWrite) {
             (Runs{{"{a}\\\nb c\xF0\x9F\x98\x80", false}}));
 }
 
+// Found by fuzzing: "\u20" is a control character, which the writer leaves out, so the file
+// did not open again as it was read. Control characters other than tab and line break are
+// dropped as a file is read, in Rich Text and in plain text alike.
+TEST(MessageRtfTest, ControlCharactersAreNoMessageText) {
+  const auto open = [](std::string_view bytes) {
+    Result<Runs> runs = ReadMessageFile(bytes, "CP1252");
+    EXPECT_TRUE(runs) << runs.ErrorText();
+    return runs ? *runs : Runs{};
+  };
+  const Runs read = open("{\\rtf1\\uc2 a\\u20uc3\\'81\\'82b}");
+  EXPECT_EQ(read, (Runs{{"a?", false}}));
+  EXPECT_EQ(open(WriteMessageRtf(read, "CP1252")), read);
+  EXPECT_EQ(open("a\x01"
+                 "b\tc\x1f\r\nd\x04"),
+            (Runs{{"ab\tc\nd", false}}));
+}
+
+// Found by fuzzing: bytes shaped like UTF-8 but past U+10FFFF were taken as UTF-8 and written
+// back as other characters. Only real UTF-8 is read as UTF-8; the rest is the code page's.
+TEST(MessageRtfTest, OnlyRealUtf8IsReadAsUtf8) {
+  for (const std::string bytes : {std::string("a\xF6\xA3\xA3\xA3."), std::string("\xC0\xAF"),
+                                  std::string("\xED\xA0\x80"), std::string("\xF4\xBF\xBF\xBF")}) {
+    const Result<Runs> read = ReadMessageFile(bytes, "CP1252");
+    ASSERT_TRUE(read) << read.ErrorText();
+    const Result<Runs> again = ReadMessageFile(WriteMessageRtf(*read, "CP1252"), "CP1252");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, *read) << ::testing::PrintToString(bytes);
+  }
+  // "\u" with a number no 16-bit unit has: a "?", not bytes of no character.
+  const Result<Runs> big = ReadMessageFile("{\\rtf1\\uc2 a\\u2001382\\1\\'[82\x1d}", "CP1252");
+  ASSERT_TRUE(big);
+  EXPECT_EQ(ReadMessageFile(WriteMessageRtf(*big, "CP1252"), "CP1252")->front(), big->front());
+  EXPECT_EQ(big->front().text.substr(0, 2), "a?");
+  const Result<Runs> euro = ReadMessageFile("\xE2\x82\xAC", "CP1252");
+  EXPECT_EQ(*euro, (Runs{{"\xE2\x82\xAC", false}}));  // real UTF-8 stays what it is
+}
+
 TEST(MessageRtfTest, HostileDocuments) {
   EXPECT_FALSE(ReadMessageRtf("plain text"));
   EXPECT_FALSE(ReadMessageRtf(""));

@@ -42,6 +42,7 @@ class FakeContext : public WindowContext {
   void ApplySignColorMode(bool) override {}
   void OnSignColorMode(std::function<void(bool)>) override {}
   void ShowStatus(const QString&) override {}
+  void OnLine1Changed(std::function<void()>) override {}
 
   std::filesystem::path folder;
   Settings settings;

@@ -26,11 +26,7 @@ namespace {
 class ResponsiveSpooler : public Spooler {
   template <class F>
   auto Call(F f) {
-    auto result = std::async(std::launch::async, f);
-    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return result.get();
+    return RunBesideTheWindows(std::move(f));
   }
 
  public:

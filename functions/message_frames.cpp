@@ -163,6 +163,10 @@ Result<GraphicTransfer> PlanGraphicTransfer(const std::string& name, GraphicRows
 
 std::string BuildGraphicBlockFrame(char letter, int block, std::uint8_t signId,
                                    const GraphicRows& rows, int rowCount) {
+  return SignFrame(signId, GraphicBlockBody(letter, block, rows, rowCount));
+}
+
+std::string GraphicBlockBody(char letter, int block, const GraphicRows& rows, int rowCount) {
   std::string body = "<G" + std::string(1, letter) + std::to_string(block) + ">";
   const std::size_t firstRow = block <= 4 ? 0 : kBandRows;
   const std::size_t firstColumn = 32 * static_cast<std::size_t>((block - 1) % 4);
@@ -178,7 +182,7 @@ std::string BuildGraphicBlockFrame(char letter, int block, std::uint8_t signId,
       body += static_cast<char>(packed[1]);
     }
   }
-  return SignFrame(signId, body);
+  return body;
 }
 
 std::vector<std::string> SendPlan::AllFrames() const {

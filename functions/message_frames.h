@@ -66,6 +66,8 @@ Result<GraphicTransfer> PlanGraphicTransfer(const std::string& name, GraphicRows
 // sends its eighth row as off. The rows must cover the block (PlanGraphicTransfer sees to it).
 std::string BuildGraphicBlockFrame(char letter, int block, std::uint8_t signId,
                                    const GraphicRows& rows, int rowCount);
+// The body of that frame: "<G" letter block ">" and the 64 bytes.
+std::string GraphicBlockBody(char letter, int block, const GraphicRows& rows, int rowCount);
 
 // Everything that sending a line as Line 1 to a sign's page writes, built before the port
 // opens so that a missing or unusable graphic stops the send before anything is written.

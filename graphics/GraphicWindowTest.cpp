@@ -50,6 +50,7 @@ class FakeContext : public WindowContext {
   }
   void OnSignColorMode(std::function<void(bool)> l) override { listeners.push_back(std::move(l)); }
   void ShowStatus(const QString&) override {}
+  void OnLine1Changed(std::function<void()>) override {}
 
   std::filesystem::path folder;
   Settings settings;

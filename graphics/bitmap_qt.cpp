@@ -28,6 +28,10 @@ bool PixelsPresent(const std::string& b) {
   if (compression != 0 && compression != 3) return true;  // RLE: the reader checks its runs
   const long long width = static_cast<std::int32_t>(Le(b, 18, 4));
   const long long height = static_cast<std::int32_t>(Le(b, 22, 4));
+  // A size this large is refused by the pixel limit; multiplied out it would overflow.
+  if (width > (1 << 24) || width < -(1 << 24) || height > (1 << 24) || height < -(1 << 24)) {
+    return true;
+  }
   const long long bits = Le(b, 28, 2);
   const long long stride = (width * bits + 31) / 32 * 4;
   const long long need =
@@ -38,9 +42,13 @@ bool PixelsPresent(const std::string& b) {
 }  // namespace
 
 Result<RgbPicture> ReadBitmap(const std::filesystem::path& path) {
-  const std::string name = PathText(path);
   Result<std::string> bytes = ReadFileLimited(path, kMaxBitmapFileBytes);
   if (!bytes) return bytes.TakeError();
+  return DecodeBitmap(*bytes, PathText(path));
+}
+
+Result<RgbPicture> DecodeBitmap(const std::string& fileBytes, const std::string& name) {
+  const std::string* bytes = &fileBytes;
   QByteArray data(bytes->data(), static_cast<qsizetype>(bytes->size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);

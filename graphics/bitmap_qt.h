@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "common/result.h"
 #include "graphics/picture.h"
@@ -15,6 +16,9 @@ inline constexpr long long kMaxBitmapPixels = 16LL * 1024 * 1024;
 // RLE, top-down) as colours. A file that is missing, not a bitmap, truncated, of no size or
 // too large is an error naming the file; nothing is allocated beyond the limit.
 Result<RgbPicture> ReadBitmap(const std::filesystem::path& path);
+
+// The same for the bytes of a bitmap file; name is what the errors call it.
+Result<RgbPicture> DecodeBitmap(const std::string& bytes, const std::string& name);
 
 // Writes the picture as an uncompressed 24-bit Windows bitmap, replacing the file atomically:
 // a failure leaves the old file whole and says why.

@@ -178,6 +178,9 @@ TEST(BitmapTest, BadFilesAreRefusedWithTheirName) {
       {"zero.bmp", BmpHeader(0, 0, 24, 0, 54, 54)},
       {"palette.bmp", BmpHeader(4, 4, 8, 256, 54 + 1024, 54 + 16) + std::string(16, '\x01')},
       {"short.bmp", BmpHeader(64, 64, 24, 0, 54, 54 + 64) + pixels},
+      // Sizes whose pixel count does not fit in 64 bits when multiplied out.
+      {"vast.bmp", BmpHeader(0x7FFFFFFF, 0x7FFFFFFF, 32, 0, 54, 54 + 64) + pixels},
+      {"vast16.bmp", BmpHeader(0x7FFFFFFF, -0x7FFFFFFF, 16, 0, 54, 54 + 64) + pixels},
   };
   for (const Row& row : rows) {
     dir.Put(row.name, row.bytes);

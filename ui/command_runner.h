@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <chrono>
+#include <future>
 
 #include "common/notice.h"
 #include "signlink/sign_link.h"
@@ -20,6 +23,18 @@ class QtWaiter : public Waiter {
 
 // Lets window messages through while a link waits for a byte or for the line.
 void KeepWindowsResponsive(SignLink& link);
+
+// Runs work that may take a while (reading and decoding a file, a call to a print service) on
+// a thread of its own, and lets window messages through until it is done; returns its result.
+// The work must not touch widgets.
+template <class Work>
+auto RunBesideTheWindows(Work work) {
+  auto result = std::async(std::launch::async, std::move(work));
+  while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return result.get();
+}
 
 // The progress bar of a send, as the executor sees it.
 class ProgressBarSink : public ProgressSink {

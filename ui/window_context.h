@@ -35,6 +35,8 @@ class WindowContext {
   virtual Result<std::string> Line1SignText() const = 0;
   // The text of "Line 1" (1) or "Line 2" (2) as the editor holds it, in UTF-8.
   virtual std::string LineText(int line) const = 0;
+  // Called after every change of the text of "Line 1".
+  virtual void OnLine1Changed(std::function<void()> listener) = 0;
   // True while the page "Line 2" is the active one.
   virtual bool Line2Active() const = 0;
   // Puts a display tag at the caret of the current line editor, in the tag colour; the

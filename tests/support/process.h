@@ -89,6 +89,14 @@ class BackgroundProcess {
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
+  // Ends the program at once, as a crash or a power cut would (SIGKILL), and reaps it.
+  void Kill() {
+    if (m_exited) return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_exited = true;
+  }
+
   // Waits up to the given time for the program to end by itself.
   bool WaitForExit(int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

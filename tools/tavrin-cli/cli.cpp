@@ -54,6 +54,9 @@ constexpr const char* kUsage =
     "  ports                                print the serial devices present and their COM\n"
     "                                       numbers, and the settings' [Ports] entries\n"
     "  font list FILE.fon                   print the characters of a font file\n"
+    "  preview TEXT [--width 128|96|160] [--font FILE.fon] [--gif FILE] [--png DIR]\n"
+    "                                       what the sign shows: the line as text, or its\n"
+    "                                       animation as a GIF or numbered PNG pictures\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
     "  graphic import FILE.bmp NAME --width W --height H\n"
@@ -334,6 +337,9 @@ Result<std::string> MessageFileText(const std::string& path, const std::string& 
   if (!bytes) return bytes.TakeError();
   Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, codePage);
   if (!runs) return Error{path + ": " + runs.ErrorText()};
+  if (const std::size_t n = MessageCharacters(*runs); n > kMaxMessageTextCharacters) {
+    return Error{path + " holds " + std::to_string(n) + " characters: too long for a message"};
+  }
   std::string text;
   for (const TextRun& run : *runs) text += run.text;
   return text;
@@ -571,6 +577,18 @@ int Ports(const Options& o, Runner& runner, std::ostream& out, std::ostream& err
   return kExitOk;
 }
 
+int Preview(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  if (o.args.empty() || o.args[0].starts_with("--"))
+    return Usage(err, "preview needs the TEXT of a line");
+  Result<std::string> signText = Utf8ToCodePage(o.args[0], runner.AppSettings().CodePage());
+  if (!signText) return Usage(err, signText.ErrorText());
+  const GraphicOutcome outcome =
+      PreviewCommand(*signText, std::vector<std::string>(o.args.begin() + 1, o.args.end()),
+                     runner.Home(), out, err);
+  if (!outcome.usageError.empty()) return Usage(err, outcome.usageError);
+  return outcome.code;
+}
+
 int ShowQueues(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "show-queues takes no arguments");
   const std::vector<PrintQueue> queues = MakeSystemSpooler()->Queues();
@@ -605,6 +623,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"show-port", ShowPort},
       {"show-queues", ShowQueues},
       {"ports", Ports},
+      {"preview", Preview},
       {"graphic", Graphic},
       {"font", Font},
       {"transfer-font", TransferFont},

@@ -1,12 +1,16 @@
 #include "tools/tavrin-cli/cli_graphic.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <ostream>
 
 #include "fonts/euro_table_qt.h"
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_editor.h"
 #include "graphics/picture.h"
+#include "preview/animation_gif.h"
+#include "preview/preview.h"
 #include "tools/tavrin-cli/cli.h"
 
 namespace tavrin::cli {
@@ -105,6 +109,94 @@ void RecallEuroPictures(const std::filesystem::path& home) {
   EnsureTextDrawing();
   StartingEuroPicture(home);  // makes the default picture when it is missing
   RecallDefaultEuroPicture(home);
+}
+
+namespace {
+
+QImage FrameImage(const preview::LedFrame& f, bool tripleColor, int pitch) {
+  QImage image(f.width * pitch, f.height * pitch, QImage::Format_RGB32);
+  image.fill(QColor(0, 0, 0));
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      const auto* rgb =
+          preview::DotColours::kRgb[preview::DotColours::Index(f.At(x, y), tripleColor)];
+      const QColor colour(rgb[0], rgb[1], rgb[2]);
+      for (int dy = 0; dy < pitch - 1; ++dy) {
+        for (int dx = 0; dx < pitch - 1; ++dx)
+          image.setPixelColor(x * pitch + dx, y * pitch + dy, colour);
+      }
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
+GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std::string>& options,
+                              const std::filesystem::path& home, std::ostream& out,
+                              std::ostream& err) {
+  int width = preview::kSignWidths[0];
+  std::string gif, png, fontFile;
+  bool single = false;
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    const std::string& o = options[i];
+    const bool hasValue = i + 1 < options.size();
+    if (o == "--width" && hasValue && ParseSize(options[i + 1], preview::kSignWidths, width)) {
+      ++i;
+    } else if (o == "--gif" && hasValue) {
+      gif = options[++i];
+    } else if (o == "--png" && hasValue) {
+      png = options[++i];
+    } else if (o == "--font" && hasValue) {
+      fontFile = options[++i];
+    } else if (o == "--single-colour") {
+      single = true;
+    } else {
+      return {kExitUsage,
+              "preview takes TEXT [--width 128|96|160] [--font FILE.fon] [--gif FILE] "
+              "[--png DIR] [--single-colour]"};
+    }
+  }
+  std::optional<FontList> font;
+  if (!fontFile.empty()) {
+    Result<FontList> read = ReadFontFile(fontFile);
+    if (!read) {
+      err << "tavrin-cli: " << fontFile << ":" << read.ErrorText() << '\n';
+      return {kExitFailed, {}};
+    }
+    font = std::move(*read);
+  }
+  const GraphicFolder graphics(home);
+  const preview::Preview p =
+      preview::MakePreview(signText, graphics, font ? &*font : nullptr, width, std::time(nullptr));
+  for (const std::string& warning : p.warnings) err << "warning: " << warning << '\n';
+  const std::vector<preview::Shown> frames = p.animation.All();
+  if (gif.empty() && png.empty()) {
+    out << p.animation.hold.front().Frame().Text();
+    return {kExitOk, {}};
+  }
+  if (!gif.empty()) {
+    if (Status s = preview::WriteAnimatedGif(gif, frames, !single); !s) {
+      err << "tavrin-cli: " << s.ErrorText() << '\n';
+      return {kExitFailed, {}};
+    }
+  }
+  if (!png.empty()) {
+    EnsureTextDrawing();
+    QDir().mkpath(QString::fromStdString(png));
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "frame-%04zu.png", i + 1);
+      const std::filesystem::path file = std::filesystem::path(png) / name;
+      if (!FrameImage(frames[i].Frame(), !single, 4)
+               .save(QString::fromStdString(file.string()), "PNG")) {
+        err << "tavrin-cli: " << file.string() << " cannot be written\n";
+        return {kExitFailed, {}};
+      }
+    }
+  }
+  out << frames.size() << " pictures, " << p.animation.TotalMs() << " ms\n";
+  return {kExitOk, {}};
 }
 
 }  // namespace tavrin::cli

@@ -28,4 +28,12 @@ void RecordSentCharacters(const std::filesystem::path& home,
                           const std::vector<UserFontRecord>& sent, std::ostream& err);
 void RecallEuroPictures(const std::filesystem::path& home);
 
+// "preview TEXT [--width W] [--font FILE.fon] [--gif FILE] [--png DIR]": what the sign shows for
+// a line (sign text, in the sign's code page) with the graphics of the program folder: its
+// still picture as text and what will not show as typed, and the animation as a GIF and as
+// numbered PNG pictures.
+GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std::string>& options,
+                              const std::filesystem::path& home, std::ostream& out,
+                              std::ostream& err);
+
 }  // namespace tavrin::cli

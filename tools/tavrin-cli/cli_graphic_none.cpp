@@ -15,4 +15,9 @@ void RecordSentCharacters(const std::filesystem::path&, const std::vector<UserFo
 
 void RecallEuroPictures(const std::filesystem::path&) {}
 
+GraphicOutcome PreviewCommand(const std::string&, const std::vector<std::string>&,
+                              const std::filesystem::path&, std::ostream&, std::ostream&) {
+  return {kExitUsage, "preview is not available in this build (it needs Qt and giflib)"};
+}
+
 }  // namespace tavrin::cli

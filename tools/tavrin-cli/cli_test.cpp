@@ -212,6 +212,36 @@ TEST(CliDryRunTest, SendsLineOneOfAMessageFile) {
   }
 }
 
+TEST(CliPreviewTest, TheLineAsTextAndItsAnimationAsGifAndPng) {
+  ScratchFolder home;
+  Outcome o = RunCli({"--home", home.Path().string(), "preview", "<Hold><Green>Hi<Purple>"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  const std::vector<std::string> rows = Lines(o.out);
+  ASSERT_EQ(rows.size(), 16u);
+  EXPECT_EQ(rows[0].size(), 128u);
+  EXPECT_EQ(rows[3].substr(0, 6), "GGGGG.");  // the bar of the "H"
+  EXPECT_NE(o.err.find("warning: <Purple> is no display tag"), std::string::npos);
+
+  const std::string gif = (home / "hi.gif").string();
+  const std::string png = (home / "frames").string();
+  o = RunCli({"--home", home.Path().string(), "preview", "<Curtain Up>Hi", "--width", "96", "--gif",
+              gif, "--png", png});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  const int pictures = std::stoi(o.out);
+  EXPECT_GT(pictures, 8);
+  const std::string bytes = ScratchFolder::Slurp(gif);
+  EXPECT_EQ(bytes.substr(0, 6), "GIF89a");
+  EXPECT_EQ(static_cast<unsigned char>(bytes[6]) | static_cast<unsigned char>(bytes[7]) << 8,
+            96 * 4);
+  EXPECT_NE(bytes.find("NETSCAPE2.0"), std::string::npos);  // it loops
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(png), {}), pictures);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(png) / "frame-0001.png"));
+
+  EXPECT_EQ(RunCli({"preview", "x", "--width", "100"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"preview", "x", "--gif", (home / "no/such/dir/x.gif").string()}).code,
+            kExitFailed);
+}
+
 TEST(CliDryRunTest, EveryCommandsFrames) {
   struct Row {
     std::vector<std::string> args;

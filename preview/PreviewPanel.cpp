@@ -1,0 +1,141 @@
+#include "preview/PreviewPanel.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <ctime>
+
+#include "ui/controls.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr int kDotPitch = 5;
+
+QColor DotColour(char cell, bool tripleColor) {
+  if (!tripleColor && cell != '.') cell = 'R';  // a single-colour sign lights every dot red
+  switch (cell) {
+    case 'R':
+      return QColor(255, 40, 30);
+    case 'G':
+      return QColor(60, 230, 60);
+    case 'Y':
+      return QColor(255, 190, 20);
+    default:
+      return QColor(55, 25, 25);
+  }
+}
+
+}  // namespace
+
+LedView::LedView(QWidget* parent) : QWidget(parent) {
+  setObjectName("LedView");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void LedView::Show(const preview::LedFrame& frame, bool tripleColor) {
+  m_frame = frame;
+  m_tripleColor = tripleColor;
+  updateGeometry();
+  update();
+}
+
+QSize LedView::sizeHint() const {
+  return {m_frame.width * kDotPitch + 8, m_frame.height * kDotPitch + 8};
+}
+
+void LedView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), QColor(20, 20, 20));
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  const int left = std::max(4, (width() - m_frame.width * kDotPitch) / 2);
+  for (int y = 0; y < m_frame.height; ++y) {
+    for (int x = 0; x < m_frame.width; ++x) {
+      painter.setBrush(DotColour(m_frame.At(x, y), m_tripleColor));
+      painter.drawEllipse(
+          QRectF(left + x * kDotPitch, 4 + y * kDotPitch, kDotPitch - 1, kDotPitch - 1));
+    }
+  }
+}
+
+TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontList*()> userFont)
+    : QWidget(context.MainWindow()), m_context(context), m_userFont(std::move(userFont)) {
+  setObjectName("PreviewPanel");
+  auto* layout = new QVBoxLayout(this);
+  m_view = new LedView(this);
+  layout->addWidget(m_view);
+  auto* row = new QHBoxLayout;
+  m_playButton = MakeButton(this, "PlayButton", "Pause");
+  connect(m_playButton, &QPushButton::clicked, this, &TPreviewPanel::PlayButtonClick);
+  row->addWidget(m_playButton);
+  m_signWidth = MakeList(this, "SignWidth");
+  for (const int w : preview::kSignWidths) m_signWidth->addItem(QString("%1 x 16").arg(w), w);
+  MakePickOnly(m_signWidth);
+  const int stored = context.AppSettings().PreviewSignWidth();
+  const int index = m_signWidth->findData(stored);
+  m_signWidth->setCurrentIndex(index >= 0 ? index : 0);
+  connect(m_signWidth, &QComboBox::currentIndexChanged, this, [this] {
+    m_context.AppSettings().SetPreviewSignWidth(m_signWidth->currentData().toInt());
+    Refresh();
+  });
+  row->addWidget(new QLabel("Sign:", this));
+  row->addWidget(m_signWidth);
+  m_warnings = new QLabel(this);
+  m_warnings->setObjectName("PreviewWarnings");
+  m_warnings->setStyleSheet("color: rgb(170, 60, 0);");
+  m_warnings->setWordWrap(true);
+  row->addWidget(m_warnings, 1);
+  layout->addLayout(row);
+
+  m_timer = new QTimer(this);
+  m_timer->setSingleShot(true);
+  connect(m_timer, &QTimer::timeout, this, &TPreviewPanel::NextFrame);
+  m_tripleColor = context.AppSettings().TripleColor();
+  context.OnSignColorMode([this](bool triple) {
+    m_tripleColor = triple;
+    ShowFrame();
+  });
+  context.OnLine1Changed([this] { Refresh(); });
+  Refresh();
+}
+
+void TPreviewPanel::Refresh() {
+  Result<std::string> line = m_context.Line1SignText();
+  const GraphicFolder graphics(m_context.ProgramFolder());
+  m_preview = preview::MakePreview(line ? *line : std::string(), graphics,
+                                   m_userFont ? m_userFont() : nullptr,
+                                   m_signWidth->currentData().toInt(), std::time(nullptr));
+  if (!line) m_preview.warnings.insert(m_preview.warnings.begin(), line.ErrorText());
+  QStringList warnings;
+  for (const std::string& w : m_preview.warnings) warnings << QString::fromStdString(w);
+  m_warnings->setText(warnings.join("\n"));
+  m_frames = m_preview.animation.All();
+  // Typing starts the showing again from the line as it is held, so that what was typed is
+  // seen at once.
+  m_at = m_preview.animation.entry.size();
+  ShowFrame();
+}
+
+void TPreviewPanel::PlayButtonClick() {
+  m_playing = !m_playing;
+  m_playButton->setText(m_playing ? "Pause" : "Play");
+  if (!m_playing) m_at = m_preview.animation.entry.size();
+  ShowFrame();
+}
+
+void TPreviewPanel::ShowFrame() {
+  m_timer->stop();
+  if (m_frames.empty()) return;
+  if (m_at >= m_frames.size()) m_at = 0;
+  m_view->Show(m_frames[m_at].Frame(), m_tripleColor);
+  if (m_playing) m_timer->start(std::max(10, m_frames[m_at].ms));
+}
+
+void TPreviewPanel::NextFrame() {
+  ++m_at;
+  ShowFrame();
+}
+
+}  // namespace tavrin

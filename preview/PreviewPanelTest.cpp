@@ -1,0 +1,141 @@
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "editor/Unit1.h"
+#include "preview/PreviewPanel.h"
+#include "tests/support/recording_notice_qt.h"
+#include "tests/support/scratch_folder.h"
+
+using namespace tavrin;
+
+namespace {
+
+struct Window {
+  explicit Window(testing::ScratchFolder& home) : form1(home.Path()) {
+    form1.SetNotice(&notice);
+    panel = new TPreviewPanel(form1, [this] { return &font; });
+    form1.SetPreviewPanel(panel);
+  }
+  template <class T>
+  T* In(const char* name) {
+    T* child = form1.findChild<T*>(name);
+    if (child == nullptr) qFatal("no %s", name);
+    return child;
+  }
+  // The picture the panel shows now.
+  preview::LedFrame Shown() { return In<LedView>("LedView")->Frame(); }
+
+  testing::RecordingNotice notice;
+  FontList font;
+  TForm1 form1;
+  TPreviewPanel* panel = nullptr;
+};
+
+}  // namespace
+
+class PreviewPanelTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void FollowsTypingAtOnceAndWarns() {
+    testing::ScratchFolder home;
+    Window w(home);
+    w.form1.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form1));
+    w.form1.Line1Editor()->setFocus();
+    // Every key shows its character at once: the panel shows the line as held.
+    qint64 slowest = 0;
+    QElapsedTimer clock;
+    for (const char c : std::string("Hello, sign")) {
+      clock.restart();
+      QTest::keyClick(w.form1.Line1Editor(), c);
+      slowest = std::max(slowest, clock.elapsed());
+    }
+    const preview::LedFrame hello = w.Shown();
+    const GraphicFolder graphics(home.Path());
+    const preview::Preview expected =
+        preview::MakePreview("Hello, sign", graphics, nullptr, 128, 0);
+    QCOMPARE(hello, expected.animation.hold.front().Frame());
+    qInfo("slowest key with the preview: %lld ms", static_cast<long long>(slowest));
+    QVERIFY2(slowest < 16, qPrintable(QString::number(slowest)));
+
+    // A whole line of 210 characters with two graphics still types at 20 keys a second.
+    std::string g01;
+    for (int r = 0; r < 8; ++r) g01 += std::string(64, 'E') + "\r\n";
+    home.Put("Graphdata/G01.txt", g01);
+    home.Put("Graphdata/G02.txt", g01);
+    w.form1.InsertAtCaret("<Pic:G01><Pic:G02>");
+    w.form1.Line1Editor()->insertPlainText(QString(170, 'x'));
+    slowest = 0;
+    for (int i = 0; i < 20; ++i) {
+      clock.restart();
+      QTest::keyClick(w.form1.Line1Editor(), Qt::Key_Backspace);
+      slowest = std::max(slowest, clock.elapsed());
+    }
+    qInfo("slowest key on a full line with two graphics: %lld ms", static_cast<long long>(slowest));
+    QVERIFY2(slowest < 16, qPrintable(QString::number(slowest)));
+
+    // What will not show as typed is said under the sign.
+    QTest::keyClicks(w.form1.Line1Editor(), "<Purple>");
+    QVERIFY(w.In<QLabel>("PreviewWarnings")->text().contains("<Purple> is no display tag"));
+    w.form1.NewClick();
+    QVERIFY(w.In<QLabel>("PreviewWarnings")->text().isEmpty());
+    QVERIFY(w.Shown().Blank());
+  }
+
+  void PlaysPausesAndKeepsItsChoices() {
+    testing::ScratchFolder home;
+    {
+      Window w(home);
+      w.form1.InsertAtCaret("<Curtain Down>");
+      w.form1.Line1Editor()->insertPlainText("Hi");
+      QVERIFY(w.panel->Playing());
+      // Playing, the curtain comes down again after the hold and the exit.
+      QTRY_VERIFY_WITH_TIMEOUT(w.Shown().Blank(), 5000);
+      w.In<QPushButton>("PlayButton")->click();
+      QVERIFY(!w.panel->Playing());
+      QCOMPARE(w.In<QPushButton>("PlayButton")->text(), QString("Play"));
+      QCOMPARE(w.Shown(), w.panel->Current().animation.hold.front().Frame());
+
+      // The sign's width and whether the panel shows are kept in the settings file.
+      w.In<QComboBox>("SignWidth")->setCurrentIndex(1);
+      QCOMPARE(w.Shown().width, 96);
+      w.form1.show();
+      QVERIFY(w.In<QDockWidget>("PreviewDock")->isVisible());
+      w.In<QAction>("Preview1")->trigger();
+      QVERIFY(!w.In<QDockWidget>("PreviewDock")->isVisible());
+    }
+    Window again(home);
+    again.form1.show();
+    QVERIFY(!again.In<QAction>("Preview1")->isChecked());
+    QVERIFY(!again.In<QDockWidget>("PreviewDock")->isVisible());
+    QCOMPARE(again.In<QComboBox>("SignWidth")->currentText(), QString("96 x 16"));
+  }
+
+  void ASingleColourSignLightsEveryDotRed() {
+    testing::ScratchFolder home;
+    Window w(home);
+    w.form1.InsertAtCaret("<Green>");
+    w.form1.Line1Editor()->insertPlainText("I");
+    w.In<QPushButton>("PlayButton")->click();  // paused: the line stands
+    auto* view = w.In<LedView>("LedView");
+    view->resize(view->sizeHint());
+    // The top of the "I" is a green dot at column 1.
+    QCOMPARE(w.Shown().At(1, 0), 'G');
+    const auto colourOfDot = [&] {
+      const QImage image = view->grab().toImage();
+      const int left = std::max(4, (view->width() - w.Shown().width * 5) / 2);
+      return image.pixelColor(left + 1 * 5 + 2, 4 + 2);
+    };
+    QVERIFY(colourOfDot().green() > 200 && colourOfDot().red() < 100);
+    w.form1.ApplySignColorMode(false);
+    QVERIFY(colourOfDot().red() > 200 && colourOfDot().green() < 100);
+  }
+};
+
+QTEST_MAIN(PreviewPanelTest)
+#include "PreviewPanelTest.moc"

@@ -19,7 +19,7 @@
 #include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
-#include "preview/PreviewPanel.h"
+#include "preview/Upreview.h"
 
 namespace tavrin {
 

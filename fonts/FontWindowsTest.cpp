@@ -10,51 +10,12 @@
 #include "fonts/Ueuropenunit.h"
 #include "fonts/Ufontmake.h"
 #include "fonts/euro_table_qt.h"
-#include "signlink/scripted_link.h"
-#include "tests/support/recording_notice_qt.h"
+#include "tests/support/fake_window_context_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
 
-namespace {
-
-class NoWaiter : public Waiter {
- public:
-  void WaitMs(int) override {}
-};
-
-// The little of the main window the font windows use.
-class FakeContext : public WindowContext {
- public:
-  explicit FakeContext(std::filesystem::path folder)
-      : folder(std::move(folder)),
-        settings(SettingsPath(this->folder)),
-        road(link, notice, waiter) {}
-  QWidget* MainWindow() override { return &main; }
-  Notice& Notices() override { return notice; }
-  SignRoad& Road() override { return road; }
-  Settings& AppSettings() override { return settings; }
-  const std::filesystem::path& ProgramFolder() const override { return folder; }
-  Result<std::string> Line1SignText() const override { return inserted; }
-  std::string LineText(int) const override { return inserted; }
-  bool Line2Active() const override { return false; }
-  void InsertAtCaret(const QString& tag) override { inserted += tag.toStdString(); }
-  void ApplySignColorMode(bool) override {}
-  void OnSignColorMode(std::function<void(bool)>) override {}
-  void ShowStatus(const QString&) override {}
-  void OnLine1Changed(std::function<void()>) override {}
-
-  std::filesystem::path folder;
-  Settings settings;
-  QMainWindow main;
-  testing::RecordingNotice notice;
-  ScriptedLink link;
-  NoWaiter waiter;
-  SignRoad road;
-  std::string inserted;
-};
-
-}  // namespace
+using FakeContext = testing::FakeWindowContext;
 
 class FontWindowsTest : public QObject {
   Q_OBJECT
@@ -156,7 +117,7 @@ class FontWindowsTest : public QObject {
 
     // Insert before a choice inserts nothing.
     In<QPushButton>(&form, "Insert")->click();
-    QCOMPARE(context.inserted, std::string());
+    QCOMPARE(context.line1, std::string());
     auto* image = In<QWidget>(&form, "Image1");
     QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(5 * 57 + 20, 6 * 23 + 10));
     QCOMPARE(In<QLabel>(&form, "Label1")->text(), QString("U41"));
@@ -166,7 +127,7 @@ class FontWindowsTest : public QObject {
     QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(574, 10));
     QCOMPARE(In<QLabel>(&form, "Label1")->text(), QString("U41"));
     In<QPushButton>(&form, "Insert")->click();
-    QCOMPARE(context.inserted, std::string("<U41>"));
+    QCOMPARE(context.line1, std::string("<U41>"));
     // The same cell twice keeps its frame.
     const QImage framed = form.Picture();
     QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(5 * 57 + 30, 6 * 23 + 12));

@@ -13,56 +13,14 @@
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
 #include "graphics/bitmap_qt.h"
-#include "signlink/scripted_link.h"
-#include "tests/support/recording_notice_qt.h"
+#include "tests/support/fake_window_context_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
 
 namespace {
 
-class NoWaiter : public Waiter {
- public:
-  void WaitMs(int) override {}
-};
-
-// The little of the main window that the graphic editor uses.
-class FakeContext : public WindowContext {
- public:
-  explicit FakeContext(std::filesystem::path folder)
-      : folder(std::move(folder)),
-        settings(SettingsPath(this->folder)),
-        road(link, notice, waiter) {}
-
-  QWidget* MainWindow() override { return &main; }
-  Notice& Notices() override { return notice; }
-  SignRoad& Road() override { return road; }
-  Settings& AppSettings() override { return settings; }
-  const std::filesystem::path& ProgramFolder() const override { return folder; }
-  Result<std::string> Line1SignText() const override { return line1; }
-  std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
-  bool Line2Active() const override { return line2Active; }
-  void InsertAtCaret(const QString& tag) override {
-    (line2Active ? line2 : line1) += tag.toStdString();
-  }
-  void ApplySignColorMode(bool triple) override {
-    for (auto& l : listeners) l(triple);
-  }
-  void OnSignColorMode(std::function<void(bool)> l) override { listeners.push_back(std::move(l)); }
-  void ShowStatus(const QString&) override {}
-  void OnLine1Changed(std::function<void()>) override {}
-
-  std::filesystem::path folder;
-  Settings settings;
-  QMainWindow main;
-  testing::RecordingNotice notice;
-  ScriptedLink link;
-  NoWaiter waiter;
-  SignRoad road;
-  std::string line1, line2;
-  bool line2Active = false;
-  std::vector<std::function<void(bool)>> listeners;
-};
+using FakeContext = testing::FakeWindowContext;
 
 struct Editor {
   explicit Editor(const std::string& g01 = "") {

@@ -1,6 +1,7 @@
 #include "graphics/text_render_qt.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -58,6 +59,16 @@ RenderedText RenderTextMask(const QStringList& lines, const QFont& font, int pit
     }
   }
   return result;
+}
+
+void EnsureTextDrawing() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "tavrin";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  (void)application;
 }
 
 }  // namespace tavrin

@@ -28,4 +28,9 @@ struct RenderedText {
 RenderedText RenderTextMask(const QStringList& lines, const QFont& font, int pitch, int maskWidth,
                             int maskHeight);
 
+// Text is drawn with QFont, which needs an application object: a program without windows (the
+// command line) calls this before drawing, and gets one that shows nothing. Where an
+// application object exists, it does nothing.
+void EnsureTextDrawing();
+
 }  // namespace tavrin

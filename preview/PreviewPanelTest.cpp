@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "editor/Unit1.h"
-#include "preview/PreviewPanel.h"
+#include "preview/Upreview.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 

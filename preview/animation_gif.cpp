@@ -8,12 +8,6 @@
 
 namespace tavrin::preview {
 
-int DotColours::Index(char cell, bool tripleColor) {
-  if (cell == '.') return 0;
-  if (!tripleColor) return 1;
-  return cell == 'G' ? 2 : (cell == 'Y' ? 3 : 1);
-}
-
 namespace {
 
 int Collect(GifFileType* gif, const GifByteType* bytes, int length) {

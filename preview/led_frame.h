@@ -36,4 +36,17 @@ struct LedFrame {
   bool operator==(const LedFrame&) const = default;
 };
 
+// The colours a picture of the sign is drawn in, on screen and in files: an unlit dot, red,
+// green, orange. A single-colour sign lights every dot red.
+struct DotColours {
+  static constexpr unsigned char kRgb[4][3] = {
+      {55, 25, 25}, {255, 40, 30}, {60, 230, 60}, {255, 190, 20}};
+  // 0 off, 1 red, 2 green, 3 orange.
+  static int Index(char cell, bool tripleColor) {
+    if (cell == '.') return 0;
+    if (!tripleColor) return 1;
+    return cell == 'G' ? 2 : (cell == 'Y' ? 3 : 1);
+  }
+};
+
 }  // namespace tavrin::preview

@@ -174,7 +174,9 @@ TEST_F(PreviewTest, TheDerivedFontsKeepTheirLetters) {
       const Glyph g = GlyphOf(f, c);
       for (int y = 0; y < 13; ++y) {
         EXPECT_EQ(g.rows[static_cast<std::size_t>(y)] >> g.width, 0) << c;
-        if (y >= g.height) EXPECT_EQ(g.rows[static_cast<std::size_t>(y)], 0) << c;
+        if (y >= g.height) {
+          EXPECT_EQ(g.rows[static_cast<std::size_t>(y)], 0) << c;
+        }
       }
       seen.insert(g.rows);
     }

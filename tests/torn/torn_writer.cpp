@@ -1,17 +1,15 @@
 // Saves one kind of file over and over, alternating two versions, until it is killed; the
 // torn-file test kills it at random moments. With --once A|B it writes that version and ends.
 //   torn_writer KIND FOLDER [--once A|B]
-// KIND: message, settings, graphic, font, bitmap, european, log. After the first version is
-// whole on disk it prints one line, so that the killer knows the loop has begun.
+// KIND: message, settings, graphic, font, bitmap, european, log. Once the first version is
+// whole on disk and a round of saves has been timed, it prints "ready MICROSECONDS", so that
+// the killer knows the loop has begun and how long a round takes.
 #include <unistd.h>
-
-#include <QGuiApplication>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "common/file_io.h"
@@ -21,6 +19,7 @@
 #include "fonts/user_font.h"
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_file.h"
+#include "graphics/text_render_qt.h"
 #include "launcher/utility/btrace.h"
 
 using namespace tavrin;
@@ -84,13 +83,7 @@ bool Save(const std::string& kind, const fs::path& folder, bool second) {
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string kind = argv[1];
-  // The European table draws its labels with fonts: that needs the GUI part of Qt.
-  std::unique_ptr<QGuiApplication> gui;
-  int qtArgc = 1;
-  if (kind == "european") {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    gui = std::make_unique<QGuiApplication>(qtArgc, argv);
-  }
+  if (kind == "european") EnsureTextDrawing();  // the table draws its labels with fonts
   const fs::path folder = argv[2];
   if (argc == 5 && std::strcmp(argv[3], "--once") == 0) {
     return Save(kind, folder, argv[4][0] == 'B') ? 0 : 1;

@@ -1,33 +1,20 @@
 #include "tools/tavrin-cli/cli_graphic.h"
 
-#include <QDir>
-#include <QGuiApplication>
-#include <QImage>
 #include <ostream>
 
 #include "fonts/euro_table_qt.h"
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_editor.h"
 #include "graphics/picture.h"
+#include "graphics/text_render_qt.h"
 #include "preview/animation_gif.h"
+#include "preview/animation_png_qt.h"
 #include "preview/preview.h"
 #include "tools/tavrin-cli/cli.h"
 
 namespace tavrin::cli {
 
 namespace {
-
-// Text is drawn with QFont, which needs an application object; the command line makes one
-// that shows nothing, the first time it draws.
-void EnsureTextDrawing() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "tavrin-cli";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
-}
 
 bool ParseSize(const std::string& text, const auto& allowed, int& value) {
   for (const int a : allowed) {
@@ -111,27 +98,6 @@ void RecallEuroPictures(const std::filesystem::path& home) {
   RecallDefaultEuroPicture(home);
 }
 
-namespace {
-
-QImage FrameImage(const preview::LedFrame& f, bool tripleColor, int pitch) {
-  QImage image(f.width * pitch, f.height * pitch, QImage::Format_RGB32);
-  image.fill(QColor(0, 0, 0));
-  for (int y = 0; y < f.height; ++y) {
-    for (int x = 0; x < f.width; ++x) {
-      const auto* rgb =
-          preview::DotColours::kRgb[preview::DotColours::Index(f.At(x, y), tripleColor)];
-      const QColor colour(rgb[0], rgb[1], rgb[2]);
-      for (int dy = 0; dy < pitch - 1; ++dy) {
-        for (int dx = 0; dx < pitch - 1; ++dx)
-          image.setPixelColor(x * pitch + dx, y * pitch + dy, colour);
-      }
-    }
-  }
-  return image;
-}
-
-}  // namespace
-
 GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std::string>& options,
                               const std::filesystem::path& home, std::ostream& out,
                               std::ostream& err) {
@@ -182,17 +148,9 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
     }
   }
   if (!png.empty()) {
-    EnsureTextDrawing();
-    QDir().mkpath(QString::fromStdString(png));
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-      char name[32];
-      std::snprintf(name, sizeof name, "frame-%04zu.png", i + 1);
-      const std::filesystem::path file = std::filesystem::path(png) / name;
-      if (!FrameImage(frames[i].Frame(), !single, 4)
-               .save(QString::fromStdString(file.string()), "PNG")) {
-        err << "tavrin-cli: " << file.string() << " cannot be written\n";
-        return {kExitFailed, {}};
-      }
+    if (Status s = preview::WritePngFrames(png, frames, !single); !s) {
+      err << "tavrin-cli: " << s.ErrorText() << '\n';
+      return {kExitFailed, {}};
     }
   }
   out << frames.size() << " pictures, " << p.animation.TotalMs() << " ms\n";

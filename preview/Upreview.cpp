@@ -1,4 +1,4 @@
-#include "preview/PreviewPanel.h"
+#include "preview/Upreview.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -14,17 +14,8 @@ namespace {
 constexpr int kDotPitch = 5;
 
 QColor DotColour(char cell, bool tripleColor) {
-  if (!tripleColor && cell != '.') cell = 'R';  // a single-colour sign lights every dot red
-  switch (cell) {
-    case 'R':
-      return QColor(255, 40, 30);
-    case 'G':
-      return QColor(60, 230, 60);
-    case 'Y':
-      return QColor(255, 190, 20);
-    default:
-      return QColor(55, 25, 25);
-  }
+  const auto* rgb = preview::DotColours::kRgb[preview::DotColours::Index(cell, tripleColor)];
+  return QColor(rgb[0], rgb[1], rgb[2]);
 }
 
 }  // namespace

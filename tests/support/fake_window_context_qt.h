@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QMainWindow>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/settings.h"
+#include "signlink/scripted_link.h"
+#include "signlink/sign_road.h"
+#include "tests/support/recording_notice_qt.h"
+#include "ui/window_context.h"
+
+namespace tavrin::testing {
+
+// Waits that take no time.
+class NoWaiter : public Waiter {
+ public:
+  void WaitMs(int) override {}
+};
+
+// The little of the main window that a window under test uses: a program folder with its
+// settings, a road to a scripted sign, recorded notices, and the two lines as plain strings
+// (a tag inserted at the caret is appended to the active one).
+class FakeWindowContext : public WindowContext {
+ public:
+  explicit FakeWindowContext(std::filesystem::path programFolder)
+      : folder(std::move(programFolder)),
+        settings(SettingsPath(folder)),
+        road(link, notice, waiter) {}
+
+  QWidget* MainWindow() override { return &main; }
+  Notice& Notices() override { return notice; }
+  SignRoad& Road() override { return road; }
+  Settings& AppSettings() override { return settings; }
+  const std::filesystem::path& ProgramFolder() const override { return folder; }
+  Result<std::string> Line1SignText() const override { return line1; }
+  std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
+  bool Line2Active() const override { return line2Active; }
+  void InsertAtCaret(const QString& tag) override {
+    (line2Active ? line2 : line1) += tag.toStdString();
+  }
+  void ApplySignColorMode(bool triple) override {
+    for (auto& l : listeners) l(triple);
+  }
+  void OnSignColorMode(std::function<void(bool)> l) override { listeners.push_back(std::move(l)); }
+  void ShowStatus(const QString&) override {}
+  void OnLine1Changed(std::function<void()>) override {}
+
+  std::filesystem::path folder;
+  Settings settings;
+  QMainWindow main;
+  RecordingNotice notice;
+  ScriptedLink link;
+  NoWaiter waiter;
+  SignRoad road;
+  std::string line1, line2;
+  bool line2Active = false;
+  std::vector<std::function<void(bool)>> listeners;
+};
+
+}  // namespace tavrin::testing

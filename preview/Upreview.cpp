@@ -68,7 +68,10 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   const int index = m_signWidth->findData(stored);
   m_signWidth->setCurrentIndex(index >= 0 ? index : 0);
   connect(m_signWidth, &QComboBox::currentIndexChanged, this, [this] {
-    m_context.AppSettings().SetPreviewSignWidth(m_signWidth->currentData().toInt());
+    if (Status s = m_context.AppSettings().SetPreviewSignWidth(m_signWidth->currentData().toInt());
+        !s) {
+      m_context.ShowStatus(QString::fromStdString(s.ErrorText()));
+    }
     Refresh();
   });
   row->addWidget(new QLabel("Sign:", this));

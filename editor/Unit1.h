@@ -102,8 +102,6 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   // The program that opens a document as the desktop does (xdg-open on Linux).
   void SetOpenProgram(QString program) { m_openProgram = std::move(program); }
 
-  // The editor of the active page: RichEdit1 for "Line 1", RichEdit2 for "Line 2".
-  MessageEdit* CurrentEditor() const { return m_current; }
   MessageEdit* Line1Editor() const { return m_richEdit1; }
 
   // An effect: the upper-case tag on "Line 2", or on "Line 1" while "Effect Control By Line

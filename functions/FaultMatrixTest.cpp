@@ -35,7 +35,8 @@ std::vector<Command> Commands(const GraphicFolder& graphics) {
   constexpr std::uint8_t id = 1;
   ScheduleList schedules;
   for (const char* day : {"05/12/08", "05/13/08", "05/14/08"}) {
-    schedules.Add(*MakeScheduleEntry(std::string(day) + " 08:00", "05/31/08 18:30", "AB"));
+    if (!schedules.Add(*MakeScheduleEntry(std::string(day) + " 08:00", "05/31/08 18:30", "AB")))
+      qFatal("a schedule entry of the matrix was refused");
   }
   PageTree pages;
   pages.Toggle(0, 0);

@@ -18,7 +18,6 @@ class TInputTextfrm : public QDialog {
  public:
   explicit TInputTextfrm(TGraphicForm& editor);
 
-  const QFont& ChosenFont() const { return m_font; }
   void SetChosenFont(const QFont& font);
   QImage Preview() const { return m_preview; }
 

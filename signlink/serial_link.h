@@ -36,8 +36,6 @@ class SerialLink : public FdLink {
   // A device that is missing, busy or not a terminal fails with LastError saying which.
   bool OpenLink(int portNumber, int baud) override;
 
-  const std::string& DeviceName() const { return m_deviceName; }
-
  protected:
   std::size_t PendingOutput() const override;
 
@@ -68,8 +66,6 @@ class SerialLink : public SignLink {
   bool Write(std::string_view bytes, const WriteProgress& progress = {}) override;
   void CloseLink() override;
   bool IsOpen() const override { return m_handle != INVALID_HANDLE_VALUE; }
-
-  const std::string& DeviceName() const { return m_deviceName; }
 
  private:
   // The system's reason for the last failure, read right after the call that failed.

@@ -150,11 +150,6 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
   return result;
 }
 
-void SignRoad::SetBusy(bool busy) {
-  m_busy = busy;
-  if (m_busyListener) m_busyListener(busy);
-}
-
 PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
   if (m_busy) {
     m_notice->Fail(kBusyText);
@@ -163,10 +158,10 @@ PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
   // Given back on every way out, an exception from a window's notice included.
   struct Holding {
     SignRoad& road;
-    explicit Holding(SignRoad& r) : road(r) { road.SetBusy(true); }
+    explicit Holding(SignRoad& r) : road(r) { road.m_busy = true; }
     ~Holding() {
       if (road.m_link->IsOpen()) road.m_link->CloseLink();
-      road.SetBusy(false);
+      road.m_busy = false;
     }
   } holding(*this);
   return command();

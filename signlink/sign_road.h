@@ -105,8 +105,6 @@ class SignRoad {
   bool Busy() const { return m_busy; }
   // Hears every command run by Run (not owned; nullptr for none).
   void SetObserver(RoadObserver* observer) { m_observer = observer; }
-  // Told true when a command takes the link and false when it gives it back.
-  void SetBusyListener(std::function<void(bool)> listener) { m_busyListener = std::move(listener); }
 
   PlanResult Run(const SignPlan& plan, ProgressSink* progress = nullptr,
                  CommandWatcher* watcher = nullptr);
@@ -115,15 +113,12 @@ class SignRoad {
   PlanResult Hold(const std::function<PlanResult()>& command);
 
  private:
-  void SetBusy(bool busy);
-
   SignLink* m_link;
   Notice* m_notice;
   Waiter* m_waiter;
   int m_portNumber = 1;
   bool m_busy = false;
   RoadObserver* m_observer = nullptr;
-  std::function<void(bool)> m_busyListener;
 };
 
 }  // namespace tavrin

@@ -94,8 +94,7 @@ TEST(SignRoadTest, OneCommandAtATime) {
   ScriptedLink link;
   Log log(link);
   SignRoad road(link, log, log);
-  std::vector<bool> busy;
-  road.SetBusyListener([&](bool b) { busy.push_back(b); });
+  std::vector<bool> busy;  // the road's state while the command waits, and after it
   // While the first command waits between its frames, a second one is started (as a modeless
   // window or a menu could do while the windows keep working): it is refused and writes nothing.
   PlanResult second;
@@ -103,9 +102,11 @@ TEST(SignRoadTest, OneCommandAtATime) {
   log.onWait = [&] {
     if (tried) return;
     tried = true;
+    busy.push_back(road.Busy());
     second = road.Run(TwoFrames());
   };
   EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);
+  busy.push_back(road.Busy());
   EXPECT_EQ(second.outcome, SignOutcome::Busy);
   EXPECT_EQ(link.Writes(), (std::vector<std::string>{"one", "two"}));
   EXPECT_EQ(link.Opens(), 1);

@@ -136,8 +136,6 @@ class TraceLog final : public ITraceLog {
   void CloseAfterFault();
   std::uint32_t TotalTraced() const { return m_totalTraced; }
   std::uint32_t TotalLogged() const { return m_totalLogged; }
-  // The number of leading characters cut from source file names.
-  std::size_t RootPrefixLength() const { return m_rootPrefix; }
 
  private:
   TraceLog();

@@ -651,20 +651,8 @@ Status TForm1::OpenMessageFile(const std::filesystem::path& path) {
   // Read and decoded beside the windows: a large or hostile file does not stop them.
   const std::string codePage = m_settings.CodePage();
   Result<std::vector<TextRun>> runs =
-      RunBesideTheWindows([path, codePage]() -> Result<std::vector<TextRun>> {
-        Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
-        if (!bytes) return bytes.TakeError();
-        Result<std::vector<TextRun>> read = ReadMessageFile(*bytes, codePage);
-        if (!read) return Error{PathText(path) + ": " + read.ErrorText()};
-        return read;
-      });
+      RunBesideTheWindows([path, codePage] { return LoadMessageFile(path, codePage); });
   if (!runs) return runs.TakeError();
-  const std::size_t characters = MessageCharacters(*runs);
-  if (characters > kMaxMessageTextCharacters) {
-    return Error{PathText(path) + " holds " + std::to_string(characters) +
-                 " characters: too long for a message (a line of the sign holds " +
-                 std::to_string(kMaxMessageLength) + "), so it was not opened"};
-  }
   SetRuns(m_richEdit1, *runs);
   return {};
 }

@@ -25,9 +25,6 @@
 
 namespace tavrin {
 
-// The most characters a line editor takes from the keyboard and the clipboard.
-inline constexpr int kMaxMessageLength = 210;
-
 // A line editor: Enter never makes a line break, and pasting goes through the main window,
 // which checks the length first.
 class MessageEdit : public QTextEdit {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/codepage.h"
+#include "common/file_io.h"
 
 namespace tavrin {
 
@@ -471,14 +472,6 @@ std::vector<TextRun> WithoutControls(std::vector<TextRun> runs) {
 
 }  // namespace
 
-std::size_t MessageCharacters(const std::vector<TextRun>& runs) {
-  std::size_t characters = 0;
-  for (const TextRun& run : runs) {
-    for (const char c : run.text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }
-  return characters;
-}
-
 Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::string& codePage) {
   if (bytes.size() > kMaxMessageFileBytes) {
     return Error{"The file is too large for a message (" + std::to_string(bytes.size()) +
@@ -509,6 +502,33 @@ Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::
   }
   if (lines.ends_with('\n')) lines.pop_back();
   return WithoutControls({{lines, false}});
+}
+
+namespace {
+
+// The number of characters (code points) of a message's runs.
+std::size_t MessageCharacters(const std::vector<TextRun>& runs) {
+  std::size_t characters = 0;
+  for (const TextRun& run : runs) {
+    for (const char c : run.text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  return characters;
+}
+
+}  // namespace
+
+Result<std::vector<TextRun>> LoadMessageFile(const std::filesystem::path& path,
+                                             const std::string& codePage) {
+  Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
+  if (!bytes) return bytes.TakeError();
+  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, codePage);
+  if (!runs) return Error{PathText(path) + ": " + runs.ErrorText()};
+  if (const std::size_t n = MessageCharacters(*runs); n > kMaxMessageTextCharacters) {
+    return Error{PathText(path) + " holds " + std::to_string(n) +
+                 " characters: too long for a message (a line of the sign holds " +
+                 std::to_string(kMaxMessageLength) + "), so it was not opened"};
+  }
+  return runs;
 }
 
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,15 +29,15 @@ inline constexpr bool IsTagColour(const Rgb& c) {
   return c.red >= 128 && c.green < 100 && c.blue < 100;
 }
 
+// The most characters a line editor takes from the keyboard and the clipboard.
+inline constexpr int kMaxMessageLength = 210;
+
 // Message files larger than this are refused before they are read: a message line is 210
 // characters, and even a long file of other text is far below it.
 inline constexpr std::size_t kMaxMessageFileBytes = 4 * 1024 * 1024;
 // A message whose text is longer than this many characters is not opened: no line of a sign
 // holds it, and an editor filled with it would stop the program for seconds.
 inline constexpr std::size_t kMaxMessageTextCharacters = 5000;
-
-// The number of characters (code points) of a message's runs.
-std::size_t MessageCharacters(const std::vector<TextRun>& runs);
 
 // Writes runs as a Rich Text document that WordPad, Word and LibreOffice open with the same
 // text: a fixed-pitch bold font, red display tags and black text, a paragraph per line.
@@ -54,6 +55,12 @@ Result<std::vector<TextRun>> ReadMessageRtf(std::string_view document);
 // (each line a paragraph). Binary data (NUL bytes) or text that cannot be decoded is
 // refused with a message.
 Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::string& codePage);
+
+// A message file as the editor opens it: read (up to kMaxMessageFileBytes), decoded as
+// ReadMessageFile does, and refused when it holds more than kMaxMessageTextCharacters. Every
+// failure names the file.
+Result<std::vector<TextRun>> LoadMessageFile(const std::filesystem::path& path,
+                                             const std::string& codePage);
 
 // Runs that touch and look alike are joined.
 std::vector<TextRun> MergeRuns(std::vector<TextRun> runs);

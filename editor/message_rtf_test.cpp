@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/vocabulary.h"
+#include "tests/support/scratch_folder.h"
 
 namespace tavrin {
 
@@ -86,8 +87,8 @@ TEST(MessageRtfTest, ControlCharactersAreNoMessageText) {
 // Found by fuzzing: bytes shaped like UTF-8 but past U+10FFFF were taken as UTF-8 and written
 // back as other characters. Only real UTF-8 is read as UTF-8; the rest is the code page's.
 TEST(MessageRtfTest, OnlyRealUtf8IsReadAsUtf8) {
-  for (const std::string bytes : {std::string("a\xF6\xA3\xA3\xA3."), std::string("\xC0\xAF"),
-                                  std::string("\xED\xA0\x80"), std::string("\xF4\xBF\xBF\xBF")}) {
+  for (const std::string& bytes : {std::string("a\xF6\xA3\xA3\xA3."), std::string("\xC0\xAF"),
+                                   std::string("\xED\xA0\x80"), std::string("\xF4\xBF\xBF\xBF")}) {
     const Result<Runs> read = ReadMessageFile(bytes, "CP1252");
     ASSERT_TRUE(read) << read.ErrorText();
     const Result<Runs> again = ReadMessageFile(WriteMessageRtf(*read, "CP1252"), "CP1252");
@@ -133,6 +134,29 @@ TEST(MessageFileTest, PlainTextAndRefusals) {
   EXPECT_NE(ReadMessageFile(std::string(kMaxMessageFileBytes + 1, 'a'), "CP1252")
                 .ErrorText()
                 .find("too large"),
+            std::string::npos);
+}
+
+// Opening counts characters, not bytes, and every refusal names the file.
+TEST(MessageFileTest, OpeningAFileOfAtMostAMessagesCharacters) {
+  testing::ScratchFolder home;
+  std::string full;
+  for (std::size_t i = 0; i < kMaxMessageTextCharacters; ++i) full += "\xC3\xA9";  // é
+  const std::filesystem::path fits = home.Put("fits.txt", full);
+  const Result<Runs> opened = LoadMessageFile(fits, "CP1252");
+  ASSERT_TRUE(opened) << opened.ErrorText();
+  EXPECT_EQ(opened->front().text, full);
+
+  const std::filesystem::path over = home.Put("over.txt", full + "x");
+  EXPECT_EQ(LoadMessageFile(over, "CP1252").ErrorText(),
+            over.string() +
+                " holds 5001 characters: too long for a message (a line of the sign holds 210), "
+                "so it was not opened");
+  EXPECT_EQ(LoadMessageFile(home.Put("bin.txt", std::string("a\0b", 3)), "CP1252")
+                .ErrorText()
+                .rfind((home / "bin.txt").string() + ": ", 0),
+            0u);
+  EXPECT_NE(LoadMessageFile(home / "none.txt", "CP1252").ErrorText().find("none.txt"),
             std::string::npos);
 }
 

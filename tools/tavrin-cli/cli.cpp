@@ -333,13 +333,8 @@ using Command = std::function<int(const Options&, Runner&, std::ostream& out, st
 
 // Line 1 of a message file, as the window would hold it after opening the file.
 Result<std::string> MessageFileText(const std::string& path, const std::string& codePage) {
-  Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
-  if (!bytes) return bytes.TakeError();
-  Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, codePage);
-  if (!runs) return Error{path + ": " + runs.ErrorText()};
-  if (const std::size_t n = MessageCharacters(*runs); n > kMaxMessageTextCharacters) {
-    return Error{path + " holds " + std::to_string(n) + " characters: too long for a message"};
-  }
+  Result<std::vector<TextRun>> runs = LoadMessageFile(path, codePage);
+  if (!runs) return runs.TakeError();
   std::string text;
   for (const TextRun& run : *runs) text += run.text;
   return text;

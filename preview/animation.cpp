@@ -97,144 +97,189 @@ bool IsAnimatedEffect(const std::string& code) {
          e == 'I' || e == 'J' || e == 'L' || e == 'M';
 }
 
-Animation Animate(const LedFrame& stillLine, int signWidth, const LineEffects& effects) {
-  Animation a;
-  const auto still = std::make_shared<const LedFrame>(stillLine);
-  const int step = StepMs(effects.speed);
-  const int rows = RowsUsed(*still);
-  const int width = still->width;
-  const int shownWidth = std::min(width, signWidth);
-  // Where the line stands while held: its start, or for a line scrolling in from the right
-  // that is wider than the sign, its end.
-  const char in = EffectLetter(effects.entry);
-  const int restX = in == 'E' && width > signWidth ? signWidth - width : 0;
-  const auto view = [still, signWidth](int dx, int dy) {
-    return [still, signWidth, dx, dy] { return View(*still, signWidth, dx, dy); };
-  };
-  const auto dark = [signWidth] { return LedFrame(signWidth, kSignRows); };
-  const auto push = [&](std::vector<Shown>& into, std::function<LedFrame()> draw) {
-    into.push_back({std::move(draw), step});
-  };
+namespace {
 
-  // Reveals: the cells shown at step k of n (k = n shows all).
-  using Reveal = std::function<bool(int k, int n, int x, int y)>;
-  const auto reveal = [&](std::vector<Shown>& into, int n, Reveal shown, bool backwards) {
-    const auto at = [=](int k) {
-      return [=] {
-        return View(*still, signWidth, restX, 0, [&](int x, int y) { return shown(k, n, x, y); });
-      };
-    };
-    if (!backwards) {
-      for (int k = 1; k <= n; ++k) push(into, at(k));
-    } else {
-      for (int k = n - 1; k >= 1; --k) push(into, at(k));
-      push(into, dark);
+// Snow at step t: each lit dot of the line at rest falls, after a scattered delay of up to
+// 8 steps, a row a step: coming on, from the top row down to its place; leaving, from its
+// place down and out at the bottom of the rows the line uses.
+LedFrame SnowPicture(const LedFrame& rest, int rows, int t, bool leaving) {
+  LedFrame f(rest.width, kSignRows);
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < rest.width; ++x) {
+      const char cell = rest.At(x, y);
+      if (cell == '.') continue;
+      const int fall = t - Scatter(x, y) % 8;
+      if (fall > 0) {
+        const int to = leaving ? y + fall : std::min(y, fall - 1);
+        if (to < rows) f.Set(x, to, cell);
+      } else if (leaving) {
+        f.Set(x, y, cell);
+      }
     }
-  };
-  const int half = (shownWidth + 1) / 2;
-  const int centre = shownWidth / 2;
-  const auto effect = [&](std::vector<Shown>& into, char e, bool leaving) {
+  }
+  return f;
+}
+
+// Draws the pictures of one line's showing on one sign: each entry or exit effect is a series
+// of pictures drawn when they are played.
+class Motion {
+ public:
+  Motion(const LedFrame& still, int signWidth, const LineEffects& effects)
+      : m_still(std::make_shared<const LedFrame>(still)),
+        m_signWidth(signWidth),
+        m_step(StepMs(effects.speed)),
+        m_rows(RowsUsed(still)),
+        m_width(still.width),
+        m_shownWidth(std::min(still.width, signWidth)),
+        // Where the line stands while held: its start, or for a line scrolling in from the
+        // right that is wider than the sign, its end.
+        m_restX(EffectLetter(effects.entry) == 'E' && still.width > signWidth
+                    ? signWidth - still.width
+                    : 0) {}
+
+  // The line moved by (dx, dy).
+  std::function<LedFrame()> At(int dx, int dy) const {
+    return [still = m_still, w = m_signWidth, dx, dy] { return View(*still, w, dx, dy); };
+  }
+  // The line where it stands while held.
+  std::function<LedFrame()> Rest() const { return At(m_restX, 0); }
+  std::function<LedFrame()> Dark() const {
+    return [w = m_signWidth] { return LedFrame(w, kSignRows); };
+  }
+
+  // The pictures of an effect coming on (into the hold) or, leaving, going to a dark sign.
+  void Effect(std::vector<Shown>& into, char e, bool leaving) const {
+    const int rows = m_rows;
+    const int centre = m_shownWidth / 2;
     switch (e) {
       case 'B':  // Xopen: from the middle column out
-        reveal(
-            into, half, [=](int k, int, int x, int) { return x >= centre - k && x < centre + k; },
-            leaving);
+        Reveal(into, (m_shownWidth + 1) / 2, leaving,
+               [=](int k, int, int x, int) { return x >= centre - k && x < centre + k; });
         break;
       case 'C':  // Curtain Up: from the bottom row up
-        reveal(
-            into, rows, [=](int k, int, int, int y) { return y >= rows - k; }, leaving);
+        Reveal(into, rows, leaving, [=](int k, int, int, int y) { return y >= rows - k; });
         break;
       case 'D':  // Curtain Down: from the top row down
-        reveal(
-            into, rows, [](int k, int, int, int y) { return y < k; }, leaving);
+        Reveal(into, rows, leaving, [](int k, int, int, int y) { return y < k; });
         break;
       case 'G':  // Vopen: from the middle row out
-        reveal(
-            into, (rows + 1) / 2,
-            [=](int k, int, int, int y) { return y >= rows / 2 - k && y < rows / 2 + k; }, leaving);
+        Reveal(into, (rows + 1) / 2, leaving,
+               [=](int k, int, int, int y) { return y >= rows / 2 - k && y < rows / 2 + k; });
         break;
       case 'H':  // Vclose: from the top and bottom rows in
-        reveal(
-            into, (rows + 1) / 2, [=](int k, int, int, int y) { return y < k || y >= rows - k; },
-            leaving);
+        Reveal(into, (rows + 1) / 2, leaving,
+               [=](int k, int, int, int y) { return y < k || y >= rows - k; });
         break;
       case 'M':  // Twinkle: dot by dot, in scattered order
-        reveal(
-            into, 12, [](int k, int n, int x, int y) { return Scatter(x, y) % n < k; }, leaving);
+        Reveal(into, 12, leaving, [](int k, int n, int x, int y) { return Scatter(x, y) % n < k; });
         break;
       case 'E':  // Scroll Left: in from the right, out to the left
         if (!leaving) {
-          for (int dx = signWidth - 1; dx >= restX; --dx) push(into, view(dx, 0));
+          Slide(into, m_signWidth - 1, m_restX, -1, true);
         } else {
-          for (int dx = restX - 1; dx >= -width; --dx) push(into, view(dx, 0));
+          Slide(into, m_restX - 1, -m_width, -1, true);
         }
         break;
       case 'F':  // Scroll Right: in from the left, out to the right
         if (!leaving) {
-          for (int dx = -shownWidth + 1; dx <= restX; ++dx) push(into, view(dx, 0));
+          Slide(into, -m_shownWidth + 1, m_restX, 1, true);
         } else {
-          for (int dx = restX + 1; dx <= signWidth; ++dx) push(into, view(dx, 0));
+          Slide(into, m_restX + 1, m_signWidth, 1, true);
         }
         break;
       case 'I':  // Scroll Up: in from below, out at the top
         if (!leaving) {
-          for (int dy = rows - 1; dy >= 0; --dy) push(into, view(restX, dy));
+          Slide(into, rows - 1, 0, -1, false);
         } else {
-          for (int dy = -1; dy >= -rows; --dy) push(into, view(restX, dy));
+          Slide(into, -1, -rows, -1, false);
         }
         break;
       case 'J':  // Scroll Down: in from above, out at the bottom
         if (!leaving) {
-          for (int dy = -rows + 1; dy <= 0; ++dy) push(into, view(restX, dy));
+          Slide(into, -rows + 1, 0, 1, false);
         } else {
-          for (int dy = 1; dy <= rows; ++dy) push(into, view(restX, dy));
+          Slide(into, 1, rows, 1, false);
         }
         break;
-      case 'L': {  // Snow: every dot falls from the top to its place, or from it to the bottom
-        const int steps = rows + 8;
-        for (int t = 1; t <= steps; ++t) {
-          push(into, [=] {
-            const LedFrame rest = View(*still, signWidth, restX, 0);
-            if (!leaving && t == steps) return rest;
-            LedFrame f(signWidth, kSignRows);
-            for (int y = 0; y < rows; ++y) {
-              for (int x = 0; x < signWidth; ++x) {
-                const char cell = rest.At(x, y);
-                if (cell == '.') continue;
-                const int fall = t - Scatter(x, y) % 8;
-                if (fall <= 0) {
-                  if (leaving) f.Set(x, y, cell);
-                  continue;
-                }
-                const int to = leaving ? y + fall : std::min(y, fall - 1);
-                if (to < rows) f.Set(x, to, cell);
-              }
-            }
-            return f;
-          });
-        }
-        if (leaving) push(into, dark);
+      case 'L':  // Snow
+        Snow(into, leaving);
         break;
-      }
       default:  // at once
-        push(into, leaving ? std::function<LedFrame()>(dark) : view(restX, 0));
+        Push(into, leaving ? Dark() : Rest());
         break;
     }
-  };
-  effect(a.entry, in, false);
+  }
+
+ private:
+  void Push(std::vector<Shown>& into, std::function<LedFrame()> draw) const {
+    into.push_back({std::move(draw), m_step});
+  }
+
+  // The line at rest, cells coming on as shown(k, n, x, y) allows at step k of n (k = n shows
+  // all); leaving, the same steps backwards and then a dark sign.
+  using Shows = std::function<bool(int k, int n, int x, int y)>;
+  void Reveal(std::vector<Shown>& into, int n, bool leaving, Shows shown) const {
+    const auto at = [this, n, shown](int k) {
+      return [still = m_still, w = m_signWidth, dx = m_restX, shown, k, n] {
+        return View(*still, w, dx, 0, [&](int x, int y) { return shown(k, n, x, y); });
+      };
+    };
+    if (!leaving) {
+      for (int k = 1; k <= n; ++k) Push(into, at(k));
+      return;
+    }
+    for (int k = n - 1; k >= 1; --k) Push(into, at(k));
+    Push(into, Dark());
+  }
+
+  // The line moved a column (across) or a row at a time, by step (1 or -1), from one offset
+  // through another; nothing when the other lies behind the first.
+  void Slide(std::vector<Shown>& into, int from, int to, int step, bool across) const {
+    for (int d = from; step > 0 ? d <= to : d >= to; d += step) {
+      Push(into, across ? At(d, 0) : At(m_restX, d));
+    }
+  }
+
+  // Every dot falls from the top to its place, or from its place out at the bottom.
+  void Snow(std::vector<Shown>& into, bool leaving) const {
+    const int steps = m_rows + 8;
+    for (int t = 1; t <= steps; ++t) {
+      Push(into,
+           [still = m_still, w = m_signWidth, dx = m_restX, rows = m_rows, t, steps, leaving] {
+             const LedFrame rest = View(*still, w, dx, 0);
+             return !leaving && t == steps ? rest : SnowPicture(rest, rows, t, leaving);
+           });
+    }
+    if (leaving) Push(into, Dark());
+  }
+
+  std::shared_ptr<const LedFrame> m_still;
+  int m_signWidth;
+  int m_step;
+  int m_rows;
+  int m_width;
+  int m_shownWidth;
+  int m_restX;
+};
+
+}  // namespace
+
+Animation Animate(const LedFrame& still, int signWidth, const LineEffects& effects) {
+  const Motion motion(still, signWidth, effects);
+  Animation a;
+  motion.Effect(a.entry, EffectLetter(effects.entry), false);
 
   // The hold: the line as it stands, blinking in the blinking mode.
   const int wait = WaitMs(effects.wait);
   if (effects.mode == "<MB>") {
     for (int t = 0; t < wait; t += 500) {
-      a.hold.push_back({(t / 500) % 2 == 0 ? std::function<LedFrame()>(view(restX, 0))
-                                           : std::function<LedFrame()>(dark),
-                        std::min(500, wait - t)});
+      a.hold.push_back(
+          {(t / 500) % 2 == 0 ? motion.Rest() : motion.Dark(), std::min(500, wait - t)});
     }
   } else {
-    a.hold.push_back({view(restX, 0), wait});
+    a.hold.push_back({motion.Rest(), wait});
   }
-  effect(a.exit, EffectLetter(effects.exit), true);
+  motion.Effect(a.exit, EffectLetter(effects.exit), true);
   return a;
 }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "editor/Unit1.h"
 #include "preview/Upreview.h"
@@ -91,6 +92,7 @@ class PreviewPanelTest : public QObject {
     testing::ScratchFolder home;
     {
       Window w(home);
+      w.form1.show();
       w.form1.InsertAtCaret("<Curtain Down>");
       w.form1.Line1Editor()->insertPlainText("Hi");
       QVERIFY(w.panel->Playing());
@@ -104,10 +106,17 @@ class PreviewPanelTest : public QObject {
       // The sign's width and whether the panel shows are kept in the settings file.
       w.In<QComboBox>("SignWidth")->setCurrentIndex(1);
       QCOMPARE(w.Shown().width, 96);
-      w.form1.show();
       QVERIFY(w.In<QDockWidget>("PreviewDock")->isVisible());
+      w.In<QPushButton>("PlayButton")->click();
+      QVERIFY(w.panel->Playing());
+      QVERIFY(w.panel->findChild<QTimer*>("PlayTimer")->isActive());
       w.In<QAction>("Preview1")->trigger();
       QVERIFY(!w.In<QDockWidget>("PreviewDock")->isVisible());
+      // Hidden, it does not play on: nothing wakes the program for a picture nobody sees.
+      QVERIFY(!w.panel->findChild<QTimer*>("PlayTimer")->isActive());
+      w.In<QAction>("Preview1")->trigger();
+      QVERIFY(w.panel->findChild<QTimer*>("PlayTimer")->isActive());
+      w.In<QAction>("Preview1")->trigger();
     }
     Window again(home);
     again.form1.show();

@@ -84,6 +84,7 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   layout->addLayout(row);
 
   m_timer = new QTimer(this);
+  m_timer->setObjectName("PlayTimer");
   m_timer->setSingleShot(true);
   connect(m_timer, &QTimer::timeout, this, &TPreviewPanel::NextFrame);
   m_tripleColor = context.AppSettings().TripleColor();
@@ -124,7 +125,17 @@ void TPreviewPanel::ShowFrame() {
   if (m_frames.empty()) return;
   if (m_at >= m_frames.size()) m_at = 0;
   m_view->Show(m_frames[m_at].Frame(), m_tripleColor);
-  if (m_playing) m_timer->start(std::max(10, m_frames[m_at].ms));
+  if (m_playing && isVisible()) m_timer->start(std::max(10, m_frames[m_at].ms));
+}
+
+void TPreviewPanel::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ShowFrame();
+}
+
+void TPreviewPanel::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  m_timer->stop();
 }
 
 void TPreviewPanel::NextFrame() {

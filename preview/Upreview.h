@@ -45,6 +45,12 @@ class TPreviewPanel : public QWidget {
   bool Playing() const { return m_playing; }
   const preview::Preview& Current() const { return m_preview; }
 
+ protected:
+  // Hidden (the View item off, the window minimised), the panel does not play: its timer
+  // runs only while it can be seen.
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   void ShowFrame();
   void NextFrame();

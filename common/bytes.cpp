@@ -1,16 +1,11 @@
 #include "common/bytes.h"
 
+#include "common/ascii.h"
+
 namespace tavrin {
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 }  // namespace
 
 std::string HexByte(std::uint8_t value) {

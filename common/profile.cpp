@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/file_io.h"
 
 namespace tavrin {
@@ -17,14 +18,12 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b) {
   a = Trim(a);
   b = Trim(b);
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }
@@ -133,7 +132,7 @@ namespace {
 std::string LowerName(std::string_view name) {
   name = Trim(name);
   std::string lower(name);
-  for (char& c : lower) c = Lower(c);
+  for (char& c : lower) c = AsciiLower(c);
   return lower;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/ascii.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
 
@@ -349,10 +350,7 @@ class RtfReader {
   static int HexPair(std::string_view s) {
     int value = 0;
     for (const char c : s) {
-      const int d = (c >= '0' && c <= '9')   ? c - '0'
-                    : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                             : -1;
+      const int d = HexDigitValue(c);
       if (d < 0) return -1;
       value = value * 16 + d;
     }

@@ -1,5 +1,6 @@
 #include "fonts/font_transfer.h"
 
+#include "common/ascii.h"
 #include "common/bytes.h"
 #include "signlink/sign_frame.h"
 
@@ -9,18 +10,11 @@ namespace {
 
 constexpr const char* kFontTransferError = "   Transfer Font Error   ";
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 }  // namespace
 
 int RecordCode(const UserFontRecord& r) {
-  const int high = HexDigit(static_cast<char>(r.bytes[1]));
-  const int low = HexDigit(static_cast<char>(r.bytes[2]));
+  const int high = HexDigitValue(static_cast<char>(r.bytes[1]));
+  const int low = HexDigitValue(static_cast<char>(r.bytes[2]));
   // "0x" and a lone digit reads as that digit; nothing that reads gives 0x40.
   if (high < 0) return 0x40;
   if (low < 0) return high;
@@ -29,7 +23,8 @@ int RecordCode(const UserFontRecord& r) {
 
 bool Transferable(const UserFontRecord& r) {
   if (r.AllZero() || r.bytes[0] != 'U' || !SizeOfLetter(r.SizeLetter())) return false;
-  if (HexDigit(static_cast<char>(r.bytes[1])) < 0 || HexDigit(static_cast<char>(r.bytes[2])) < 0) {
+  if (HexDigitValue(static_cast<char>(r.bytes[1])) < 0 ||
+      HexDigitValue(static_cast<char>(r.bytes[2])) < 0) {
     return false;
   }
   const int code = RecordCode(r);

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/ascii.h"
 #include "common/file_io.h"
 
 namespace tavrin {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SortsBefore(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Lower(x) < Lower(y); });
+                                      [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
 // Where a dot's bit lies: the byte offset within the record and the bit's mask.

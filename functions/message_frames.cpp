@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/ascii.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {
@@ -11,11 +12,6 @@ namespace {
 
 constexpr int kMaxGraphicColumns = 128;
 constexpr int kBandRows = 8;
-
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-
-char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::uint8_t PixelBits(char pixel) {
   switch (pixel) {
@@ -72,7 +68,8 @@ char ModeSpeedLetter(std::string_view modeCode, std::string_view speedDigit) {
 
 std::string MatchEffectCase(std::string_view entryEffect, std::string exitEffect) {
   if (entryEffect.size() >= 3 && exitEffect.size() >= 3) {
-    exitEffect[2] = IsUpper(entryEffect[2]) ? ToUpper(exitEffect[2]) : ToLower(exitEffect[2]);
+    exitEffect[2] =
+        IsAsciiUpper(entryEffect[2]) ? AsciiUpper(exitEffect[2]) : AsciiLower(exitEffect[2]);
   }
   return exitEffect;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/ascii.h"
+
 namespace tavrin {
 
 namespace {
@@ -107,19 +109,14 @@ std::string ScheduleBody(int index, const ScheduleEntry& entry) {
 
 bool NormalizePageLetters(std::string& pages) {
   for (char& c : pages) {
-    if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
-    } else if (c < 'A' || c > 'Z') {
-      return false;
-    }
+    c = AsciiUpper(c);
+    if (!IsAsciiUpper(c)) return false;
   }
   return true;
 }
 
 std::string LinkBody(std::string pages) {
-  for (char& c : pages) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : pages) c = AsciiUpper(c);
   return ScheduleBody(0, {"01/01/00 00:00", "12/30/99 23:59", pages});
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/ascii.h"
 #include "common/file_io.h"
 #include "common/profile.h"
 
@@ -20,12 +21,10 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit) {
   return text.substr(0, end);
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != Lower(prefix[i])) return false;
+    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
   }
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "common/ascii.h"
+
 namespace tavrin::launcher {
 
 TextPrompter::TextPrompter(std::vector<bool> answers, std::ostream& out)
@@ -27,7 +29,7 @@ std::vector<bool> ParseAnswers(const std::string& list) {
   while (from <= list.size()) {
     const std::size_t comma = std::min(list.find(',', from), list.size());
     std::string word = list.substr(from, comma - from);
-    for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char& c : word) c = AsciiLower(c);
     if (!word.empty()) answers.push_back(word == "yes");
     from = comma + 1;
   }

@@ -1,10 +1,10 @@
 #include "preview/animation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 #include <memory>
 
+#include "common/ascii.h"
 #include "preview/line_renderer.h"
 
 namespace tavrin::preview {
@@ -29,7 +29,7 @@ namespace {
 // The effect letter in upper case: "<Fc>" and "<FC>" are the same curtain.
 char EffectLetter(const std::string& code) {
   if (code.size() != 4 || code[0] != '<' || code[1] != 'F' || code[3] != '>') return 'A';
-  return static_cast<char>(std::toupper(static_cast<unsigned char>(code[2])));
+  return AsciiUpper(code[2]);
 }
 
 // The rows the line uses: the first line, or both when it reaches the second.

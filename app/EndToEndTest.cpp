@@ -10,6 +10,8 @@
 
 #include "app/Tavrin.h"
 #include "common/bytes.h"
+#include "fonts/font_transfer.h"
+#include "fonts/user_font.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
@@ -31,9 +33,18 @@ QStringList LoggedBodies(const std::filesystem::path& log) {
   return bodies;
 }
 
+// The virtual sign's command line, with more options.
+std::vector<std::string> SignCommand(const std::filesystem::path& log,
+                                     std::vector<std::string> more = {}) {
+  std::vector<std::string> command{TAVRIN_VSIGN_PATH, "--pty", "--log", log.string()};
+  command.insert(command.end(), more.begin(), more.end());
+  return command;
+}
+
 // The program with its COM1 on a fresh virtual sign.
 struct Program {
-  Program() : sign({TAVRIN_VSIGN_PATH, "--pty", "--log", (logs / "sign.log").string()}) {
+  explicit Program(std::vector<std::string> signOptions = {})
+      : sign(SignCommand(logs / "sign.log", std::move(signOptions))) {
     const std::string pty = sign.FirstLine();
     home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\ncomport=1\r\n[Ports]\r\nCOM1=" + pty + "\r\n");
     app = std::make_unique<TavrinApp>(home.Path());
@@ -117,6 +128,70 @@ class EndToEndTest : public QObject {
     // Row 3 of the glyph in cell 65, and in the saved picture.
     QCOMPARE(p.app->EuropeanCharForm().Picture().pixelColor(291 + 4, 139 + 3), QColor(Qt::black));
     QVERIFY(std::filesystem::exists(p.home / "EuroCharForm58204.bmp"));
+  }
+
+  // The font maker's list changes while a transfer runs to a slow sign: an entry deleted, an
+  // empty font file opened, an entry added. The transfer sends the list as it stood when it
+  // started, and ends with "<BF>"; the font maker keeps what the user did.
+  void AFontListChangedDuringATransferGoesWhole() {
+    Program p({"--delay-ms", "40"});
+    TFontMakefrm& maker = p.app->FontMakefrm();
+    FontList twelve;
+    for (int code = kFirstUserCode; code < kFirstUserCode + 4; ++code) {
+      for (const FontSize& size : kFontSizes) {
+        FontEntry& entry = twelve.At(*twelve.Add(code, size.text));
+        for (std::size_t i = 0; i < 3; ++i) entry.record.bytes[i] = entry.text[i];
+        entry.record.bytes[3] = static_cast<std::uint8_t>(size.letter);
+        entry.record.bytes[4] = static_cast<std::uint8_t>(code);
+      }
+    }
+    QVERIFY(WriteFontFile(p.home / "twelve.fon", twelve));
+    QVERIFY(WriteFontFile(p.home / "empty.fon", FontList{}));
+    maker.Open();
+    QVERIFY(maker.OpenFontFile(p.home / "twelve.fon"));
+    maker.ListBox1MouseUp(11);
+
+    TDeletefrm& transfer = p.app->Deletefrm();
+    transfer.ShowTransferPanel();
+    transfer.findChild<QComboBox*>("ComboBox4")->setCurrentIndex(1);
+    int changes = 0;
+    QTimer edits;
+    edits.setInterval(150);
+    QObject::connect(&edits, &QTimer::timeout, [&] {
+      switch (changes++) {
+        case 0:
+          maker.SpeedButton2Click();  // the last entry, chosen above
+          break;
+        case 1:
+          QVERIFY(maker.OpenFontFile(p.home / "empty.fon"));
+          break;
+        case 2:
+          maker.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(5);
+          maker.SpeedButton1Click();
+          break;
+        default:
+          edits.stop();
+      }
+    });
+    edits.start();
+    transfer.findChild<QPushButton*>("TransFont")->click();
+    const QString done = "information Yes:       Transfer Font OK      ";
+    QVERIFY(QTest::qWaitFor([&] { return p.notice.Described().contains(done); }, 20000));
+    QCOMPARE(changes, 4);  // every change came while the transfer ran
+
+    QCOMPARE(p.notice.Described(),
+             (QStringList{"question YesNo:         Comfirm to delete the Selected Item?        ",
+                          done}));
+    const QStringList bodies = p.Bodies();
+    QCOMPARE(bodies.size(), 14);
+    QCOMPARE(bodies.front(), QString("<BE>"));
+    QCOMPARE(bodies.back(), QString("<BF>"));
+    for (std::size_t i = 0; i < twelve.Size(); ++i) {
+      QCOMPARE(bodies[static_cast<int>(i) + 1],
+               QString::fromStdString(EscapeBytes(UserCharacterBody(twelve.At(i).record))));
+    }
+    QCOMPARE(maker.List().Size(), std::size_t{1});
+    QVERIFY(maker.List().At(0).text.starts_with("U45-"));
   }
 };
 

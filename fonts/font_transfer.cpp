@@ -49,7 +49,7 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
   PlanStep end{
       SignFrame(signId, "<BF>"), ignored, 0, kWaitBeforeFontEndMs, 0, false, transferError};
   t.plan.steps.push_back(begin);
-  t.entryOfStep.push_back(std::nullopt);
+  t.recordOfStep.push_back(std::nullopt);
   for (std::size_t i = 0; i < list.Size(); ++i) {
     const FontEntry& entry = list.At(i);
     if (entry.record.AllZero()) continue;
@@ -66,10 +66,10 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
     character.advancesProgress = true;
     character.cleanupOnFailure = true;
     t.plan.steps.push_back(character);
-    t.entryOfStep.push_back(i);
+    t.recordOfStep.push_back(entry.record);
   }
   t.plan.steps.push_back(end);
-  t.entryOfStep.push_back(std::nullopt);
+  t.recordOfStep.push_back(std::nullopt);
   t.plan.cleanup.push_back(end);
   t.plan.progressMaximum = static_cast<int>(list.Size());
   std::string done =

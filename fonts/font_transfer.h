@@ -35,8 +35,10 @@ inline constexpr int kWaitBeforeFontEndMs = 200;
 // the final notice. The progress bar runs over the list's entries.
 struct FontTransferPlan {
   SignPlan plan;
-  // For each step, the list position of the character it sends (nothing for "<BE>", "<BF>").
-  std::vector<std::optional<std::size_t>> entryOfStep;
+  // For each step, a copy of the character it sends (nothing for "<BE>", "<BF>"): what the
+  // transfer tells about comes from the plan, never from the list, which the user may change
+  // while it runs.
+  std::vector<std::optional<UserFontRecord>> recordOfStep;
   std::vector<std::string> skipped;  // entry texts
 };
 FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list);

@@ -57,8 +57,9 @@ TEST(FontTransferTest, TheWorkedFrames) {
   EXPECT_EQ(u41, std::string("<ID01><FA01>") + "\x70\x88\x88\xF8\x88\x88\x88" +
                      std::string(1, '\0') + "04<E>");
   EXPECT_EQ(PlanRecallDefaultFont(1).steps[0].frame, "<ID01><DU>13<E>");
-  EXPECT_EQ(t.entryOfStep[1], 0u);
-  EXPECT_FALSE(t.entryOfStep[0]);
+  ASSERT_TRUE(t.recordOfStep[1]);
+  EXPECT_EQ(t.recordOfStep[1]->CodeText(), "U41");
+  EXPECT_FALSE(t.recordOfStep[0]);
 }
 
 TEST(FontTransferTest, WhatIsSentAndWhatIsSkipped) {

@@ -37,15 +37,14 @@ constexpr int kCheckImageWidth = 20;
 // when the transfer ran to its end with at least one character sent.
 class TransferWatcher : public CommandWatcher {
  public:
-  TransferWatcher(const FontTransferPlan& plan, const FontList& list,
-                  const FontTransferHooks& hooks)
-      : m_plan(plan), m_list(list), m_hooks(hooks) {}
+  TransferWatcher(const FontTransferPlan& plan, const FontTransferHooks& hooks)
+      : m_plan(plan), m_hooks(hooks) {}
   void LinkOpened() override {}
   void StepAccepted(std::size_t step) override {
-    const std::optional<std::size_t> entry = m_plan.entryOfStep.at(step);
-    if (!entry) return;
+    const std::optional<UserFontRecord>& record = m_plan.recordOfStep.at(step);
+    if (!record) return;
     m_sent = true;
-    if (m_hooks.characterSent) m_hooks.characterSent(m_list.At(*entry).record);
+    if (m_hooks.characterSent) m_hooks.characterSent(*record);
   }
   void LinkClosed(bool completed) override {
     if (completed && m_sent && m_hooks.saveTable) m_hooks.saveTable();
@@ -53,7 +52,6 @@ class TransferWatcher : public CommandWatcher {
 
  private:
   const FontTransferPlan& m_plan;
-  const FontList& m_list;
   const FontTransferHooks& m_hooks;
   bool m_sent = false;
 };
@@ -191,7 +189,7 @@ void TDeletefrm::TransFontClick() {
   static const FontList kNoList;
   const FontList& list = m_fontTransfer.list ? m_fontTransfer.list() : kNoList;
   const FontTransferPlan plan = PlanFontTransfer(SelectedSignId(m_comboBox4), list);
-  TransferWatcher table(plan, list, m_fontTransfer);
+  TransferWatcher table(plan, m_fontTransfer);
   ProgressBarSink progress(m_progressBar1);
   RunHoldingButton(m_context.Road(), plan.plan, m_transFont, &progress, &table);
 }

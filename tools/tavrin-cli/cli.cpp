@@ -483,10 +483,10 @@ int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
 // The characters a transfer sent, for the European table once it has run to its end.
 class SentCharacters : public CommandWatcher {
  public:
-  SentCharacters(const FontTransferPlan& plan, const FontList& list) : m_plan(plan), m_list(list) {}
+  explicit SentCharacters(const FontTransferPlan& plan) : m_plan(plan) {}
   void LinkOpened() override {}
   void StepAccepted(std::size_t step) override {
-    if (const auto entry = m_plan.entryOfStep.at(step)) sent.push_back(m_list.At(*entry).record);
+    if (const auto& record = m_plan.recordOfStep.at(step)) sent.push_back(*record);
   }
   void LinkClosed(bool done) override { completed = done; }
   std::vector<UserFontRecord> sent;
@@ -494,7 +494,6 @@ class SentCharacters : public CommandWatcher {
 
  private:
   const FontTransferPlan& m_plan;
-  const FontList& m_list;
 };
 
 int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -505,7 +504,7 @@ int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& 
     return kExitFailed;
   }
   const FontTransferPlan plan = PlanFontTransfer(o.signId, *list);
-  SentCharacters sent(plan, *list);
+  SentCharacters sent(plan);
   const int code = runner.Run(plan.plan, &sent);
   if (sent.completed && !o.dryRun) RecordSentCharacters(runner.Home(), sent.sent, err);
   return code;

@@ -1,5 +1,7 @@
 #include "signlink/serial_ports.h"
 
+#include "signlink/sign_link.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
@@ -161,12 +163,24 @@ std::vector<SerialPortInfo> ListSerialPorts(const Settings& settings, const fs::
       }
       continue;
     }
-    SerialPortInfo gone;
-    gone.device = configured;
-    gone.comNumber = n;
-    gone.configured = true;
-    gone.present = false;
-    missing.push_back(std::move(gone));
+    // Not a port the system lists, but maybe a device all the same (a pseudo-terminal, a
+    // virtual sign, an adapter with an unusual name) or a serial device server.
+    SerialPortInfo entry;
+    entry.device = configured;
+    entry.comNumber = n;
+    entry.configured = true;
+    std::string host;
+    int tcpPort = 0;
+    if (ParseHostPort(configured, host, tcpPort)) {
+      entry.description = "network serial device";
+    } else if (std::error_code statError; fs::is_character_file(configured, statError)) {
+      if (configured.starts_with("/dev/pts/")) entry.description = "pseudo-terminal";
+    } else {
+      entry.present = false;
+      missing.push_back(std::move(entry));
+      continue;
+    }
+    ports.push_back(std::move(entry));
   }
   // A number a "Ports" entry has taken no longer opens the device it opened by default.
   for (SerialPortInfo& p : ports) {

@@ -16,7 +16,9 @@ struct SerialPortInfo {
   std::string description;  // the adapter's name from its stable name ("FTDI FT232R USB UART")
   int comNumber = 0;        // the port number that opens it; 0 when none does
   bool configured = false;  // the number comes from a "Ports" entry of the settings
-  bool present = true;      // false for a "Ports" entry whose device is not there
+  // False for a "Ports" entry that names neither a character device that is there nor a
+  // HOST:PORT.
+  bool present = true;
 };
 
 // The COM number that opens a device without a "Ports" entry: /dev/ttyS0-31 are COM1-32,
@@ -26,8 +28,10 @@ int DefaultPortNumberOf(const std::string& device);
 // The serial devices present: serial ports with a UART behind them (ttyS whose sysfs "type" is
 // not 0), USB adapters (ttyUSB) and modems (ttyACM), in COM order, each with its stable name
 // and description from /dev/serial/by-id and the number that opens it: a "Ports" entry naming
-// it (by either path) wins over the default numbering. The "Ports" entries whose device is
-// not there come last, marked not present. devRoot and sysRoot are "/dev" and "/sys" but
+// it (by either path) wins over the default numbering. A "Ports" entry naming another device
+// that is there (any character device: a pseudo-terminal, an adapter the scan does not know)
+// or a HOST:PORT is listed as present; those naming nothing that is there come last, marked
+// not present. devRoot and sysRoot are "/dev" and "/sys" but
 // for tests. On Windows: the COM ports the system knows.
 std::vector<SerialPortInfo> ListSerialPorts(const Settings& settings,
                                             const std::filesystem::path& devRoot = "/dev",

@@ -1,9 +1,11 @@
 #include "signlink/serial_ports.h"
 
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
 
 #include "tests/support/scratch_folder.h"
 
@@ -76,6 +78,31 @@ TEST(SerialPortsTest, PortsEntriesNumberTheirDeviceOrStandForAMissingOne) {
   EXPECT_EQ(ports[3].device, "/dev/ttyUSB9");
   EXPECT_EQ(ports[3].comNumber, 7);
   EXPECT_FALSE(ports[3].present);
+}
+
+// An entry naming a device the scan does not know (a pseudo-terminal, any character device)
+// or a serial device server is there; a plain file or nothing is not.
+TEST(SerialPortsTest, ACharacterDeviceOrAHostPortIsPresent) {
+  FakeSystem system;
+  int master = -1, slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  const std::string pty = ::ttyname(slave);
+  const std::string file = system.root.Put("not-a-device", "").string();
+  const std::vector<SerialPortInfo> ports =
+      system.List("[Ports]\r\nCOM2=" + pty + "\r\nCOM3=/dev/null\r\nCOM4=sign.local:4001\r\n" +
+                  "COM5=" + file + "\r\n");
+  ::close(slave);
+  ::close(master);
+  std::map<int, SerialPortInfo> byNumber;
+  for (const SerialPortInfo& p : ports) byNumber[p.comNumber] = p;
+  ASSERT_EQ(byNumber.count(2), 1u);
+  EXPECT_EQ(byNumber[2].device, pty);
+  EXPECT_TRUE(byNumber[2].present && byNumber[2].configured);
+  EXPECT_EQ(byNumber[2].description, "pseudo-terminal");
+  EXPECT_TRUE(byNumber[3].present);
+  EXPECT_TRUE(byNumber[4].present);
+  EXPECT_FALSE(byNumber[5].present);
+  EXPECT_EQ(ports.back().comNumber, 5);  // the missing come last
 }
 
 TEST(SerialPortsTest, DefaultNumbersAndExplainedFailures) {

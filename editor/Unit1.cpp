@@ -80,20 +80,6 @@ class ColorSettingItem : public QWidget {
   QAction* m_action;
 };
 
-// A 16 x 16 toolbar glyph drawn from a letter, for buttons the style has no icon for.
-QIcon Glyph(const QString& letters, const QColor& colour) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  QFont font = painter.font();
-  font.setPixelSize(letters.size() > 1 ? 8 : 12);
-  font.setBold(true);
-  painter.setFont(font);
-  painter.setPen(colour);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, letters);
-  return QIcon(pixmap);
-}
-
 // Pictures of our own for the toolbar, used when the desktop's icon theme has none.
 QPixmap Blank16() {
   QPixmap pixmap(16, 16);
@@ -186,7 +172,9 @@ void MessageEdit::keyPressEvent(QKeyEvent* event) {
 
 void MessageEdit::insertFromMimeData(const QMimeData* source) {
   // Pasted text takes the editor's own look: black and bold.
-  if (source->hasText()) textCursor().insertText(source->text(), Format(Qt::black));
+  if (source->hasText()) {
+    textCursor().insertText(FromUtf8(WithBlanksForTabs(ToUtf8(source->text()))), Format(Qt::black));
+  }
 }
 
 void MessageEdit::contextMenuEvent(QContextMenuEvent* event) {
@@ -241,7 +229,8 @@ void TForm1::BuildEditors() {
     editor->setObjectName(i == 0 ? "RichEdit1" : "RichEdit2");
     editor->setFont(editorFont);
     editor->setAcceptRichText(false);
-    editor->setAcceptDrops(false);  // text comes in by typing and pasting, which are checked
+    editor->setAcceptDrops(false);     // text comes in by typing and pasting, which are checked
+    editor->setTabChangesFocus(true);  // as in every other field; the sign has no tab
     editor->SetPopupMenu(popup);
     SetDefaultFormat(editor);
     auto* layout = new QVBoxLayout(page);
@@ -496,8 +485,10 @@ void TForm1::BuildToolBar() {
           this, &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
   button("ToolButton9", themed("mail-send", SendIcon()), "Send Message");
-  QAction* ten = button("ToolButton10", Glyph("-", Qt::gray), "");
+  // A button of the design that has no action: kept for its name, never shown.
+  QAction* ten = button("ToolButton10", QIcon(), "");
   ten->setToolTip("");
+  ten->setVisible(false);
   button("ToolButton12", NetworkSendIcon(), "Send via Network");
   // Commands of other windows stay disabled until they are bound to them.
   for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
@@ -591,7 +582,7 @@ void TForm1::DeleteClick() { m_current->textCursor().removeSelectedText(); }
 
 void TForm1::PasteClick() {
   if (m_current->toPlainText().size() < kMaxMessageLength) {
-    const QString text = QApplication::clipboard()->text();
+    const QString text = FromUtf8(WithBlanksForTabs(ToUtf8(QApplication::clipboard()->text())));
     if (!text.isEmpty()) m_current->textCursor().insertText(text, Format(Qt::black));
     SetDefaultFormat(m_current);
   } else {

@@ -109,7 +109,9 @@ class TForm1Test : public QObject {
     QVERIFY(!run.Action("Font5x81")->isVisible());
     QVERIFY(!run.Action("CapitalControlByLine1")->isVisible());
     QVERIFY(run.Action("CapitalControlByLine1")->isChecked());
+    // The button without an action is not shown.
     QVERIFY(!run.Action("ToolButton10")->isEnabled());
+    QVERIFY(!run.Action("ToolButton10")->isVisible());
     // Commands of other windows stay disabled until they are bound to them.
     QVERIFY(!run.Action("SendMessage1")->isEnabled());
     QVERIFY(!run.Action("EditGraphic1")->isEnabled());
@@ -161,6 +163,26 @@ class TForm1Test : public QObject {
     QCOMPARE(run.Line1()->toPlainText().size(), 215);
     QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
     QCOMPARE(run.Status(), QString("215"));
+  }
+
+  // Tab moves the focus out of a line, full or not, as in every other field; a tab pasted in
+  // becomes a blank, one character as the sign shows it.
+  void TabMovesTheFocusAndPastedTabsAreBlanks() {
+    Run run;
+    run.form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(run.form1.get()));
+    run.Line1()->setPlainText(QString(210, 'a'));
+    run.Line1()->setFocus();
+    run.notice.shown.clear();
+    QTest::keyClick(run.Line1(), Qt::Key_Tab);
+    QCOMPARE(run.Line1()->toPlainText(), QString(210, 'a'));
+    QVERIFY(!run.Line1()->hasFocus());
+    QVERIFY(run.notice.shown.isEmpty());
+    run.form1->NewClick();
+    QApplication::clipboard()->setText("ab\tc");
+    run.Action("Paste1")->trigger();
+    QCOMPARE(run.Line1()->toPlainText(), QString("ab c"));
+    QCOMPARE(run.Status(), QString("4"));
   }
 
   // At the limit the keys that shorten, copy or select still work, and are not refused.

@@ -442,6 +442,11 @@ std::string WriteMessageRtf(const std::vector<TextRun>& runs, const std::string&
   return out;
 }
 
+std::string WithBlanksForTabs(std::string text) {
+  std::replace(text.begin(), text.end(), '\t', ' ');
+  return text;
+}
+
 Result<std::vector<TextRun>> ReadMessageRtf(std::string_view document) {
   std::size_t start = 0;
   if (document.starts_with("\xEF\xBB\xBF")) start = 3;
@@ -456,9 +461,11 @@ Result<std::vector<TextRun>> ReadMessageRtf(std::string_view document) {
 namespace {
 
 // Control characters other than tab and line break are no message text: the sign would get
-// them raw, and a saved file would lose them. They are dropped as the file is read.
+// them raw, and a saved file would lose them. They are dropped as the file is read, and a tab
+// becomes a blank.
 std::vector<TextRun> WithoutControls(std::vector<TextRun> runs) {
   for (TextRun& run : runs) {
+    run.text = WithBlanksForTabs(std::move(run.text));
     std::erase_if(run.text, [](char c) {
       const auto byte = static_cast<unsigned char>(c);
       return byte < 0x20 && c != '\t' && c != '\n';

@@ -32,6 +32,12 @@ inline constexpr bool IsTagColour(const Rgb& c) {
 // The most characters a line editor takes from the keyboard and the clipboard.
 inline constexpr int kMaxMessageLength = 210;
 
+// Text that comes into a line from outside (pasted, read from a message file, given on the
+// command line) with each tab made a blank: the sign has no tab and would get the control
+// byte, a tab cannot be typed into a line (the key moves the focus), and the length rule then
+// counts one character for what the sign shows as one.
+std::string WithBlanksForTabs(std::string text);
+
 // Message files larger than this are refused before they are read: a message line is 210
 // characters, and even a long file of other text is far below it.
 inline constexpr std::size_t kMaxMessageFileBytes = 4 * 1024 * 1024;

@@ -60,8 +60,9 @@ constexpr const char* kUsage =
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
     "  graphic import FILE.bmp NAME --width W --height H\n"
-    "                                       make graphic NAME from a bitmap, W 32 to 128,\n"
-    "                                       H 7 or 8; cells beyond the picture are off\n"
+    "                                       make graphic NAME from a bitmap, W one of 32,\n"
+    "                                       64, 96, 120, 128, H 7 or 8; cells beyond the\n"
+    "                                       picture are off\n"
     "options:\n"
     "  --home DIR       the program folder (settings, Graphdata); default: Tavrin's own\n"
     "  --port N         serial port N (COMn); default: the port of the settings file\n"
@@ -354,7 +355,7 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
       if (i + 1 >= o.args.size() || file) return Usage(err, "--file needs one message file");
       file = o.args[++i];
     } else if (!text) {
-      text = o.args[i];
+      text = WithBlanksForTabs(o.args[i]);
     } else {
       return Usage(err, "send takes one TEXT; quote it when it holds blanks");
     }
@@ -574,7 +575,8 @@ int Ports(const Options& o, Runner& runner, std::ostream& out, std::ostream& err
 int Preview(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
   if (o.args.empty() || o.args[0].starts_with("--"))
     return Usage(err, "preview needs the TEXT of a line");
-  Result<std::string> signText = Utf8ToCodePage(o.args[0], runner.AppSettings().CodePage());
+  Result<std::string> signText =
+      Utf8ToCodePage(WithBlanksForTabs(o.args[0]), runner.AppSettings().CodePage());
   if (!signText) return Usage(err, signText.ErrorText());
   const GraphicOutcome outcome =
       PreviewCommand(*signText, std::vector<std::string>(o.args.begin() + 1, o.args.end()),

@@ -69,6 +69,9 @@ TEST(CliDryRunTest, EscapesBytesAndConvertsTypedText) {
   ASSERT_EQ(o.code, kExitOk) << o.err;
   EXPECT_EQ(Lines(o.out).at(1),
             "<IDFF><L1><PZ><FE><MA><WC><FE>a\\x5Cb caf\\xE9" + std::string("9D<E>"));
+  // The sign has no tab: one given on the command line goes as a blank.
+  EXPECT_EQ(Lines(RunCli({"--dry-run", "send", "ab\tc"}).out).at(1),
+            Lines(RunCli({"--dry-run", "send", "ab c"}).out).at(1));
 }
 
 TEST(CliDryRunTest, GraphicsOfEverySize) {

@@ -251,6 +251,8 @@ class SignWindowsTest : public QObject {
       QTimer::singleShot(0, [&w, ok] {
         QVERIFY(w.In<QWidget>(w.setId.get(), "SendViaNetPanel")->isVisible());
         QCOMPARE(w.setId->windowTitle(), QString("Set ID&Page to Sent Via Network"));
+        // No button has the focus: Enter does not send before the user chose.
+        QVERIFY(!qobject_cast<QPushButton*>(w.setId->focusWidget()));
         if (ok) {
           w.In<QPushButton>(w.setId.get(), "SendViaNetOK")->click();
         } else {

@@ -218,11 +218,12 @@ void TSetID::PreparePanel(Panel panel) {
     case Panel::Bright:
       m_brightOk->setFocus();
       break;
-    case Panel::SendViaNet:
-      m_sendViaNetOk->setFocus();
-      break;
     case Panel::Clock:
       break;  // FormActivate gives the focus
+    case Panel::SendViaNet:
+      // No button is given the focus: it starts where a dialog starts, in its first field.
+      m_comboBox9->setFocus();
+      break;
   }
 }
 

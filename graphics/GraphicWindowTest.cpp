@@ -231,6 +231,34 @@ class GraphicWindowTest : public QObject {
     QCOMPARE(list->count(), 1);
   }
 
+  void DeleteLeavesNoEntrySelected() {
+    Editor e(std::string(32, 'A') + "\r\n");
+    e.home.Put("Graphdata/G02.txt", std::string(32, 'D') + "\r\n");
+    auto* list = e.In<QListWidget>("ListBox1");
+    list->addItem("G02");  // as if saved during this run
+    e.context.notice.answer = NoticeAnswer::Yes;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!std::filesystem::exists(e.home / "Graphdata/G01.txt"));
+    // The entry that moved up is not chosen for the user: nothing shows selected, Insert asks
+    // for a graphic and a second Delete deletes nothing.
+    QVERIFY(list->selectedItems().isEmpty());
+    e.context.notice.Clear();
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"Select a graphic name"});
+    QCOMPARE(e.context.line1, std::string());
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(list->count(), 1);
+    QVERIFY(std::filesystem::exists(e.home / "Graphdata/G02.txt"));
+    // Picking it again makes it the one Insert and Delete act on.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.line1, std::string("<Pic:G02>"));
+  }
+
   void BitmapsInAndOut() {
     Editor e(std::string(32, 'D') + "\r\n" + std::string(32, '@') + "\r\n");
     auto* list = e.In<QListWidget>("ListBox1");

@@ -682,6 +682,10 @@ void TGraphicForm::DeleteButtonClick() {
     return;
   }
   delete item;
+  // The list moves its current row to the next entry; that one was not chosen by the user, so
+  // Insert and Delete act on nothing until an entry is picked.
+  m_listBox1->clearSelection();
+  m_listBox1->setCurrentItem(nullptr);
   m_editor.ClearAfterDelete();
   Redraw();
 }

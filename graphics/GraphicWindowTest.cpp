@@ -1,9 +1,12 @@
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -134,6 +137,55 @@ class GraphicWindowTest : public QObject {
     QCOMPARE(e.In<QWidget>("Shape10")->x(), 92);
   }
 
+  void LayoutAndLedsAtEveryZoom() {
+    Editor e;
+    // The list's label shows whole.
+    QLabel* label = nullptr;
+    for (QLabel* l : e.form->findChildren<QLabel*>())
+      label = l->text() == "Select Graph" ? l : label;
+    QVERIFY(label != nullptr);
+    QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+             qPrintable(QString("label %1 wide").arg(label->contentsRect().width())));
+
+    // A scroll bar only where the grid does not fit: none at 32 x 7 and zoom 1; at 64 x 8 and
+    // zoom 8 the grid is wider than the box but not taller.
+    auto* box = e.In<QScrollArea>("ScrollBox1");
+    QVERIFY(!box->horizontalScrollBar()->isVisible() && !box->verticalScrollBar()->isVisible());
+    for (const char* name : {"ComboBox1", "ComboBox2"}) {
+      e.In<QComboBox>(name)->setCurrentIndex(1);
+      emit e.In<QComboBox>(name)->activated(1);
+    }
+    e.In<QComboBox>("ComboBox3")->setCurrentIndex(7);
+    QApplication::processEvents();
+    QCOMPARE(e.Grid()->size(), QSize(640, 80));
+    QVERIFY(box->viewport()->width() < 640 && box->viewport()->height() >= 80);
+    QVERIFY(box->horizontalScrollBar()->isVisible());
+    QVERIFY(!box->verticalScrollBar()->isVisible());
+    box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum());
+    QCOMPARE(e.Grid()->mapTo(box->viewport(), QPoint(640, 0)).x(), box->viewport()->width());
+
+    // A lit cell shows its colour at every zoom: filled below 5 pixels, a round LED from 5 on
+    // (its corner black, its centre lit); an off cell stays a small grey LED.
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(2, 1));
+    for (int z = 0; z < 8; ++z) {
+      e.In<QComboBox>("ComboBox3")->setCurrentIndex(z);
+      const int s = z + 3;
+      const QImage& grid = e.form->GridImage();
+      int red = 0;
+      for (int y = 0; y < s; ++y) {
+        for (int x = 0; x < s; ++x) red += grid.pixelColor(2 * s + x, s + y) == QColor(255, 0, 0);
+      }
+      if (s < 5) {
+        QCOMPARE(red, s * s);
+      } else {
+        QCOMPARE(grid.pixelColor(2 * s, s), QColor(Qt::black));
+        QCOMPARE(grid.pixelColor(2 * s + s / 2, s + s / 2), QColor(255, 0, 0));
+      }
+      QCOMPARE(grid.pixelColor(s / 2, s / 2), QColor(128, 128, 128));
+      QCOMPARE(grid.pixelColor(0, 0), QColor(Qt::black));
+    }
+  }
+
   void CutDragAndDropByMouse() {
     Editor e;
     QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(1, 1));
@@ -229,6 +281,34 @@ class GraphicWindowTest : public QObject {
     e.In<QPushButton>("DeleteButton")->click();
     QCOMPARE(e.context.notice.shown.last(), QString("Delete Error"));
     QCOMPARE(list->count(), 1);
+  }
+
+  void DeleteLeavesNoEntrySelected() {
+    Editor e(std::string(32, 'A') + "\r\n");
+    e.home.Put("Graphdata/G02.txt", std::string(32, 'D') + "\r\n");
+    auto* list = e.In<QListWidget>("ListBox1");
+    list->addItem("G02");  // as if saved during this run
+    e.context.notice.answer = NoticeAnswer::Yes;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!std::filesystem::exists(e.home / "Graphdata/G01.txt"));
+    // The entry that moved up is not chosen for the user: nothing shows selected, Insert asks
+    // for a graphic and a second Delete deletes nothing.
+    QVERIFY(list->selectedItems().isEmpty());
+    e.context.notice.Clear();
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.notice.shown, QStringList{"Select a graphic name"});
+    QCOMPARE(e.context.line1, std::string());
+    e.In<QPushButton>("DeleteButton")->click();
+    QCOMPARE(list->count(), 1);
+    QVERIFY(std::filesystem::exists(e.home / "Graphdata/G02.txt"));
+    // Picking it again makes it the one Insert and Delete act on.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    e.In<QPushButton>("InsertButton")->click();
+    QCOMPARE(e.context.line1, std::string("<Pic:G02>"));
   }
 
   void BitmapsInAndOut() {

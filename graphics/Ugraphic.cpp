@@ -41,9 +41,19 @@ int SpriteIndex(char letter) {
   }
 }
 
-// A circle inscribed in an s x s square, with a black outline.
-QImage Led(int s, const QColor& fill) {
+// Below this cell size the black ring of an LED leaves about one pixel of its colour, and a
+// drawing looks black: lit cells are drawn as filled squares there instead.
+constexpr int kRoundLedSize = 5;
+
+// A circle inscribed in an s x s square, with a black outline; a lit cell smaller than a round
+// LED fills its square.
+QImage Led(int s, char letter) {
+  const QColor fill = Display(letter);
   QImage image(s, s, QImage::Format_RGB32);
+  if (s < kRoundLedSize && DisplayColour(letter) != DisplayColour(kCellOff)) {
+    image.fill(fill);
+    return image;
+  }
   image.fill(Qt::black);
   QPainter painter(&image);
   painter.setPen(Qt::black);
@@ -279,7 +289,8 @@ void TGraphicForm::BuildWindow() {
   left->setMinimumWidth(40);
   left->setMaximumWidth(130);
   auto* leftLayout = new QVBoxLayout(left);
-  leftLayout->addWidget(new QLabel("Select Graph", left));
+  auto* listLabel = new QLabel("Select Graph", left);
+  leftLayout->addWidget(listLabel);
   m_listBox1 = new QListWidget(left);
   m_listBox1->setObjectName("ListBox1");
   m_listBox1->viewport()->installEventFilter(this);
@@ -308,6 +319,9 @@ void TGraphicForm::BuildWindow() {
   m_gridArea = new GridArea(this);
   m_image1 = new GridView(this, m_gridArea);
   m_assistImage = new BlockView(this, m_gridArea);
+  // The area fills the box and grows past it only as far as the grid and the block reach, so
+  // a scroll bar shows only along a side where they do not fit.
+  m_scrollBox1->setWidgetResizable(true);
   m_scrollBox1->setWidget(m_gridArea);
   centreLayout->addWidget(m_scrollBox1, 1);
 
@@ -413,7 +427,11 @@ void TGraphicForm::BuildWindow() {
   splitter->addWidget(centre);
   splitter->addWidget(right);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({90, 400, 140});
+  // The list starts wide enough for its label in the font at hand; the user may narrow it.
+  const QMargins margins = leftLayout->contentsMargins();
+  const int listWidth =
+      std::clamp(listLabel->sizeHint().width() + margins.left() + margins.right(), 90, 130);
+  splitter->setSizes({listWidth, 400, 140});
 
   // Undo and redo of every change of cells; each key once, or neither would fire.
   connect(new QShortcut(QKeySequence("Ctrl+Z"), this), &QShortcut::activated, this,
@@ -485,7 +503,7 @@ void TGraphicForm::Redraw() {
   const int s = m_editor.CellSize();
   if (m_spriteSize != s) {
     const char letters[] = {kCellOff, kCellRed, kCellGreen, kCellOrange, '?'};
-    for (std::size_t i = 0; i < m_sprites.size(); ++i) m_sprites[i] = Led(s, Display(letters[i]));
+    for (std::size_t i = 0; i < m_sprites.size(); ++i) m_sprites[i] = Led(s, letters[i]);
     m_spriteSize = s;
   }
   const int w = m_editor.Width(), h = m_editor.Height();
@@ -539,9 +557,7 @@ void TGraphicForm::Do(const ScreenWork& work) {
   if (work.lassoDot) {
     const int s = m_editor.CellSize();
     QPainter painter(&m_image);
-    painter.setPen(Qt::black);
-    painter.setBrush(Display(m_editor.Colour()));
-    painter.drawEllipse(work.lassoDot->column * s, work.lassoDot->row * s, s - 1, s - 1);
+    DrawCell(painter, work.lassoDot->column, work.lassoDot->row, m_editor.Colour());
     m_image1->update(work.lassoDot->column * s, work.lassoDot->row * s, s, s);
   }
   if (work.redraw) Redraw();
@@ -579,8 +595,6 @@ void TGraphicForm::ShowBlock() {
   QRect extent(QPoint(0, 0), m_image.size());
   if (block) extent |= m_assistImage->geometry();
   m_gridArea->setMinimumSize(extent.right() + 1, extent.bottom() + 1);
-  m_gridArea->resize(std::max(extent.right() + 1, m_scrollBox1->viewport()->width()),
-                     std::max(extent.bottom() + 1, m_scrollBox1->viewport()->height()));
 }
 
 void TGraphicForm::GridPress(QPoint p, Qt::MouseButton button) {
@@ -682,6 +696,10 @@ void TGraphicForm::DeleteButtonClick() {
     return;
   }
   delete item;
+  // The list moves its current row to the next entry; that one was not chosen by the user, so
+  // Insert and Delete act on nothing until an entry is picked.
+  m_listBox1->clearSelection();
+  m_listBox1->setCurrentItem(nullptr);
   m_editor.ClearAfterDelete();
   Redraw();
 }

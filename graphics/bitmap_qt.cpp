@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <cstdlib>
 
 #include "common/file_io.h"
 
@@ -54,15 +55,17 @@ Result<RgbPicture> DecodeBitmap(const std::string& fileBytes, const std::string&
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, "bmp");
   reader.setAllocationLimit(256);  // megabytes, whatever the header declares
+  // The reader gives the header's height as it stands: negative for a top-down bitmap, whose
+  // rows are stored from the top. A header it cannot read gives no size at all (-1 x -1).
   const QSize declared = reader.size();
-  if (!reader.canRead() || !declared.isValid()) {
-    return Error{name + " is not a Windows bitmap file"};
-  }
-  if (declared.isEmpty()) return Error{name + " holds a picture of no size"};
+  const long long width = declared.width();
+  const long long height = std::llabs(static_cast<long long>(declared.height()));
+  if (!reader.canRead() || width < 0) return Error{name + " is not a Windows bitmap file"};
+  if (width == 0 || height == 0) return Error{name + " holds a picture of no size"};
   if (!PixelsPresent(*bytes)) return Error{name + " is cut off: its pixels are not all there"};
-  if (static_cast<long long>(declared.width()) * declared.height() > kMaxBitmapPixels) {
-    return Error{name + " declares a picture of " + std::to_string(declared.width()) + " x " +
-                 std::to_string(declared.height()) + " pixels, too large to read"};
+  if (width * height > kMaxBitmapPixels) {
+    return Error{name + " declares a picture of " + std::to_string(width) + " x " +
+                 std::to_string(height) + " pixels, too large to read"};
   }
   QImage image = reader.read();
   if (image.isNull()) {

@@ -37,6 +37,17 @@ class EditorTest : public ::testing::Test {
   GraphicEditor e;
 };
 
+// The white pixels of a mask, a string a row.
+std::vector<std::string> Pixels(const ShapeMask& mask) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < mask.Height(); ++y) {
+    std::string row;
+    for (int x = 0; x < mask.Width(); ++x) row += mask.White(x, y) ? '#' : '.';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
 TEST(RasterTest, LinesStopBeforeTheirEndCell) {
   ShapeMask mask(10, 10);
   RasterLine(mask, {2, 3}, {6, 3});
@@ -60,35 +71,117 @@ TEST(RasterTest, ShapesKeepInsideTheirBox) {
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 10; ++x) EXPECT_EQ(rect.White(x, y), expected[y][x] == '#') << x << y;
   }
-  // Every ellipse, hollow and filled, lies inside its box, touches its four sides, and the
-  // filled one covers the outline; a box of no width or height covers nothing.
-  for (int w = 0; w <= 12; ++w) {
-    for (int h = 0; h <= 9; ++h) {
-      ShapeMask outline(20, 20), filled(20, 20);
+  // A box of no width or height covers nothing.
+  ShapeMask flat(10, 10);
+  for (const bool filled : {false, true}) {
+    RasterRectangle(flat, {2, 2}, {2, 8}, filled);
+    RasterRectangle(flat, {1, 5}, {9, 5}, filled);
+    RasterEllipse(flat, {2, 2}, {2, 8}, filled);
+    RasterEllipse(flat, {1, 5}, {9, 5}, filled);
+  }
+  EXPECT_EQ(Pixels(flat), std::vector<std::string>(10, ".........."));
+}
+
+// Whether the white pixels form one piece, neighbours along a side or a corner.
+bool Connected(const ShapeMask& mask) {
+  std::vector<Cell> todo;
+  std::vector<bool> seen(static_cast<std::size_t>(mask.Width() * mask.Height()));
+  auto visit = [&](int x, int y) {
+    const std::size_t at = static_cast<std::size_t>(y * mask.Width() + x);
+    if (!mask.White(x, y) || seen[at]) return;
+    seen[at] = true;
+    todo.push_back({x, y});
+  };
+  int white = 0, reached = 0;
+  for (int y = 0; y < mask.Height(); ++y) {
+    for (int x = 0; x < mask.Width(); ++x) {
+      if (!mask.White(x, y)) continue;
+      if (white++ == 0) visit(x, y);
+    }
+  }
+  while (!todo.empty()) {
+    const Cell c = todo.back();
+    todo.pop_back();
+    ++reached;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) visit(c.column + dx, c.row + dy);
+    }
+  }
+  return reached == white;
+}
+
+TEST(RasterTest, EllipsesAreRoundInEveryBox) {
+  // Every box from 1 x 1 to 12 x 12 cells, corners given in either order, at (2, 3) in a larger
+  // mask, so that a pixel outside the box would show.
+  for (int w = 1; w <= 12; ++w) {
+    for (int h = 1; h <= 12; ++h) {
+      SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+      ShapeMask outline(16, 18), filled(16, 18);
       RasterEllipse(outline, {2, 3}, {2 + w, 3 + h}, false);
       RasterEllipse(filled, {2 + w, 3 + h}, {2, 3}, true);
-      bool top = false, bottom = false, left = false, right = false, any = false;
-      for (int y = 0; y < 20; ++y) {
-        for (int x = 0; x < 20; ++x) {
+      const int right = 1 + w, bottom = 2 + h;  // the last column and row of the box
+      bool top = false, low = false, left = false, rightSide = false;
+      for (int y = 0; y < 18; ++y) {
+        int first = -1, last = -1, lit = 0;
+        for (int x = 0; x < 16; ++x) {
+          if (filled.White(x, y)) {
+            first = first < 0 ? x : first;
+            last = x;
+            ++lit;
+          }
           if (!outline.White(x, y)) continue;
-          any = true;
-          ASSERT_TRUE(x >= 2 && x < 2 + w && y >= 3 && y < 3 + h) << w << "x" << h;
-          ASSERT_TRUE(filled.White(x, y));
+          ASSERT_TRUE(x >= 2 && x <= right && y >= 3 && y <= bottom) << x << "," << y;
+          ASSERT_TRUE(filled.White(x, y)) << x << "," << y;
           top |= y == 3;
-          bottom |= y == 2 + h;
+          low |= y == bottom;
           left |= x == 2;
-          right |= x == 1 + w;
+          rightSide |= x == right;
+          // Round on both axes: the mirror images of a pixel are lit too.
+          EXPECT_TRUE(outline.White(2 + right - x, y) && outline.White(x, 3 + bottom - y))
+              << x << "," << y;
         }
+        // The filled one is solid: one run on each row of the box, none outside.
+        EXPECT_EQ(lit, first < 0 ? 0 : last - first + 1) << "row " << y;
+        EXPECT_EQ(lit > 0, y >= 3 && y <= bottom) << "row " << y;
       }
-      EXPECT_EQ(any, w > 0 && h > 0) << w << "x" << h;
-      if (any) {
-        EXPECT_TRUE(top && bottom && left && right) << w << "x" << h;
+      EXPECT_TRUE(top && low && left && rightSide);
+      EXPECT_TRUE(Connected(outline));
+      if (w >= 3 && h >= 3) {
+        for (const Cell corner :
+             {Cell{2, 3}, Cell{right, 3}, Cell{2, bottom}, Cell{right, bottom}}) {
+          EXPECT_FALSE(filled.White(corner.column, corner.row))
+              << "corner " << corner.column << "," << corner.row;
+        }
+        // An outline is hollow.
+        EXPECT_FALSE(outline.White(2 + w / 2, 3 + h / 2));
       }
     }
   }
-  ShapeMask big(10, 10);
-  RasterEllipse(big, {0, 0}, {9, 9}, false);
-  EXPECT_FALSE(big.White(4, 4));  // an outline is hollow
+
+  // Small ones as a pixel editor draws them: round, one cell wide, no corner.
+  struct Row {
+    int w, h;
+    std::vector<std::string> outline;
+  } rows[] = {
+      {3, 3, {".#.", "#.#", ".#."}},
+      {4, 4, {".##.", "#..#", "#..#", ".##."}},
+      {5, 5, {".###.", "#...#", "#...#", "#...#", ".###."}},
+      {6, 6, {"..##..", ".#..#.", "#....#", "#....#", ".#..#.", "..##.."}},
+      {7, 6, {"..###..", ".#...#.", "#.....#", "#.....#", ".#...#.", "..###.."}},
+      {8, 7, {"..####..", ".#....#.", "#......#", "#......#", "#......#", ".#....#.", "..####.."}},
+  };
+  for (const Row& row : rows) {
+    ShapeMask outline(row.w, row.h), filled(row.w, row.h);
+    RasterEllipse(outline, {0, 0}, {row.w, row.h}, false);
+    RasterEllipse(filled, {0, 0}, {row.w, row.h}, true);
+    EXPECT_EQ(Pixels(outline), row.outline) << row.w << " x " << row.h;
+    std::vector<std::string> solid = row.outline;
+    for (std::string& line : solid) {
+      const auto first = line.find('#'), last = line.rfind('#');
+      for (auto x = first; x <= last; ++x) line[x] = '#';
+    }
+    EXPECT_EQ(Pixels(filled), solid) << row.w << " x " << row.h;
+  }
 }
 
 TEST_F(EditorTest, PenBrushAndEraser) {
@@ -152,6 +245,18 @@ TEST_F(EditorTest, ShapesPaintOnlyTheirWhitePixels) {
   EXPECT_TRUE(second.draw->dashDot);
   EXPECT_EQ(e.Move({40, 20}, true).erase->to, (Pixel{30, 20}));
   e.Release({40, 20}, MouseButton::Left);
+}
+
+TEST_F(EditorTest, SmallEllipsesAreRound) {
+  // A 7 x 6 ellipse and beside it a filled 5 x 5 one in green: round, not boxes.
+  e.SetColour(kCellRed);
+  Drag(Tool::Ellipse, {At(0, 0), At(0, 0), At(7, 6)});
+  e.SetColour(kCellGreen);
+  Drag(Tool::FilledEllipse, {At(8, 0), At(8, 0), At(13, 5)});
+  const GraphicRows rows = e.Rows();
+  const std::vector<std::string> expected = {"@@AAA@@@@DDD@", "@A@@@A@@DDDDD", "A@@@@@A@DDDDD",
+                                             "A@@@@@A@DDDDD", "@A@@@A@@@DDD@", "@@AAA@@@@@@@@"};
+  for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(rows[r].substr(0, 13), expected[r]);
 }
 
 TEST_F(EditorTest, FillAllAndSizesLeaveTheHiddenCells) {

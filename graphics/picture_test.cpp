@@ -163,6 +163,61 @@ TEST(BitmapTest, OnlyTheUpperLeftOfAPictureIsUsed) {
   EXPECT_EQ(rows[6], std::string(32, '@'));
 }
 
+// A 24- or 32-bit uncompressed bitmap of the given rows (top row first), stored bottom-up as
+// usual or top-down (a negative height in the header).
+std::string RgbBitmap(const std::vector<std::vector<DisplayRgb>>& rows, int bits, bool topDown) {
+  const int width = static_cast<int>(rows.front().size());
+  const int height = static_cast<int>(rows.size());
+  const int stride = (width * bits + 31) / 32 * 4;
+  std::string pixels;
+  for (int i = 0; i < height; ++i) {
+    const auto& row = rows[static_cast<std::size_t>(topDown ? i : height - 1 - i)];
+    std::string line;
+    for (const DisplayRgb& c : row) {
+      line += static_cast<char>(c.blue);
+      line += static_cast<char>(c.green);
+      line += static_cast<char>(c.red);
+      if (bits == 32) line += '\xFF';
+    }
+    line.resize(static_cast<std::size_t>(stride), '\0');
+    pixels += line;
+  }
+  return BmpHeader(width, topDown ? -height : height, bits, 0, 54,
+                   static_cast<std::uint32_t>(54 + pixels.size())) +
+         pixels;
+}
+
+TEST(BitmapTest, TopDownBitmapsComeInTheRightWayUp) {
+  ScratchFolder dir;
+  const DisplayRgb red{255, 0, 0}, green{0, 255, 0}, orange{255, 255, 0}, black{0, 0, 0};
+  const std::vector<std::vector<DisplayRgb>> rows = {{red, red, red, green, black},
+                                                     {green, black, black, black, black},
+                                                     {orange, black, red, black, green}};
+  const GraphicRows expected = {"AAAD@", "D@@@@", "E@A@D"};
+  for (const int bits : {24, 32}) {
+    for (const bool topDown : {false, true}) {
+      const std::string name =
+          std::to_string(bits) + (topDown ? "-top-down.bmp" : "-bottom-up.bmp");
+      dir.Put(name, RgbBitmap(rows, bits, topDown));
+      const Result<RgbPicture> read = ReadBitmap(dir / name);
+      ASSERT_TRUE(read) << read.ErrorText();
+      EXPECT_EQ(read->width, 5) << name;
+      EXPECT_EQ(read->height, 3) << name;
+      GraphicEditor e;
+      ImportPicture(e, *read);
+      GraphicRows got = e.Rows();
+      got.resize(3);
+      for (std::string& row : got) row.resize(5);
+      EXPECT_EQ(got, expected) << name;
+    }
+  }
+  // A top-down bitmap is checked like any other: one cut off is refused.
+  std::string cut = RgbBitmap(rows, 24, true);
+  cut.resize(cut.size() - 4);
+  dir.Put("cut.bmp", cut);
+  EXPECT_NE(ReadBitmap(dir / "cut.bmp").ErrorText().find("cut off"), std::string::npos);
+}
+
 TEST(BitmapTest, BadFilesAreRefusedWithTheirName) {
   ScratchFolder dir;
   const std::string pixels(64, '\x11');

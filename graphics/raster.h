@@ -38,6 +38,10 @@ class ShapeMask {
 //   cells in each axis, the larger column and row excluded; a box of zero width or height
 //   covers nothing. The outline is one pixel wide inside the box; the ellipse is inscribed in
 //   the box. Filled shapes cover their interior too.
+// - An ellipse runs through the centres of its box's outermost cells: it touches all four
+//   sides, its outline is connected (across corners too) and mirror-symmetric, and in a box of
+//   three or more cells each way it never lights a corner cell. A filled ellipse is each row's
+//   run from the outline's first cell to its last.
 void RasterLine(ShapeMask& mask, Cell from, Cell to);
 void RasterRectangle(ShapeMask& mask, Cell corner1, Cell corner2, bool filled);
 void RasterEllipse(ShapeMask& mask, Cell corner1, Cell corner2, bool filled);

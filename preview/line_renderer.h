@@ -47,7 +47,7 @@ struct RenderedLine {
 // font the last font code chose with one column between them, colour codes changing the
 // colour that follows (rainbow, RYG and inversed included), column codes moving on, graphic
 // block tags drawn from their blocks (the lower half of a tall graphic under its upper half),
-// date and time, and user characters. Fonts and bells take no room.
+// date and time, and user characters. Fonts, bells and control bytes take no room.
 RenderedLine RenderSignText(std::string_view signText, const SignContent& content);
 
 }  // namespace tavrin::preview

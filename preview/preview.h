@@ -23,8 +23,9 @@ struct Preview {
   std::vector<std::string> warnings;
 };
 
-// Compiles Line 1 (the editor's text in the sign's code page) as a send would, draws it with
-// the graphics of the program folder and the user characters of the font list (nullptr: none)
+// Compiles Line 1 (the editor's text in the sign's code page) as a send would, draws the text
+// as its message frame carries it (without the editor's line breaks) with the graphics of the
+// program folder and the user characters of the font list (nullptr: none)
 // and animates it for a sign of signWidth columns. The clock codes show `now`. Warnings: a line
 // wider than the sign without a scrolling entry, tags the sign does not know (they go as
 // text), graphics that cannot be sent or reach the second line, a graphic that is missing.

@@ -14,6 +14,9 @@ namespace tavrin::preview {
 // The rows of a sign: two lines of 8.
 inline constexpr int kSignRows = 16;
 inline constexpr int kLineRows = 8;
+// The widths of sign in columns that the preview and the virtual sign take; the first is the
+// default.
+inline constexpr int kSignWidths[] = {128, 96, 160};
 
 // A user character: its width and 7 rows, bit 7 the leftmost column.
 struct UserGlyph {

@@ -12,9 +12,6 @@
 
 namespace tavrin::preview {
 
-// The widths of sign the preview offers; the first is the default.
-inline constexpr int kSignWidths[] = {128, 96, 160};
-
 // What the sign would show for Line 1 of the editor, and what will not show as typed.
 struct Preview {
   RenderedLine line;

@@ -57,6 +57,10 @@ bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std:
       o.tcpPort = number;
     } else if (a == "--id") {
       ok = ParseHexByte(value, o.id);
+    } else if (a == "--width") {
+      ok = ParseCount(value, o.width) &&
+           std::find(std::begin(preview::kSignWidths), std::end(preview::kSignWidths), o.width) !=
+               std::end(preview::kSignWidths);
     } else if (a == "--log") {
       o.logPath = value;
     } else if (a == "--refuse") {

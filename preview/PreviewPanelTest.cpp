@@ -117,12 +117,25 @@ class PreviewPanelTest : public QObject {
       w.In<QAction>("Preview1")->trigger();
       QVERIFY(w.panel->findChild<QTimer*>("PlayTimer")->isActive());
       w.In<QAction>("Preview1")->trigger();
+      // Paused last, it starts paused.
+      w.In<QPushButton>("PlayButton")->click();
+      QVERIFY(!w.panel->Playing());
     }
-    Window again(home);
-    again.form1.show();
-    QVERIFY(!again.In<QAction>("Preview1")->isChecked());
-    QVERIFY(!again.In<QDockWidget>("PreviewDock")->isVisible());
-    QCOMPARE(again.In<QComboBox>("SignWidth")->currentText(), QString("96 x 16"));
+    {
+      Window again(home);
+      again.form1.show();
+      QVERIFY(!again.In<QAction>("Preview1")->isChecked());
+      QVERIFY(!again.In<QDockWidget>("PreviewDock")->isVisible());
+      QCOMPARE(again.In<QComboBox>("SignWidth")->currentText(), QString("96 x 16"));
+      QVERIFY(!again.panel->Playing());
+      QCOMPARE(again.In<QPushButton>("PlayButton")->text(), QString("Play"));
+      again.In<QAction>("Preview1")->trigger();
+      QVERIFY(!again.panel->findChild<QTimer*>("PlayTimer")->isActive());
+      again.In<QPushButton>("PlayButton")->click();
+    }
+    Window playing(home);
+    QVERIFY(playing.panel->Playing());
+    QCOMPARE(playing.In<QPushButton>("PlayButton")->text(), QString("Pause"));
   }
 
   void ASingleColourSignLightsEveryDotRed() {

@@ -58,7 +58,8 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   m_view = new LedView(this);
   layout->addWidget(m_view);
   auto* row = new QHBoxLayout;
-  m_playButton = MakeButton(this, "PlayButton", "Pause");
+  m_playing = context.AppSettings().PreviewPlaying();
+  m_playButton = MakeButton(this, "PlayButton", m_playing ? "Pause" : "Play");
   connect(m_playButton, &QPushButton::clicked, this, &TPreviewPanel::PlayButtonClick);
   row->addWidget(m_playButton);
   m_signWidth = MakeList(this, "SignWidth");
@@ -116,6 +117,9 @@ void TPreviewPanel::Refresh() {
 void TPreviewPanel::PlayButtonClick() {
   m_playing = !m_playing;
   m_playButton->setText(m_playing ? "Pause" : "Play");
+  if (Status s = m_context.AppSettings().SetPreviewPlaying(m_playing); !s) {
+    m_context.ShowStatus(QString::fromStdString(s.ErrorText()));
+  }
   if (!m_playing) m_at = m_preview.animation.entry.size();
   ShowFrame();
 }

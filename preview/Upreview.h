@@ -40,7 +40,8 @@ class TPreviewPanel : public QWidget {
 
   // Makes the preview again from Line 1 as it is now.
   void Refresh();
-  // Play or pause the showing; paused, the line stands as it is held.
+  // Play or pause the showing; paused, the line stands as it is held. The choice is kept in
+  // the settings file and the next start begins with it.
   void PlayButtonClick();
   bool Playing() const { return m_playing; }
   const preview::Preview& Current() const { return m_preview; }

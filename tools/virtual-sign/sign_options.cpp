@@ -1,6 +1,7 @@
 #include "tools/virtual-sign/sign_options.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/bytes.h"
 

@@ -33,6 +33,12 @@ Status Settings::SetPreviewSignWidth(int width) {
   return m_file.WriteInt("View", "signwidth", width);
 }
 
+bool Settings::PreviewPlaying() const { return m_file.ReadInt("View", "play", 1) != 0; }
+
+Status Settings::SetPreviewPlaying(bool playing) {
+  return m_file.WriteInt("View", "play", playing ? 1 : 0);
+}
+
 Status Settings::SetSignColor(bool tripleColor, bool showAtStart) {
   if (Status s = m_file.WriteInt(kSignSection, kColorKey, tripleColor ? 2 : 1); !s) return s;
   return m_file.WriteInt(kSignSection, kShowFormKey, showAtStart ? 1 : 0);

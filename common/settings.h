@@ -50,12 +50,15 @@ class Settings {
   // "codepage": the code page of sign text (default CP1252).
   std::string CodePage() const;
 
-  // Section "View": "preview" 1 shows the sign preview under the editor (default 1), and
-  // "signwidth" is the width of the sign it shows (default 128).
+  // Section "View": "preview" 1 shows the sign preview under the editor (default 1),
+  // "signwidth" is the width of the sign it shows (default 128), and "play" 1 plays its
+  // showing, 0 leaves it paused (default 1).
   bool PreviewShown() const;
   Status SetPreviewShown(bool shown);
   int PreviewSignWidth() const;
   Status SetPreviewSignWidth(int width);
+  bool PreviewPlaying() const;
+  Status SetPreviewPlaying(bool playing);
 
   // "Ports" "COMn": the device a port number opens on POSIX, or empty when none is named.
   std::string PortDevice(int port) const;

@@ -74,6 +74,12 @@ std::string MatchEffectCase(std::string_view entryEffect, std::string exitEffect
   return exitEffect;
 }
 
+std::string WithoutLineBreaks(std::string_view bytes) {
+  std::string kept(bytes);
+  std::erase_if(kept, [](char c) { return c == '\r' || c == '\n'; });
+  return kept;
+}
+
 std::string MessageBody(const CompileResult* compiled, int lineIndex, char page) {
   std::string entry(kDefaultEffect), exit(kDefaultEffect), mode(kDefaultMode), wait(kDefaultWait),
       speed(kDefaultSpeed), text(" ");
@@ -88,11 +94,9 @@ std::string MessageBody(const CompileResult* compiled, int lineIndex, char page)
     if (!compiled->speedDigit.empty()) speed = compiled->speedDigit;
     text = compiled->text;
   }
-  std::string body = "<L" + std::to_string(lineIndex + 1) + "><P" + std::string(1, page) + ">" +
-                     entry + "<M" + std::string(1, ModeSpeedLetter(mode, speed)) + ">" + wait +
-                     exit + text;
-  std::erase_if(body, [](char c) { return c == '\r' || c == '\n'; });
-  return body;
+  return WithoutLineBreaks("<L" + std::to_string(lineIndex + 1) + "><P" + std::string(1, page) +
+                           ">" + entry + "<M" + std::string(1, ModeSpeedLetter(mode, speed)) + ">" +
+                           wait + exit + text);
 }
 
 Result<MessageFrame> BuildMessageFrame(MessageCompiler& compiler, std::string_view line,

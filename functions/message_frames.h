@@ -29,6 +29,10 @@ char ModeSpeedLetter(std::string_view modeCode, std::string_view speedDigit);
 // The exit effect with its letter in the case of the entry effect's letter.
 std::string MatchEffectCase(std::string_view entryEffect, std::string exitEffect);
 
+// The bytes as a message frame carries them: every CR and LF byte removed, so the lines of the
+// editor run together on the sign.
+std::string WithoutLineBreaks(std::string_view bytes);
+
 // The body of a message frame from a compiled line: "<L" n ">" "<P" page ">" entry effect,
 // "<M" letter ">", wait, exit effect, text; defaults fill what the line did not give, and
 // every CR and LF byte is removed. An empty line (no compile) sends a single blank.

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "ui/controls.h"
@@ -11,7 +13,9 @@ namespace tavrin {
 
 namespace {
 
+// The distance of the dots when there is room, and the border around them.
 constexpr int kDotPitch = 5;
+constexpr int kBorder = 4;
 
 QColor DotColour(char cell, bool tripleColor) {
   const auto* rgb = preview::DotColours::kRgb[preview::DotColours::Index(cell, tripleColor)];
@@ -23,6 +27,9 @@ QColor DotColour(char cell, bool tripleColor) {
 LedView::LedView(QWidget* parent) : QWidget(parent) {
   setObjectName("LedView");
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Any width, the dots shrinking to fit; always the height of the sign, so that the warnings,
+  // tall when the panel is narrow, cannot squeeze it away.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void LedView::Show(const preview::LedFrame& frame, bool tripleColor) {
@@ -33,7 +40,26 @@ void LedView::Show(const preview::LedFrame& frame, bool tripleColor) {
 }
 
 QSize LedView::sizeHint() const {
-  return {m_frame.width * kDotPitch + 8, m_frame.height * kDotPitch + 8};
+  return {m_frame.width * kDotPitch + 2 * kBorder, m_frame.height * kDotPitch + 2 * kBorder};
+}
+
+// The widest pitch at which every column fits, at most kDotPitch; from 2 pixels up a whole
+// number, so that the dots stay sharp and alike.
+double LedView::Pitch() const {
+  if (m_frame.width <= 0 || m_frame.height <= 0) return kDotPitch;
+  const double across = std::max(1, width() - 2 * kBorder) / static_cast<double>(m_frame.width);
+  const double down = std::max(1, height() - 2 * kBorder) / static_cast<double>(m_frame.height);
+  const double pitch = std::min({across, down, static_cast<double>(kDotPitch)});
+  return pitch >= 2 ? std::floor(pitch) : pitch;
+}
+
+QRectF LedView::DotRect(int x, int y) const {
+  const double pitch = Pitch();
+  const double left = std::floor((width() - m_frame.width * pitch) / 2);
+  const double top = std::floor((height() - m_frame.height * pitch) / 2);
+  // A dark gap between dots while they are big enough to keep one.
+  const double dot = pitch >= 3 ? pitch - 1 : pitch;
+  return QRectF(left + x * pitch, top + y * pitch, dot, dot);
 }
 
 void LedView::paintEvent(QPaintEvent*) {
@@ -41,12 +67,15 @@ void LedView::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), QColor(20, 20, 20));
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
-  const int left = std::max(4, (width() - m_frame.width * kDotPitch) / 2);
+  const bool round = Pitch() >= 3;
   for (int y = 0; y < m_frame.height; ++y) {
     for (int x = 0; x < m_frame.width; ++x) {
       painter.setBrush(DotColour(m_frame.At(x, y), m_tripleColor));
-      painter.drawEllipse(
-          QRectF(left + x * kDotPitch, 4 + y * kDotPitch, kDotPitch - 1, kDotPitch - 1));
+      if (round) {
+        painter.drawEllipse(DotRect(x, y));
+      } else {
+        painter.drawRect(DotRect(x, y));
+      }
     }
   }
 }
@@ -58,7 +87,8 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   m_view = new LedView(this);
   layout->addWidget(m_view);
   auto* row = new QHBoxLayout;
-  m_playButton = MakeButton(this, "PlayButton", "Pause");
+  m_playing = context.AppSettings().PreviewPlaying();
+  m_playButton = MakeButton(this, "PlayButton", m_playing ? "Pause" : "Play");
   connect(m_playButton, &QPushButton::clicked, this, &TPreviewPanel::PlayButtonClick);
   row->addWidget(m_playButton);
   m_signWidth = MakeList(this, "SignWidth");
@@ -80,8 +110,10 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   m_warnings->setObjectName("PreviewWarnings");
   m_warnings->setStyleSheet("color: rgb(170, 60, 0);");
   m_warnings->setWordWrap(true);
-  row->addWidget(m_warnings, 1);
+  row->addStretch(1);
   layout->addLayout(row);
+  // Under the buttons, the warnings have the panel's whole width to wrap in.
+  layout->addWidget(m_warnings);
 
   m_timer = new QTimer(this);
   m_timer->setObjectName("PlayTimer");
@@ -116,6 +148,9 @@ void TPreviewPanel::Refresh() {
 void TPreviewPanel::PlayButtonClick() {
   m_playing = !m_playing;
   m_playButton->setText(m_playing ? "Pause" : "Play");
+  if (Status s = m_context.AppSettings().SetPreviewPlaying(m_playing); !s) {
+    m_context.ShowStatus(QString::fromStdString(s.ErrorText()));
+  }
   if (!m_playing) m_at = m_preview.animation.entry.size();
   ShowFrame();
 }

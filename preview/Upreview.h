@@ -13,19 +13,24 @@
 
 namespace tavrin {
 
-// The sign's dots, drawn as the sign shows them.
+// The sign's dots, drawn as the sign shows them. However narrow the view, every column of the
+// sign shows: the dots come closer together, down to a pixel or less.
 class LedView : public QWidget {
   Q_OBJECT
  public:
   explicit LedView(QWidget* parent);
   void Show(const preview::LedFrame& frame, bool tripleColor);
   const preview::LedFrame& Frame() const { return m_frame; }
+  // Where dot (x, y) of the frame is drawn, inside the view.
+  QRectF DotRect(int x, int y) const;
   QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  double Pitch() const;
+
   preview::LedFrame m_frame{128, preview::kSignRows};
   bool m_tripleColor = true;
 };
@@ -40,7 +45,8 @@ class TPreviewPanel : public QWidget {
 
   // Makes the preview again from Line 1 as it is now.
   void Refresh();
-  // Play or pause the showing; paused, the line stands as it is held.
+  // Play or pause the showing; paused, the line stands as it is held. The choice is kept in
+  // the settings file and the next start begins with it.
   void PlayButtonClick();
   bool Playing() const { return m_playing; }
   const preview::Preview& Current() const { return m_preview; }

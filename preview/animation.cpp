@@ -57,6 +57,12 @@ LedFrame View(const LedFrame& still, int signWidth, int dx, int dy,
   return f;
 }
 
+// Where the line stands while held: its start, or for a line scrolling in from the right that
+// is wider than the sign, its end.
+int RestOffset(int lineWidth, int signWidth, const std::string& entryEffect) {
+  return EffectLetter(entryEffect) == 'E' && lineWidth > signWidth ? signWidth - lineWidth : 0;
+}
+
 // A number for a cell that looks random and is the same every time.
 int Scatter(int x, int y) {
   unsigned h = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u;
@@ -131,11 +137,7 @@ class Motion {
         m_rows(RowsUsed(still)),
         m_width(still.width),
         m_shownWidth(std::min(still.width, signWidth)),
-        // Where the line stands while held: its start, or for a line scrolling in from the
-        // right that is wider than the sign, its end.
-        m_restX(EffectLetter(effects.entry) == 'E' && still.width > signWidth
-                    ? signWidth - still.width
-                    : 0) {}
+        m_restX(RestOffset(still.width, signWidth, effects.entry)) {}
 
   // The line moved by (dx, dy).
   std::function<LedFrame()> At(int dx, int dy) const {
@@ -263,6 +265,10 @@ class Motion {
 };
 
 }  // namespace
+
+LedFrame HeldPicture(const LedFrame& still, int signWidth, const std::string& entryEffect) {
+  return View(still, signWidth, RestOffset(still.width, signWidth, entryEffect), 0);
+}
 
 Animation Animate(const LedFrame& still, int signWidth, const LineEffects& effects) {
   const Motion motion(still, signWidth, effects);

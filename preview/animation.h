@@ -47,6 +47,11 @@ bool IsAnimatedEffect(const std::string& code);
 // whole.
 bool IsScrollingEffect(const std::string& code);
 
+// The sign of signWidth columns showing the line drawn standing still (kSignRows high, any
+// width) while it is held: from its start and cut at the sign's right edge, or, when it is
+// wider than the sign and scrolls in from the right, with its end at that edge.
+LedFrame HeldPicture(const LedFrame& still, int signWidth, const std::string& entryEffect);
+
 // The showing of a line drawn standing still (kSignRows high, any width) on a sign of
 // signWidth columns. A line wider than the sign is cut at its right edge, unless it scrolls in
 // from the side, when it moves until its end has come on.

@@ -18,8 +18,8 @@ int Collect(GifFileType* gif, const GifByteType* bytes, int length) {
 
 }  // namespace
 
-Status WriteAnimatedGif(const std::filesystem::path& path, const std::vector<Shown>& frames,
-                        bool tripleColor, int dotPitch) {
+Result<int> WriteAnimatedGif(const std::filesystem::path& path, const std::vector<Shown>& frames,
+                             bool tripleColor, int dotPitch) {
   if (frames.empty()) return Error{"there is nothing to show"};
   const LedFrame first = frames.front().Frame();
   const int width = first.width * dotPitch;
@@ -28,7 +28,7 @@ Status WriteAnimatedGif(const std::filesystem::path& path, const std::vector<Sho
   int error = 0;
   GifFileType* gif = EGifOpen(&bytes, Collect, &error);
   if (gif == nullptr) return Error{PathText(path) + ": " + GifErrorString(error)};
-  const auto fail = [&](const char* what) -> Status {
+  const auto fail = [&](const char* what) -> Result<int> {
     const std::string reason = GifErrorString(gif->Error) ? GifErrorString(gif->Error) : what;
     EGifCloseFile(gif, &error);
     return Error{PathText(path) + " cannot be written: " + reason};
@@ -54,10 +54,12 @@ Status WriteAnimatedGif(const std::filesystem::path& path, const std::vector<Sho
     return fail("the loop");
   }
   std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+  int hundredths = 0;
   for (const Shown& shown : frames) {
     const LedFrame f = shown.Frame();
     GraphicsControlBlock control{};
     control.DelayTime = std::max(2, (shown.ms + 5) / 10);
+    hundredths += control.DelayTime;
     control.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
@@ -77,7 +79,8 @@ Status WriteAnimatedGif(const std::filesystem::path& path, const std::vector<Sho
   if (EGifCloseFile(gif, &error) == GIF_ERROR) {
     return Error{PathText(path) + " cannot be written: " + GifErrorString(error)};
   }
-  return WriteFileAtomically(path, bytes);
+  if (Status s = WriteFileAtomically(path, bytes); !s) return s.TakeError();
+  return hundredths * 10;
 }
 
 }  // namespace tavrin::preview

@@ -82,7 +82,9 @@ class Painter {
  public:
   explicit Painter(RenderedLine& line) : m_line(line) {}
 
+  // A control byte has no picture in the sign's fonts: it takes no room.
   void Character(unsigned char c) {
+    if (c < 0x20 || c == 0x7F) return;
     const Glyph g = GlyphOf(m_font, c);
     Dots(g.width, g.height, [&](int x, int y) { return g.Lit(x, y); });
   }

@@ -14,6 +14,9 @@ namespace tavrin::preview {
 // The rows of a sign: two lines of 8.
 inline constexpr int kSignRows = 16;
 inline constexpr int kLineRows = 8;
+// The widths of sign in columns that the preview and the virtual sign take; the first is the
+// default.
+inline constexpr int kSignWidths[] = {128, 96, 160};
 
 // A user character: its width and 7 rows, bit 7 the leftmost column.
 struct UserGlyph {
@@ -47,7 +50,7 @@ struct RenderedLine {
 // font the last font code chose with one column between them, colour codes changing the
 // colour that follows (rainbow, RYG and inversed included), column codes moving on, graphic
 // block tags drawn from their blocks (the lower half of a tall graphic under its upper half),
-// date and time, and user characters. Fonts and bells take no room.
+// date and time, and user characters. Fonts, bells and control bytes take no room.
 RenderedLine RenderSignText(std::string_view signText, const SignContent& content);
 
 }  // namespace tavrin::preview

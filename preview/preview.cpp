@@ -124,7 +124,7 @@ Preview MakePreview(std::string_view line1, const GraphicFolder& graphics, const
     }
   }
 
-  p.line = RenderSignText(compiled->text, content);
+  p.line = RenderSignText(WithoutLineBreaks(compiled->text), content);
   for (const std::string& code : p.line.unknownCodes) {
     p.warnings.push_back(code + " is no display tag: the sign shows it as text");
   }

@@ -12,9 +12,6 @@
 
 namespace tavrin::preview {
 
-// The widths of sign the preview offers; the first is the default.
-inline constexpr int kSignWidths[] = {128, 96, 160};
-
 // What the sign would show for Line 1 of the editor, and what will not show as typed.
 struct Preview {
   RenderedLine line;
@@ -23,11 +20,12 @@ struct Preview {
   std::vector<std::string> warnings;
 };
 
-// Compiles Line 1 (the editor's text in the sign's code page) as a send would, draws it with
-// the graphics of the program folder and the user characters of the font list (nullptr: none)
-// and animates it for a sign of signWidth columns. The clock codes show `now`. Warnings: a line
-// wider than the sign without a scrolling entry, tags the sign does not know (they go as
-// text), graphics that cannot be sent or reach the second line, a graphic that is missing.
+// Compiles Line 1 (the editor's text in the sign's code page) as a send would, draws the text
+// as its message frame carries it (without the editor's line breaks) with the graphics of the
+// program folder and the user characters of the font list (nullptr: none), and animates it for
+// a sign of signWidth columns. The clock codes show `now`. Warnings: a line wider than the
+// sign without a scrolling entry, tags the sign does not know (they go as text), graphics that
+// cannot be sent or reach the second line, a graphic that is missing.
 Preview MakePreview(std::string_view line1, const GraphicFolder& graphics, const FontList* userFont,
                     int signWidth, std::time_t now);
 

@@ -10,6 +10,10 @@
 #include "tests/support/scratch_folder.h"
 
 namespace tavrin::preview {
+
+// A picture in a failed comparison, as rows of cells.
+void PrintTo(const LedFrame& frame, std::ostream* os) { *os << "\n" << frame.Text(); }
+
 namespace {
 
 using testing::ScratchFolder;
@@ -90,6 +94,18 @@ TEST_F(PreviewTest, TheFontsAndUserCharacters) {
   EXPECT_EQ(p.line.picture.At(3, 6), 'R');
   EXPECT_EQ(p.line.picture.At(1, 0), '.');
   EXPECT_EQ(p.line.picture.width, 5 + 6);  // the 4x7 one, then "?" for U42
+}
+
+TEST_F(PreviewTest, ShowsTheTextTheSignReceives) {
+  // The frame drops the line breaks of the editor, so the sign runs the lines together.
+  const Preview joined = Make("abcline2");
+  for (const std::string_view typed : {"abc\nline2", "abc\r\nline2", "abc\n\nline2\n"}) {
+    const Preview p = Make(typed);
+    EXPECT_EQ(p.line.picture, joined.line.picture) << typed;
+    EXPECT_TRUE(p.warnings.empty()) << p.warnings.front();
+  }
+  // Any other control byte reaches the sign and takes no room there.
+  EXPECT_EQ(Make("ab\tc\x01").line.picture, Make("abc").line.picture);
 }
 
 TEST_F(PreviewTest, EveryEffectEndsOnTheLineAndOnADarkSign) {

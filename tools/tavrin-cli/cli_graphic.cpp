@@ -141,11 +141,15 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
     out << p.animation.hold.front().Frame().Text();
     return {kExitOk, {}};
   }
+  // The time said is what was written: a GIF holds its delays in hundredths of a second.
+  int writtenMs = p.animation.TotalMs();
   if (!gif.empty()) {
-    if (Status s = preview::WriteAnimatedGif(gif, frames, !single); !s) {
-      err << "tavrin-cli: " << s.ErrorText() << '\n';
+    const Result<int> held = preview::WriteAnimatedGif(gif, frames, !single);
+    if (!held) {
+      err << "tavrin-cli: " << held.ErrorText() << '\n';
       return {kExitFailed, {}};
     }
+    writtenMs = *held;
   }
   if (!png.empty()) {
     if (Status s = preview::WritePngFrames(png, frames, !single); !s) {
@@ -153,7 +157,7 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
       return {kExitFailed, {}};
     }
   }
-  out << frames.size() << " pictures, " << p.animation.TotalMs() << " ms\n";
+  out << frames.size() << " pictures, " << writtenMs << " ms\n";
   return {kExitOk, {}};
 }
 

@@ -1,5 +1,6 @@
 #include "tools/tavrin-cli/cli.h"
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -239,6 +240,25 @@ TEST(CliPreviewTest, TheLineAsTextAndItsAnimationAsGifAndPng) {
   EXPECT_NE(bytes.find("NETSCAPE2.0"), std::string::npos);  // it loops
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(png), {}), pictures);
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(png) / "frame-0001.png"));
+
+  // The time said is what the GIF holds: its pictures' delays, in hundredths of a second,
+  // added up (a scroll's steps are shorter than a GIF can show).
+  o = RunCli({"--home", home.Path().string(), "preview", "<Scoll Left><Hold>Hi", "--gif", gif});
+  ASSERT_EQ(o.code, kExitOk) << o.err;
+  int error = 0;
+  GifFileType* read = DGifOpenFileName(gif.c_str(), &error);
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(DGifSlurp(read), GIF_OK);
+  int hundredths = 0;
+  for (int i = 0; i < read->ImageCount; ++i) {
+    GraphicsControlBlock control{};
+    ASSERT_EQ(DGifSavedExtensionToGCB(read, i, &control), GIF_OK);
+    hundredths += control.DelayTime;
+  }
+  const std::string said =
+      std::to_string(read->ImageCount) + " pictures, " + std::to_string(hundredths * 10) + " ms\n";
+  DGifCloseFile(read, &error);
+  EXPECT_EQ(o.out, said);
 
   EXPECT_EQ(RunCli({"preview", "x", "--width", "100"}).code, kExitUsage);
   EXPECT_EQ(RunCli({"preview", "x", "--gif", (home / "no/such/dir/x.gif").string()}).code,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "preview/line_renderer.h"
 #include "tools/virtual-sign/led_picture.h"
 #include "tools/virtual-sign/virtual_sign.h"
 
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const FrameEvent& e : events) {
       logged += LogLine(e).size();
       if (e.applied && e.command.kind == Command::Kind::Message) {
-        logged += PictureText(RenderLine(sign.State(), e.command.message), false).size();
+        logged +=
+            PictureText(
+                RenderLine(sign.State(), e.command.message, tavrin::preview::kSignWidths[0]), false)
+                .size();
       }
     }
   };

@@ -5,6 +5,7 @@
 
 #include "common/bytes.h"
 #include "editor/vocabulary.h"
+#include "preview/animation.h"
 #include "preview/line_renderer.h"
 
 namespace tavrin::vsign {
@@ -66,13 +67,13 @@ class HeldContent : public preview::SignContent {
 
 }  // namespace
 
-LedPicture RenderLine(const SignState& state, const PageLine& line) {
+LedPicture RenderLine(const SignState& state, const PageLine& line, int signWidth) {
   const preview::RenderedLine drawn = preview::RenderSignText(line.text, HeldContent(state));
+  const preview::LedFrame held = preview::HeldPicture(drawn.picture, signWidth, line.entryEffect);
   LedPicture picture;
   for (int y = 0; y < preview::kLineRows; ++y) {
-    picture.rows[static_cast<std::size_t>(y)] =
-        drawn.picture.cells.substr(static_cast<std::size_t>(y * drawn.picture.width),
-                                   static_cast<std::size_t>(drawn.picture.width));
+    picture.rows[static_cast<std::size_t>(y)] = held.cells.substr(
+        static_cast<std::size_t>(y * held.width), static_cast<std::size_t>(held.width));
   }
   return picture;
 }

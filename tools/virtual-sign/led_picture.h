@@ -13,12 +13,12 @@ struct LedPicture {
   std::vector<std::string> rows = std::vector<std::string>(8);
 };
 
-// Draws a page line as the sign would show it standing still: text in a 5x7 font with one
-// column between characters, colour codes changing the colour that follows, column codes
-// moving on, graphic block tags drawn from the blocks the sign holds, date and time from its
-// clock, and user characters from those loaded. Codes it does not draw (fonts, bells) take no
-// room; anything else that looks like a code is drawn as text.
-LedPicture RenderLine(const SignState& state, const PageLine& line);
+// Draws a page line as a sign of signWidth columns shows it while the line is held, with the
+// preview's renderer: graphic blocks from those the sign holds, date and time from its clock,
+// user characters from those loaded. A line wider than the sign is cut at its right edge,
+// unless it scrolls in from the right, when it stands with its end there. The rows are as wide
+// as the sign.
+LedPicture RenderLine(const SignState& state, const PageLine& line, int signWidth);
 
 // The picture as text, one line a row; with ansi, lit cells are drawn in terminal colours.
 std::string PictureText(const LedPicture& picture, bool ansi);

@@ -115,7 +115,8 @@ class Server {
     const auto& line = page->second[static_cast<std::size_t>(m_shownLine - 1)];
     if (!line) return;
     std::cout << DescribeLine(m_shownPage, m_shownLine, *line) << "\n"
-              << PictureText(RenderLine(m_sign.State(), *line), ::isatty(STDOUT_FILENO) != 0)
+              << PictureText(RenderLine(m_sign.State(), *line, m_options.width),
+                             ::isatty(STDOUT_FILENO) != 0)
               << std::flush;
   }
 

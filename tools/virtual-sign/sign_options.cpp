@@ -1,6 +1,7 @@
 #include "tools/virtual-sign/sign_options.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/bytes.h"
 
@@ -57,6 +58,10 @@ bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std:
       o.tcpPort = number;
     } else if (a == "--id") {
       ok = ParseHexByte(value, o.id);
+    } else if (a == "--width") {
+      ok = ParseCount(value, o.width) &&
+           std::find(std::begin(preview::kSignWidths), std::end(preview::kSignWidths), o.width) !=
+               std::end(preview::kSignWidths);
     } else if (a == "--log") {
       o.logPath = value;
     } else if (a == "--refuse") {

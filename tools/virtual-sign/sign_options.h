@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "preview/line_renderer.h"
 #include "tools/virtual-sign/virtual_sign.h"
 
 namespace tavrin::vsign {
@@ -16,12 +17,14 @@ struct SignOptions {
   std::uint8_t id = 1;
   std::string logPath;  // "-" for stdout
   bool show = false;
+  int width = preview::kSignWidths[0];  // --width: the sign's columns
   FaultPlan faults;
   std::optional<int> exitAfter;
 };
 
 inline constexpr const char* kSignUsage =
     "usage: virtual-sign (--pty [--link PATH] | --tcp PORT) [--id HH] [--log FILE|-] [--show]\n"
+    "                    [--width 128|96|160]\n"
     "                    [--refuse N,...] [--silent N,...] [--partial N,...] [--garbage N,...]\n"
     "                    [--delay-ms D] [--drop-after N] [--exit-after N]\n"
     "  --pty          make a pseudo-terminal and print its path as the first line\n"
@@ -30,6 +33,8 @@ inline constexpr const char* kSignUsage =
     "  --id HH        the sign's ID (default 01)\n"
     "  --log FILE     one JSON object a line for every frame; - for stdout\n"
     "  --show         draw the page after each message or graphic transfer\n"
+    "  --width W      the sign's width in columns: 128 (default), 96 or 160; --show draws a\n"
+    "                 line as wide as that, cut at the right edge as the sign cuts it\n"
     "  --refuse, --silent, --partial, --garbage N,...\n"
     "                 answer NACK, nothing, AC, or junk to the Nth frame for this sign\n"
     "  --delay-ms D   wait D ms before every answer\n"

@@ -4,7 +4,9 @@
 
 #include "functions/message_frames.h"
 #include "functions/sign_commands.h"
+#include "preview/preview.h"
 #include "signlink/sign_frame.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/virtual-sign/led_picture.h"
 #include "tools/virtual-sign/sign_options.h"
 
@@ -123,14 +125,17 @@ TEST(LedPictureTest, DrawsTextGraphicsAndColours) {
   line.text =
       "I<CD>I<GA1><N50>"
       "<AA><Zz>";
-  const LedPicture p = RenderLine(state, line);
+  const LedPicture p = RenderLine(state, line, 128);
   EXPECT_EQ(p.rows[0].substr(0, 12), ".RRR...GGG..");
   EXPECT_EQ(p.rows[1].substr(0, 12), "..R.....G...");
   EXPECT_EQ(p.rows[0].substr(12, 9), "RRRRRRRR.");
   EXPECT_EQ(p.rows[1].substr(12, 9), "GGGGGGGG.");
-  // "<N50>" moves to column 80; "<AA>" takes no room; "<Zz>" is drawn as text.
-  EXPECT_EQ(p.rows[6].size(), 80u + 4 * 6);
-  EXPECT_EQ(p.rows[7], std::string(p.rows[7].size(), '.'));
+  // "<N50>" moves to column 80; "<AA>" takes no room; "<Zz>" is drawn as text; the sign is
+  // dark after it.
+  EXPECT_EQ(p.rows[6].size(), 128u);
+  EXPECT_GE(p.rows[6].find_last_not_of('.'), 80u + 3 * 6);
+  EXPECT_LT(p.rows[6].find_last_not_of('.'), 80u + 4 * 6);
+  EXPECT_EQ(p.rows[7], std::string(128, '.'));
   EXPECT_EQ(PictureText(p, false).substr(0, 12), ".RRR...GGG..");
 
   line.entryEffect = "<Fc>";
@@ -143,6 +148,35 @@ TEST(LedPictureTest, DrawsTextGraphicsAndColours) {
       "page C line 1: enters curtain up, leaves Scoll Left, Blinking at speed 1, waits 10Sec");
 }
 
+// The sign shows a line as the preview says it will: a line wider than the sign that does not
+// scroll in is cut at the sign's right edge, one that scrolls in from the right stands with its
+// end there.
+TEST(LedPictureTest, ShowsTheLineAsThePreviewOfItsWidth) {
+  const testing::ScratchFolder home;
+  const GraphicFolder graphics(home.Path());
+  const std::string wide(23, 'W');  // 138 columns
+  for (const std::string& typed :
+       {"<Immediate>" + wide, "<Scoll Left>" + wide, std::string("Hi")}) {
+    const Result<SendPlan> plan = PlanSend(graphics, typed, 'A', 1);
+    ASSERT_TRUE(plan) << plan.ErrorText();
+    VirtualSign sign(1, {});
+    ASSERT_TRUE(sign.Feed(plan->messageFrame).front().applied);
+    const PageLine& line = *sign.State().pages.at('A')[0];
+    for (const int width : preview::kSignWidths) {
+      const preview::LedFrame held =
+          preview::MakePreview(typed, graphics, nullptr, width, 0).animation.hold.front().Frame();
+      const LedPicture shown = RenderLine(sign.State(), line, width);
+      SCOPED_TRACE(typed + " on " + std::to_string(width));
+      ASSERT_EQ(shown.rows.size(), 8u);
+      for (int y = 0; y < 8; ++y) {
+        EXPECT_EQ(shown.rows[static_cast<std::size_t>(y)],
+                  held.cells.substr(static_cast<std::size_t>(y * width),
+                                    static_cast<std::size_t>(width)));
+      }
+    }
+  }
+}
+
 TEST(SignOptionsTest, ReadsTheCommandLine) {
   SignOptions o;
   std::string error;
@@ -153,6 +187,10 @@ TEST(SignOptionsTest, ReadsTheCommandLine) {
   EXPECT_EQ(o.id, 0x0A);
   EXPECT_EQ(o.faults.refuse, (std::set<int>{1, 3}));
   EXPECT_EQ(o.faults.dropAfter, 4);
+  EXPECT_EQ(o.width, 128);  // the sign of the preview
+  SignOptions narrow;
+  ASSERT_TRUE(ParseSignOptions({"--tcp", "0", "--width", "96"}, narrow, error)) << error;
+  EXPECT_EQ(narrow.width, 96);
   for (const std::vector<std::string>& bad : {std::vector<std::string>{},
                                               {"--pty", "--tcp", "1"},
                                               {"--tcp", "70000"},
@@ -160,6 +198,7 @@ TEST(SignOptionsTest, ReadsTheCommandLine) {
                                               {"--pty", "--refuse", "1,,2"},
                                               {"--tcp", "1", "--link", "x"},
                                               {"--pty", "--id"},
+                                              {"--pty", "--width", "100"},
                                               {"--pty", "--x", "1"}}) {
     SignOptions ignored;
     EXPECT_FALSE(ParseSignOptions(bad, ignored, error)) << ::testing::PrintToString(bad);

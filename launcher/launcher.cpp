@@ -21,6 +21,36 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit) {
   return text.substr(0, end);
 }
 
+// The length of the character that begins at text[at]: a double-byte character of the
+// system's code page, a well-formed UTF-8 sequence, or else a single byte. A cut between two
+// such characters never leaves half of one behind.
+std::size_t CharacterLength(std::string_view text, std::size_t at,
+                            const std::function<bool(unsigned char)>& isLeadByte) {
+  const auto c = static_cast<unsigned char>(text[at]);
+  if (isLeadByte(c)) return at + 1 < text.size() ? 2 : 1;
+  const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xF0 && c <= 0xF4 ? 4
+                                                      : 1;
+  if (length == 1 || at + length > text.size()) return 1;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+// The longest prefix of text, at most limit bytes, made of whole characters.
+std::string_view CutCharacters(std::string_view text, std::size_t limit,
+                               const std::function<bool(unsigned char)>& isLeadByte) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + CharacterLength(text, end, isLeadByte);
+    if (next > limit) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -102,17 +132,12 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
   out.reserve(kRoom);
   std::size_t i = 0;
   while (i < s.size() && out.size() < kRoom) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (isLeadByte(c) && i + 1 < s.size()) {
-      // A character of two bytes goes whole, or not at all.
-      if (out.size() + 2 > kRoom) break;
-      out += s.substr(i, 2);
-      i += 2;
-      continue;
-    }
-    if (c != '$') {
-      out += static_cast<char>(c);
-      ++i;
+    const std::size_t length = CharacterLength(s, i, isLeadByte);
+    if (length > 1 || s[i] != '$') {
+      // A character goes whole, or not at all.
+      if (out.size() + length > kRoom) break;
+      out += s.substr(i, length);
+      i += length;
       continue;
     }
     const std::string_view rest = s.substr(i + 1);
@@ -128,7 +153,7 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
     ++i;  // the "$" itself; alone it is dropped
     if (replacement == nullptr) continue;
     i += nameLength;
-    out += std::string_view(*replacement).substr(0, kRoom - out.size());
+    out += CutCharacters(*replacement, kRoom - out.size(), isLeadByte);
     if (i < s.size() && s[i] == f.separator && !out.empty() && out.back() == f.separator) ++i;
     if (out.size() > 1014) break;
   }
@@ -138,19 +163,19 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
 std::optional<CommandFields> SplitCommand(std::string_view s,
                                           const std::function<bool(unsigned char)>& isLeadByte) {
   std::string fields[4];
+  bool full[4] = {};
   std::size_t field = 0, i = 0;
-  for (; i < s.size() && field < 4; ++i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (isLeadByte(c) && i + 1 < s.size()) {
-      if (fields[field].size() + 2 <= kFieldLimit) fields[field] += s.substr(i, 2);
+  while (i < s.size() && field < 4) {
+    const std::size_t length = CharacterLength(s, i, isLeadByte);
+    if (length == 1 && s[i] == ',') {
+      ++field;
       ++i;
       continue;
     }
-    if (c == ',') {
-      ++field;
-      continue;
-    }
-    if (fields[field].size() < kFieldLimit) fields[field] += static_cast<char>(c);
+    // Once a character does not fit, the field is full: what follows is not squeezed in.
+    full[field] = full[field] || fields[field].size() + length > kFieldLimit;
+    if (!full[field]) fields[field] += s.substr(i, length);
+    i += length;
   }
   if (field < 4) return std::nullopt;
   CommandFields result{fields[0], fields[1], fields[2], fields[3], 60000};

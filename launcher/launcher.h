@@ -39,8 +39,9 @@ inline constexpr std::size_t kFieldLimit = 259;
 
 // Replaces the macros $system, $Windows, $Temp, $CurPath and $SrcPath in any letter case; a "$"
 // before anything else is dropped. A separator right after a macro whose expansion ends with
-// one is skipped. isLeadByte says which bytes begin a multi-byte character, so that a "$" is
-// never taken from inside one.
+// one is skipped. isLeadByte says which bytes begin a double-byte character of the system's
+// code page, so that a "$" is never taken from inside one. Where the 1023 bytes run out, the
+// text ends before the character (double-byte or UTF-8) that would not fit.
 std::string ExpandMacros(std::string_view command, const LauncherFolders& folders,
                          const std::function<bool(unsigned char)>& isLeadByte);
 
@@ -54,7 +55,8 @@ struct CommandFields {
 };
 
 // Splits at the first four commas (never inside a multi-byte character); the first four
-// fields are cut at 259 bytes, the fifth is read as a number from its start (empty: 60000).
+// fields are cut at 259 bytes before the first character (double-byte or UTF-8) that would
+// not fit whole, the fifth is read as a number from its start (empty: 60000).
 // Nothing when there are fewer than four commas.
 std::optional<CommandFields> SplitCommand(std::string_view expanded,
                                           const std::function<bool(unsigned char)>& isLeadByte);

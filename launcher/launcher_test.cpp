@@ -132,6 +132,54 @@ TEST(LauncherScriptTest, MacrosAndFields) {
   EXPECT_EQ(ExpandMacros("\x81$Temp", e, sjis), "\x81$Temp");
 }
 
+TEST(LauncherScriptTest, CutsFallOnCharacterBoundaries) {
+  // 100 characters of three bytes: the name keeps the 86 that fit in 259 bytes.
+  std::string hundred;
+  for (int i = 0; i < 100; ++i) hundred += "驱";
+  std::string fitting;
+  for (int i = 0; i < 86; ++i) fitting += "驱";
+  const std::optional<CommandFields> f =
+      SplitCommand(hundred + "," + hundred + ",run,," + hundred, NoLead);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->name, fitting);
+  EXPECT_EQ(f->checkFile, fitting);
+  // A field is full once a character does not fit: nothing later slips in behind it.
+  const auto sjis = [](unsigned char b) { return b == 0x81; };
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + "\x81\x40"
+                                                 "b,,,,",
+                         sjis)
+                ->name,
+            std::string(258, 'a'));
+  EXPECT_EQ(SplitCommand(std::string(257, 'a') + "驱b,,,,", NoLead)->name, std::string(257, 'a'));
+  // Bytes that are no UTF-8 character are kept one by one, as before.
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + "\xE9"
+                                                 "b,,,,",
+                         NoLead)
+                ->name,
+            std::string(258, 'a') + "\xE9");
+
+  // The expansion buffer: neither literal text nor a macro's folder is cut inside a character.
+  LauncherFolders e{"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS", "", "C:\\CUR", "E:", '\\'};
+  for (int i = 0; i < 10; ++i) e.temp += "驱";
+  EXPECT_EQ(ExpandMacros(std::string(1021, 'x') + "驱", e, NoLead), std::string(1021, 'x'));
+  EXPECT_EQ(ExpandMacros(std::string(1000, 'x') + "$Temp", e, NoLead),
+            std::string(1000, 'x') + hundred.substr(0, 21));
+}
+
+TEST(LauncherTest, ALongNameIsCutOnACharacterInTheLogAndTheMessages) {
+  std::string hundred, fitting;
+  for (int i = 0; i < 100; ++i) hundred += "驱";
+  for (int i = 0; i < 86; ++i) fitting += "驱";
+  Launch l("[ScrivRt]\r\nPromptBeforeSetup=1\r\n[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=" +
+           Step(hundred, "", "/no/such/setup", "", "") + "\r\n");
+  EXPECT_EQ(l.Run({true}), -1);
+  EXPECT_TRUE(LoggedFailure(l.Messages(),
+                            "Exec: " + fitting + ":/no/such/setup: installed failed, return: "));
+  EXPECT_NE(l.boxes.str().find("launchet: 正在安装" + fitting + ", 请稍侯...\n"),
+            std::string::npos);
+  EXPECT_NE(l.boxes.str().find("不能安装" + fitting + "\n软件可能不能运行"), std::string::npos);
+}
+
 TEST(LauncherTest, TheScriptMissingOrWrong) {
   Launch missing("", false);
   EXPECT_EQ(missing.Run(), -1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "common/ascii.h"
 #include "common/file_io.h"
@@ -101,6 +102,8 @@ std::string_view LauncherString(int id) {
       return "安装";
     case 3001:
       return "launchet.inf文件不存在或文件不对！";
+    case 3002:
+      return "launchet.inf文件太大（超过 1 MB）！";
     default:
       return {};
   }
@@ -312,8 +315,16 @@ int Run::Sequence() {
                                  ? ReadFileLimited(scriptPath, kMaxProfileFileBytes)
                                  : Result<std::string>(Error{"missing"});
   if (!text) {
-    LOG("Inf file not exist: %s", scriptPath.c_str());
-    m_prompter.Tell(2001, std::string(LauncherString(3001)), BoxIcon::Stop);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(scriptPath, ec);
+    if (!ec && size > kMaxProfileFileBytes) {
+      LOG("Inf file too large: %s (%s bytes, at most %s)", scriptPath.c_str(),
+          std::to_string(size).c_str(), std::to_string(kMaxProfileFileBytes).c_str());
+      m_prompter.Tell(2001, std::string(LauncherString(3002)), BoxIcon::Stop);
+    } else {
+      LOG("Inf file not exist: %s", scriptPath.c_str());
+      m_prompter.Tell(2001, std::string(LauncherString(3001)), BoxIcon::Stop);
+    }
     return -1;
   }
   m_script.emplace(*text);

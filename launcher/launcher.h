@@ -13,7 +13,8 @@ namespace tavrin::launcher {
 // ---- The string table --------------------------------------------------------------------
 
 // The launcher's user texts (Chinese, PRC), by their ids: captions 2001 "Error", 2009 "Notice",
-// 2013 "Run", 3000 "Setup"; texts 2011, 2055, 2056, 2057, 2065, 2067, 2074, 3001.
+// 2013 "Run", 3000 "Setup"; texts 2011, 2055, 2056, 2057, 2065, 2067, 2074, 3001, and 3002
+// "the script file is too large (over 1 MB)".
 std::string_view LauncherString(int id);
 
 // A message template formatted with its arguments, as the message boxes cut it: the template
@@ -112,9 +113,10 @@ class LauncherPrompter {
 // ---- The sequence --------------------------------------------------------------------------
 
 // Runs launchet: the script beside the program, the driver steps, the runtime step, then the
-// application or the restart question. The exit code: -1 when the script is missing or the
-// application is missing or cannot start, 0 otherwise. The log must be open already (or
-// failed to open: the run goes on without it).
+// application or the restart question. A script larger than kMaxProfileFileBytes is refused
+// as too large (logged and told so). The exit code: -1 when the script is missing or too
+// large or the application is missing or cannot start, 0 otherwise. The log must be open already
+// (or failed to open: the run goes on without it).
 int RunLauncher(LauncherHost& host, LauncherPrompter& prompter, ITraceLog& log);
 
 // Driver steps tried past the last "ExecCmd" the script has: a script that claims 2^31 - 1

@@ -196,6 +196,25 @@ TEST(LauncherTest, TheScriptMissingOrWrong) {
   }
 }
 
+TEST(LauncherTest, AScriptTooLargeToReadIsSaidToBeSo) {
+  // One byte over 1 MiB: refused as too large, not as missing.
+  const std::string application = "[ScrivAppl]\r\nExecCmd=" + kChild + "\r\n";
+  std::string padding = ";";
+  padding.resize(1024 * 1024 - application.size() - 2, 'p');
+  padding += "\r\n";
+  Launch large(padding + application + "x");
+  EXPECT_EQ(large.Run(), -1);
+  EXPECT_TRUE(large.Logged("Inf file too large: " + large.Path("launchet.inf") +
+                           " (1048577 bytes, at most 1048576)"));
+  EXPECT_FALSE(large.Logged("Inf file not exist: " + large.Path("launchet.inf")));
+  EXPECT_EQ(large.boxes.str(), "launchet: [错误] launchet.inf文件太大（超过 1 MB）！\n");
+
+  // Exactly 1 MiB is read.
+  Launch fits(padding + application);
+  EXPECT_EQ(fits.Run(), 0);
+  EXPECT_TRUE(fits.Logged("RunAppl: " + kChild + " start finish, return: 0"));
+}
+
 TEST(LauncherTest, TheApplicationAloneStartsFromTheSourceFolderWithoutWaiting) {
   Launch l("");
   l.dir.Put("launchet.inf",

@@ -272,6 +272,46 @@ TEST(LauncherTest, StepsExitCodesAndTimeOuts) {
   EXPECT_EQ(l.boxes.str(), "");  // silence mode asks and tells nothing
 }
 
+#ifndef _WIN32
+// Windows' CreateProcess looks in the launcher's own folder first by itself; POSIX looks there
+// before the search path as well.
+TEST(LauncherTest, ABareProgramNameIsLookedForBesideTheLauncherThenOnThePath) {
+  Launch l("");
+  const auto put = [](const std::filesystem::path& to) {
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy_file(kChild, to);
+  };
+  put(l.dir / "setup-child");
+  put(l.dir / "bin/path-child");
+  l.dir.Put("bin/setup-child", "#!/bin/sh\nexit 42\n");
+  std::filesystem::permissions(l.dir / "bin/setup-child", std::filesystem::perms::owner_all);
+  l.dir.Put("work/.keep", "");
+  const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  ::setenv("PATH", (l.Path("bin") + ":" + oldPath).c_str(), 1);
+  l.dir.Put("launchet.inf",
+            "[ScrivDriver]\r\nExecCount=3\r\n"
+            "ExecCmd0=" +
+                Step("Beside", "", "setup-child 5 0 " + l.Path("where"), l.Path("work"), "") +
+                "\r\n"
+                "ExecCmd1=" +
+                Step("OnPath", "", "path-child 6", "", "") +
+                "\r\n"
+                "ExecCmd2=" +
+                Step("Nowhere", "", "no-such-setup-child", "", "") +
+                "\r\n"
+                "[ScrivAppl]\r\nExecCmd=setup-child\r\n");
+  const int code = l.Run();
+  ::setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(l.Logged("Exec: Beside:setup-child 5 0 " + l.Path("where") +
+                       ": installed finish, return: 5"));
+  EXPECT_EQ(ScratchFolder::Slurp(l.dir / "where"), l.Path("work"));  // in its working folder
+  EXPECT_TRUE(l.Logged("Exec: OnPath:path-child 6: installed finish, return: 6"));
+  EXPECT_TRUE(l.Logged("Exec: Nowhere:no-such-setup-child: installed failed, return: 2"));
+  EXPECT_TRUE(l.Logged("RunAppl: setup-child start finish, return: 0"));
+}
+#endif
+
 TEST(LauncherTest, A3010AsksToRestartInsteadOfStarting) {
   Launch l("");
   const std::string script =

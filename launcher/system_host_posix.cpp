@@ -9,6 +9,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -79,6 +80,7 @@ class PosixHost : public LauncherHost {
       run.value = ENOENT;
       return run;
     }
+    const std::string program = ProgramFile(words.front());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -90,7 +92,8 @@ class PosixHost : public LauncherHost {
     posix_spawn_file_actions_init(&actions);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int error =
+        ::posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
@@ -130,6 +133,19 @@ class PosixHost : public LauncherHost {
   std::uint32_t Restart(ITraceLog& log) override { return RestartSystem(log); }
 
  private:
+  // The file to start for a command's first word. A bare name is looked for beside the
+  // launcher first, as Windows looks in the program's own folder before the search path, and
+  // one found there is given as an absolute path, so that the step's working folder does not
+  // change what it means; otherwise posix_spawnp looks for it on PATH. A name with a "/" is
+  // used as it is.
+  std::string ProgramFile(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    std::error_code ec;
+    const std::filesystem::path beside =
+        std::filesystem::absolute(std::filesystem::path(m_program).parent_path() / name, ec);
+    return !ec && IsFile(beside.string()) ? beside.string() : name;
+  }
+
   std::string m_program;
 };
 

@@ -266,7 +266,13 @@ bool Run::SetupStep(const std::string& command) {
                                              [this] { m_prompter.ProcessMessages(); });
   if (run.started && (run.ended || f->timeoutMs == 0)) {
     const int code = static_cast<int>(run.value);
-    LOG("Exec: %s:%s: installed finish, return: %d", f->name.c_str(), f->commandLine.c_str(), code);
+    if (run.signal != 0) {
+      LOG("Exec: %s:%s: installed finish, return: %d -- killed by signal %d, %s", f->name.c_str(),
+          f->commandLine.c_str(), code, run.signal, run.signalName.c_str());
+    } else {
+      LOG("Exec: %s:%s: installed finish, return: %d", f->name.c_str(), f->commandLine.c_str(),
+          code);
+    }
     if (code == 3010) m_rebootNeeded = true;
   } else {
     LOG("Exec: %s:%s: installed failed, return: %d", f->name.c_str(), f->commandLine.c_str(),

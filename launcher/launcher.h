@@ -79,11 +79,14 @@ class LauncherHost {
   // Starts a command line in a working folder and waits as the time-out says (0: not at all,
   // negative: without limit), calling pump about every 100 ms. started false: the system's
   // error code in value. ended false: timed out, the process left running. Otherwise value is
-  // its exit code.
+  // its exit code; for a POSIX process ended by a signal, 128 + the signal's number, with the
+  // signal and its name ("SIGSEGV") given too.
   struct Run {
     bool started = false;
     bool ended = false;
     std::uint32_t value = 0;
+    int signal = 0;
+    std::string signalName;
   };
   virtual Run Start(const std::string& commandLine, const std::string& workingFolder,
                     long long timeoutMs, const std::function<void()>& pump) = 0;

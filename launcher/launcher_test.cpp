@@ -312,6 +312,19 @@ TEST(LauncherTest, ABareProgramNameIsLookedForBesideTheLauncherThenOnThePath) {
 }
 #endif
 
+#ifndef _WIN32
+TEST(LauncherTest, AStepKilledByASignalSaysWhichSignal) {
+  Launch l("[ScrivDriver]\r\nExecCount=2\r\nExecCmd0=" +
+           Step("Crash", "", kChild + " raise 11", "", "") +
+           "\r\nExecCmd1=" + Step("Stopped", "", kChild + " raise 15", "", "") + "\r\n");
+  EXPECT_EQ(l.Run(), -1);
+  EXPECT_TRUE(l.Logged("Exec: Crash:" + kChild +
+                       " raise 11: installed finish, return: 139 -- killed by signal 11, SIGSEGV"));
+  EXPECT_TRUE(l.Logged("Exec: Stopped:" + kChild +
+                       " raise 15: installed finish, return: 143 -- killed by signal 15, SIGTERM"));
+}
+#endif
+
 TEST(LauncherTest, A3010AsksToRestartInsteadOfStarting) {
   Launch l("");
   const std::string script =

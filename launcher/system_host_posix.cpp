@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -42,6 +44,14 @@ std::vector<std::string> Words(const std::string& line) {
   }
   if (any) words.push_back(word);
   return words;
+}
+
+// "SIGSEGV" for 11: the name a signal has in <signal.h>.
+std::string SignalName(int signal) {
+  if (const char* abbreviation = ::sigabbrev_np(signal); abbreviation != nullptr) {
+    return std::string("SIG") + abbreviation;
+  }
+  return "SIG" + std::to_string(signal);
 }
 
 class PosixHost : public LauncherHost {
@@ -113,7 +123,9 @@ class PosixHost : public LauncherHost {
           run.value = static_cast<std::uint32_t>(WEXITSTATUS(status));
           if (run.value == (3010 & 0xFF)) run.value = 3010;
         } else {
-          run.value = 128 + static_cast<std::uint32_t>(WTERMSIG(status));
+          run.signal = WTERMSIG(status);
+          run.signalName = SignalName(run.signal);
+          run.value = 128 + static_cast<std::uint32_t>(run.signal);
         }
         break;
       }

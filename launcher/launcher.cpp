@@ -333,7 +333,7 @@ int Run::Sequence() {
     }
     return -1;
   }
-  m_script.emplace(*text);
+  m_script.emplace(DecodeProfileBytes(*text).text);
   m_folders = m_host.Folders();
   m_silence = Int("ScrivRt", "PromptBeforeSetup") == 0;
 

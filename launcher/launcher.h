@@ -116,10 +116,11 @@ class LauncherPrompter {
 // ---- The sequence --------------------------------------------------------------------------
 
 // Runs launchet: the script beside the program, the driver steps, the runtime step, then the
-// application or the restart question. A script larger than kMaxProfileFileBytes is refused
-// as too large (logged and told so). The exit code: -1 when the script is missing or too
-// large or the application is missing or cannot start, 0 otherwise. The log must be open already
-// (or failed to open: the run goes on without it).
+// application or the restart question. The script may begin with a UTF-8 byte-order mark, or
+// be UTF-16 behind its mark (its texts are then used in UTF-8). A script larger than
+// kMaxProfileFileBytes is refused as too large (logged and told so). The exit code: -1 when the
+// script is missing or too large or the application is missing or cannot start, 0 otherwise. The
+// log must be open already (or failed to open: the run goes on without it).
 int RunLauncher(LauncherHost& host, LauncherPrompter& prompter, ITraceLog& log);
 
 // Driver steps tried past the last "ExecCmd" the script has: a script that claims 2^31 - 1

@@ -215,6 +215,44 @@ TEST(LauncherTest, AScriptTooLargeToReadIsSaidToBeSo) {
   EXPECT_TRUE(fits.Logged("RunAppl: " + kChild + " start finish, return: 0"));
 }
 
+// UTF-16 bytes behind their byte-order mark, of text whose non-ASCII part is given as UTF-16.
+std::string Utf16(const std::string& ascii, std::u16string_view more, bool bigEndian) {
+  std::u16string text(ascii.begin(), ascii.end());
+  text += more;
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(LauncherTest, ScriptsSavedWithAByteOrderMark) {
+  // The first section right behind the mark, as Windows editors save it.
+  const std::string script =
+      "[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=" + Step("Driver", "", kChild + " 4", "", "") +
+      "\r\n[ScrivAppl]\r\nExecCmd=" + kChild + "\r\n";
+  Launch utf8("\xEF\xBB\xBF" + script);
+  EXPECT_EQ(utf8.Run(), 0);
+  EXPECT_TRUE(utf8.Logged("Exec: Driver:" + kChild + " 4: installed finish, return: 4"));
+  EXPECT_TRUE(utf8.Logged("RunAppl: " + kChild + " start finish, return: 0"));
+
+  // UTF-16 of either byte order, read as the profile functions read Unicode: a name in
+  // Chinese comes out in UTF-8, in the log and in the questions.
+  for (const bool bigEndian : {false, true}) {
+    Launch utf16(Utf16("[ScrivRt]\r\nPromptBeforeSetup=1\r\n[ScrivAppl]\r\nExecCmd=" + kChild +
+                           "\r\n[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=",
+                       u"\u9A71\u52A8,,/no/such/setup,,\r\n", bigEndian));
+    EXPECT_EQ(utf16.Run({true}), 0) << bigEndian;
+    EXPECT_TRUE(
+        LoggedFailure(utf16.Messages(), "Exec: 驱动:/no/such/setup: installed failed, return: "))
+        << bigEndian;
+    EXPECT_NE(utf16.boxes.str().find("不能安装驱动\n"), std::string::npos) << bigEndian;
+    EXPECT_TRUE(utf16.Logged("RunAppl: " + kChild + " start finish, return: 0")) << bigEndian;
+  }
+}
+
 TEST(LauncherTest, TheApplicationAloneStartsFromTheSourceFolderWithoutWaiting) {
   Launch l("");
   l.dir.Put("launchet.inf",

@@ -6,6 +6,16 @@
 #include <sstream>
 #include <thread>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <csignal>
+
+extern char** environ;
+#endif
+
 #include "launcher/prompter.h"
 #include "launcher/system_host.h"
 #include "tests/support/scratch_folder.h"
@@ -461,6 +471,106 @@ TEST(LauncherTest, HostileScripts) {
   }
   EXPECT_TRUE(cut);
 }
+
+#ifndef _WIN32
+// launchet itself, built beside the tests when the build has the windows.
+std::string LaunchetPath() {
+  const std::string self = ThisProgramPath();
+  return self.substr(0, self.find_last_of('/') + 1) + "launchet";
+}
+
+// A display that no server serves: its socket does not exist.
+std::string UnreachableDisplay() {
+  int n = 4871;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))) ++n;
+  return ":" + std::to_string(n);
+}
+
+struct ProgramRun {
+  int status = -1;     // as waitpid gives it
+  std::string output;  // stdout and stderr
+  std::string log;
+};
+
+// Runs the launchet in the folder with the environment of the tests less everything that
+// picks its questions' windows and answers, plus what is given; its log goes to the folder.
+// A run that has not ended after ten seconds is killed.
+ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& settings) {
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM" &&
+        name != "LAUNCHET_ANSWERS" && name != "TMPDIR")
+      environment.push_back(entry);
+  }
+  environment.push_back("TMPDIR=" + dir.Path().string());
+  environment.insert(environment.end(), settings.begin(), settings.end());
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::string program = (dir / "launchet").string();
+  char* argv[] = {program.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir / "output").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  ProgramRun run;
+  const int error = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return run;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (::waitpid(pid, &run.status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &run.status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  run.output = ScratchFolder::Slurp(dir / "output");
+  run.log = ScratchFolder::Slurp(dir / "~launchet.lg0");
+  return run;
+}
+
+TEST(LaunchetProgramTest, WithNoWindowToShowTheTextGoesToStderrAndEveryAnswerIsNo) {
+  if (!std::filesystem::exists(LaunchetPath())) GTEST_SKIP() << "this build has no launchet";
+  ScratchFolder dir;
+  std::filesystem::copy_file(LaunchetPath(), dir / "launchet");
+  const std::string display = "DISPLAY=" + UnreachableDisplay();
+  // No display at all; a display that cannot be reached; one whose windows nobody sees.
+  for (const std::vector<std::string>& settings : std::vector<std::vector<std::string>>{
+           {}, {display}, {display, "QT_QPA_PLATFORM=offscreen"}}) {
+    const std::string what = settings.empty() ? "no display" : settings.back();
+    std::filesystem::remove(dir / "launchet.inf");
+    const ProgramRun missing = RunProgram(dir, settings);
+    EXPECT_TRUE(WIFEXITED(missing.status) && WEXITSTATUS(missing.status) == 255)
+        << what << ": " << missing.status << "\n"
+        << missing.output;
+    EXPECT_NE(missing.output.find("launchet: [错误] launchet.inf文件不存在或文件不对！\n"),
+              std::string::npos)
+        << what;
+    EXPECT_TRUE(missing.log.ends_with(
+        ">>SYSTEM TERMINATED NORMALLY<<  Total Trace : 2   Total Logged : 2\r\n\r\n"))
+        << what << "\n"
+        << missing.log;
+
+    dir.Put("launchet.inf", "[ScrivRt]\r\nPromptBeforeSetup=1\r\n");
+    const ProgramRun asked = RunProgram(dir, settings);
+    EXPECT_TRUE(WIFEXITED(asked.status) && WEXITSTATUS(asked.status) == 0)
+        << what << ": " << asked.status << "\n"
+        << asked.output;
+    EXPECT_NE(asked.output.find("launchet: [提示] 现在开始安装驱动程序，是否继续？ -> No\n"),
+              std::string::npos)
+        << what;
+    EXPECT_NE(asked.log.find(">>LOG MESSAGE<<   Exec: : Canceled by user\r\n"), std::string::npos)
+        << what;
+    EXPECT_TRUE(asked.log.ends_with("Total Trace : 2   Total Logged : 2\r\n\r\n")) << what;
+  }
+}
+#endif
 
 TEST(LauncherTest, WithoutALogTheRunGoesOn) {
   ScratchFolder dir;

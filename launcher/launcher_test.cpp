@@ -155,17 +155,12 @@ TEST(LauncherScriptTest, CutsFallOnCharacterBoundaries) {
   EXPECT_EQ(f->checkFile, fitting);
   // A field is full once a character does not fit: nothing later slips in behind it.
   const auto sjis = [](unsigned char b) { return b == 0x81; };
-  EXPECT_EQ(SplitCommand(std::string(258, 'a') + "\x81\x40"
-                                                 "b,,,,",
-                         sjis)
-                ->name,
-            std::string(258, 'a'));
+  const std::string pairThenB = std::string("\x81\x40") + "b,,,,";
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + pairThenB, sjis)->name, std::string(258, 'a'));
   EXPECT_EQ(SplitCommand(std::string(257, 'a') + "驱b,,,,", NoLead)->name, std::string(257, 'a'));
   // Bytes that are no UTF-8 character are kept one by one, as before.
-  EXPECT_EQ(SplitCommand(std::string(258, 'a') + "\xE9"
-                                                 "b,,,,",
-                         NoLead)
-                ->name,
+  const std::string loneThenB = std::string("\xE9") + "b,,,,";
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + loneThenB, NoLead)->name,
             std::string(258, 'a') + "\xE9");
 
   // The expansion buffer: neither literal text nor a macro's folder is cut inside a character.
@@ -358,9 +353,7 @@ TEST(LauncherTest, ABareProgramNameIsLookedForBesideTheLauncherThenOnThePath) {
   EXPECT_TRUE(l.Logged("Exec: Nowhere:no-such-setup-child: installed failed, return: 2"));
   EXPECT_TRUE(l.Logged("RunAppl: setup-child start finish, return: 0"));
 }
-#endif
 
-#ifndef _WIN32
 TEST(LauncherTest, AStepKilledByASignalSaysWhichSignal) {
   Launch l("[ScrivDriver]\r\nExecCount=2\r\nExecCmd0=" +
            Step("Crash", "", kChild + " raise 11", "", "") +

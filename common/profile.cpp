@@ -36,9 +36,12 @@ struct Line {
   std::size_t next;
 };
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
-  std::size_t pos = 0;
+  // A mark that some editors put before the first section is no part of its line.
+  std::size_t pos = text.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) {
@@ -111,7 +114,105 @@ std::string LineEndOf(std::string_view text) {
   return (end + 1 < text.size() && text[end + 1] == '\n') ? "\r\n" : "\r";
 }
 
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The character of UTF-8 text at text[at], moving at past it; U+FFFD and one byte for
+// anything but the shortest form of a character.
+char32_t NextUtf8(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  const int extra = lead >= 0xC2 && lead <= 0xDF   ? 1
+                    : lead >= 0xE0 && lead <= 0xEF ? 2
+                    : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                   : -1;
+  if (extra < 0 || at + static_cast<std::size_t>(extra) > text.size()) return kReplacement;
+  char32_t c = lead & (0x3Fu >> extra);
+  for (int k = 0; k < extra; ++k) {
+    const auto b = static_cast<unsigned char>(text[at + static_cast<std::size_t>(k)]);
+    if ((b & 0xC0) != 0x80) return kReplacement;
+    c = (c << 6) | (b & 0x3Fu);
+  }
+  static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kLeast[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return kReplacement;
+  at += static_cast<std::size_t>(extra);
+  return c;
+}
+
 }  // namespace
+
+ProfileText DecodeProfileBytes(std::string_view bytes) {
+  ProfileText result;
+  if (bytes.starts_with("\xFF\xFE")) {
+    result.encoding = ProfileEncoding::Utf16LittleEndian;
+  } else if (bytes.starts_with("\xFE\xFF")) {
+    result.encoding = ProfileEncoding::Utf16BigEndian;
+  } else {
+    result.text = bytes;
+    return result;
+  }
+  const bool big = result.encoding == ProfileEncoding::Utf16BigEndian;
+  const auto unitAt = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(big ? (first << 8) | second : (second << 8) | first);
+  };
+  result.text.reserve(bytes.size());
+  std::size_t i = 2;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const char32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(result.text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(result.text, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
+  }
+  if (i < bytes.size()) AppendUtf8(result.text, kReplacement);
+  return result;
+}
+
+std::string EncodeProfileText(std::string_view text, ProfileEncoding encoding) {
+  if (encoding == ProfileEncoding::Bytes) return std::string(text);
+  const bool big = encoding == ProfileEncoding::Utf16BigEndian;
+  std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+  bytes.reserve(2 + 2 * text.size());
+  const auto append = [&](char32_t unit) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += big ? high : low;
+    bytes += big ? low : high;
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const char32_t c = NextUtf8(text, at);
+    if (c < 0x10000) {
+      append(c);
+    } else {
+      append(0xD800 + ((c - 0x10000) >> 10));
+      append(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return bytes;
+}
 
 std::optional<std::string> ProfileLookup(std::string_view text, std::string_view section,
                                          std::string_view key) {
@@ -220,16 +321,16 @@ std::string ProfileUpdate(std::string_view text, std::string_view section, std::
     out.insert(place.insertAt, insert);
     return out;
   }
-  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r' && out != kUtf8Mark) out += eol;
   out += "[" + std::string(section) + "]" + eol + keyLine;
   return out;
 }
 
 std::optional<std::string> ProfileFile::ReadString(std::string_view section,
                                                    std::string_view key) const {
-  const Result<std::string> text = ReadFileLimited(m_path, kMaxProfileFileBytes);
-  if (!text) return std::nullopt;
-  return ProfileLookup(*text, section, key);
+  const Result<std::string> bytes = ReadFileLimited(m_path, kMaxProfileFileBytes);
+  if (!bytes) return std::nullopt;
+  return ProfileLookup(DecodeProfileBytes(*bytes).text, section, key);
 }
 
 int ProfileFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
@@ -238,14 +339,15 @@ int ProfileFile::ReadInt(std::string_view section, std::string_view key, int def
 
 Status ProfileFile::WriteString(std::string_view section, std::string_view key,
                                 std::string_view value) {
-  std::string text;
+  ProfileText old;
   std::error_code ec;
   if (std::filesystem::exists(m_path, ec)) {
-    Result<std::string> old = ReadFileLimited(m_path, kMaxProfileFileBytes);
-    if (!old) return Error{"The settings were not saved: " + old.ErrorText()};
-    text = std::move(*old);
+    Result<std::string> bytes = ReadFileLimited(m_path, kMaxProfileFileBytes);
+    if (!bytes) return Error{"The settings were not saved: " + bytes.ErrorText()};
+    old = DecodeProfileBytes(*bytes);
   }
-  Status written = WriteFileAtomically(m_path, ProfileUpdate(text, section, key, value));
+  Status written = WriteFileAtomically(
+      m_path, EncodeProfileText(ProfileUpdate(old.text, section, key, value), old.encoding));
   if (!written) return Error{"The settings were not saved: " + written.ErrorText()};
   return {};
 }

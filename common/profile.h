@@ -15,10 +15,30 @@ namespace tavrin {
 // Profile files larger than this are not read: settings and scripts are a few lines.
 inline constexpr std::size_t kMaxProfileFileBytes = 1024 * 1024;
 
+// How the bytes of an INI file hold its text: as they are (the system code page or UTF-8), or
+// as UTF-16 behind its byte-order mark, which the Windows profile functions read and write as
+// Unicode ("FF FE" little-endian, "FE FF" big-endian).
+enum class ProfileEncoding { Bytes, Utf16LittleEndian, Utf16BigEndian };
+
+struct ProfileText {
+  std::string text;
+  ProfileEncoding encoding = ProfileEncoding::Bytes;
+};
+
+// The text of an INI file's bytes: UTF-16 behind its mark becomes UTF-8 without the mark (an
+// unpaired surrogate, and an odd last byte, as U+FFFD); any other bytes are the text as they
+// are (a UTF-8 mark included: the functions below read past it).
+ProfileText DecodeProfileBytes(std::string_view bytes);
+
+// The bytes that hold the text in the encoding: for UTF-16, its mark and the UTF-8 text's
+// characters (a byte that begins no UTF-8 character as U+FFFD); otherwise the text itself.
+std::string EncodeProfileText(std::string_view text, ProfileEncoding encoding);
+
 // The value of a key in INI text, as the Windows profile functions find it: section and key
 // names compared without regard to case and to surrounding blanks, the first matching section
 // and key win, the value trimmed of blanks and of one pair of enclosing quotes. Lines starting
-// with ";" are comments.
+// with ";" are comments. A UTF-8 byte-order mark at the start of the text is read past, as
+// here by every function that takes INI text.
 std::optional<std::string> ProfileLookup(std::string_view text, std::string_view section,
                                          std::string_view key);
 
@@ -29,7 +49,8 @@ int ProfileInt(const std::optional<std::string>& value, int defaultValue);
 
 // The text with the key set to the value: the key's line replaced in place, or a new line
 // at the end of its section, or a new section at the end of the text. Every other byte of
-// the text stays as it was; new lines use the text's own line ends (CR LF for a new file).
+// the text stays as it was (a UTF-8 mark at its start too); new lines use the text's own line
+// ends (CR LF for a new file).
 std::string ProfileUpdate(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value);
 
@@ -49,6 +70,8 @@ class ProfileIndex {
 
 // An INI file, opened for each read or write and closed right after, as the private-profile
 // functions do. A missing or unreadable file reads as empty, so every key gives its default.
+// A file saved as UTF-16 with its mark is read as Unicode (values in UTF-8) and written back
+// as UTF-16 of the same byte order.
 class ProfileFile {
  public:
   explicit ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}

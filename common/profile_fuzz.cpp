@@ -1,5 +1,6 @@
-// libFuzzer target: any bytes as an INI file. The index answers as the reader does, and a key
-// written with ProfileUpdate reads back as written.
+// libFuzzer target: any bytes as an INI file. The index answers as the reader does, a key
+// written with ProfileUpdate reads back as written, and the text of a UTF-16 file written back
+// in its encoding reads again as it was.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view name = all.substr(all.size() - nameLength);
   const std::string_view section = name.substr(0, name.size() / 2);
   const std::string_view key = name.substr(name.size() / 2);
+
+  const tavrin::ProfileText decoded = tavrin::DecodeProfileBytes(all);
+  const std::string encoded = tavrin::EncodeProfileText(decoded.text, decoded.encoding);
+  if (tavrin::DecodeProfileBytes(encoded).text != decoded.text) std::abort();
 
   const tavrin::ProfileIndex index(text);
   if (index.Lookup(section, key) != tavrin::ProfileLookup(text, section, key)) std::abort();

@@ -76,6 +76,57 @@ TEST(ProfileTest, UpdatesKeepTheRestOfTheFile) {
   EXPECT_EQ(ProfileUpdate("", "Sign", "comport", "1"), "[Sign]\r\ncomport=1\r\n");
 }
 
+// UTF-16 bytes with their byte-order mark, as Notepad saves "Unicode" files.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(ProfileTest, AUtf8ByteOrderMarkIsReadPastAndKept) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string text = bom + "[Sign]\r\ncomport=3\r\n[View]\r\npreview=0\r\n";
+  EXPECT_EQ(ProfileLookup(text, "Sign", "comport"), "3");
+  EXPECT_EQ(ProfileIndex(text).Lookup("sign", "COMPORT"), "3");
+  EXPECT_EQ(ProfileIndex(text).Keys("Sign"), (std::vector<std::string>{"comport"}));
+  // Written in place, the mark kept: no second [Sign] at the end.
+  EXPECT_EQ(ProfileUpdate(text, "Sign", "comport", "12"),
+            bom + "[Sign]\r\ncomport=12\r\n[View]\r\npreview=0\r\n");
+  EXPECT_EQ(ProfileUpdate(text, "Sign", "color", "1"),
+            bom + "[Sign]\r\ncomport=3\r\ncolor=1\r\n[View]\r\npreview=0\r\n");
+  EXPECT_EQ(ProfileUpdate(bom, "Sign", "comport", "1"), bom + "[Sign]\r\ncomport=1\r\n");
+  // A mark anywhere else is no mark: the line is no section.
+  EXPECT_EQ(ProfileLookup("\r\n" + text, "Sign", "comport"), std::nullopt);
+}
+
+TEST(ProfileTest, Utf16FilesAreReadAndWrittenAsUnicode) {
+  for (const bool bigEndian : {false, true}) {
+    ScratchFolder home;
+    const auto path = home.Put(
+        "Tavrin.INI",
+        Utf16(u"[Sign]\r\ncomport=7\r\n[Ports]\r\nCOM7=/dev/\u9A71\U0001F600\r\n", bigEndian));
+    Settings settings(path);
+    EXPECT_EQ(settings.PortNumber(), 7) << bigEndian;
+    EXPECT_EQ(settings.PortDevice(7), "/dev/驱\U0001F600") << bigEndian;
+    ASSERT_TRUE(settings.SetPortNumber(9));
+    ASSERT_TRUE(settings.SetPortDevice(2, "/dev/駆"));
+    EXPECT_EQ(ScratchFolder::Slurp(path),
+              Utf16(u"[Sign]\r\ncomport=9\r\n[Ports]\r\nCOM7=/dev/\u9A71\U0001F600\r\n"
+                    u"COM2=/dev/\u99C6\r\n",
+                    bigEndian))
+        << bigEndian;
+  }
+  // Broken UTF-16 reads what it can: an unpaired surrogate and a last odd byte are U+FFFD.
+  ScratchFolder home;
+  ProfileFile broken(home.Put("b.ini", Utf16(u"[a]\r\nk=x\xD800y\r\nodd=1", false) + "z"));
+  EXPECT_EQ(broken.ReadString("a", "k"), "x\uFFFDy");
+  EXPECT_EQ(broken.ReadString("A", "odd"), "1\uFFFD");
+}
+
 TEST(SettingsTest, DefaultsAndRoundTrips) {
   ScratchFolder home;
   Settings settings(SettingsPath(home.Path()));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -156,6 +157,62 @@ TEST(TraceLogTest, ReferencesInterfacesAndNames) {
   log->Close();
   EXPECT_EQ(log->Release(), 0u);
 }
+
+#ifndef _WIN32
+// Calls that each keep a kilobyte until the stack runs out: the limit is never reached.
+volatile int g_depthLimit = 1 << 30;
+[[gnu::noinline]] int Recurse(int depth) {
+  volatile char frame[1024];
+  frame[0] = static_cast<char>(depth);
+  if (depth >= g_depthLimit) return frame[0];
+  return Recurse(depth + 1) + frame[0];
+}
+
+// What the log of a child process says after the fault it runs into.
+std::string LogOfAFault(void (*fault)()) {
+  ScratchFolder dir;
+  const std::string name = (dir / "~launchet.lg0").string();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // A stack of a few MiB, whatever the shell allows, so that running out of it is quick.
+    rlimit stack{};
+    ::getrlimit(RLIMIT_STACK, &stack);
+    if (stack.rlim_cur == RLIM_INFINITY || stack.rlim_cur > 8u << 20) {
+      stack.rlim_cur = 8u << 20;
+      ::setrlimit(RLIMIT_STACK, &stack);
+    }
+    TraceLog* log = TraceLog::Create();
+    log->Open(name.c_str());
+    ReportFaultsTo(log);
+    fault();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
+  return ScratchFolder::Slurp(dir / "~launchet.lg0");
+}
+
+TEST(TraceLogTest, AStackOverflowIsNamedSoAndOtherFaultsAreNot) {
+  const std::string overflow = LogOfAFault([] { Recurse(0); });
+  EXPECT_NE(
+      overflow.find(">>ERROR EXCEPTION<<   Exception(6:0xC00000FD) : EXCEPTION_STACK_OVERFLOW"),
+      std::string::npos)
+      << overflow;
+  EXPECT_NE(overflow.find(">>TRACE SYSTEM ERROR<<"), std::string::npos);
+
+  // A wild pointer far from the stack stays an access violation, and so does a SIGSEGV sent
+  // by someone rather than caused by a fault.
+  const std::string wild = LogOfAFault([] {
+    volatile std::uintptr_t address = 16;
+    *reinterpret_cast<volatile int*>(address) = 1;
+  });
+  EXPECT_NE(wild.find(") : Access Violation: IP: 0x"), std::string::npos) << wild;
+  EXPECT_NE(wild.find(" Write Address: 0x00000010"), std::string::npos) << wild;
+  const std::string sent = LogOfAFault([] { ::raise(SIGSEGV); });
+  EXPECT_NE(sent.find("Exception(6:0xC0000005) : Access Violation"), std::string::npos) << sent;
+}
+#endif
 
 TEST(TraceLogTest, ExceptionTextsAndFaults) {
   EXPECT_EQ(CSE_Exception(CSE_Exception::kAccessViolation, 0x401000, true, 0x10).Text(),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "common/ascii.h"
 #include "common/file_io.h"
@@ -18,6 +19,36 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text;
   std::size_t end = limit;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+// The length of the character that begins at text[at]: a double-byte character of the
+// system's code page, a well-formed UTF-8 sequence, or else a single byte. A cut between two
+// such characters never leaves half of one behind.
+std::size_t CharacterLength(std::string_view text, std::size_t at,
+                            const std::function<bool(unsigned char)>& isLeadByte) {
+  const auto c = static_cast<unsigned char>(text[at]);
+  if (isLeadByte(c)) return at + 1 < text.size() ? 2 : 1;
+  const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xF0 && c <= 0xF4 ? 4
+                                                      : 1;
+  if (length == 1 || at + length > text.size()) return 1;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+// The longest prefix of text, at most limit bytes, made of whole characters.
+std::string_view CutCharacters(std::string_view text, std::size_t limit,
+                               const std::function<bool(unsigned char)>& isLeadByte) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + CharacterLength(text, end, isLeadByte);
+    if (next > limit) break;
+    end = next;
+  }
   return text.substr(0, end);
 }
 
@@ -71,6 +102,8 @@ std::string_view LauncherString(int id) {
       return "安装";
     case 3001:
       return "launchet.inf文件不存在或文件不对！";
+    case 3002:
+      return "launchet.inf文件太大（超过 1 MB）！";
     default:
       return {};
   }
@@ -102,17 +135,12 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
   out.reserve(kRoom);
   std::size_t i = 0;
   while (i < s.size() && out.size() < kRoom) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (isLeadByte(c) && i + 1 < s.size()) {
-      // A character of two bytes goes whole, or not at all.
-      if (out.size() + 2 > kRoom) break;
-      out += s.substr(i, 2);
-      i += 2;
-      continue;
-    }
-    if (c != '$') {
-      out += static_cast<char>(c);
-      ++i;
+    const std::size_t length = CharacterLength(s, i, isLeadByte);
+    if (length > 1 || s[i] != '$') {
+      // A character goes whole, or not at all.
+      if (out.size() + length > kRoom) break;
+      out += s.substr(i, length);
+      i += length;
       continue;
     }
     const std::string_view rest = s.substr(i + 1);
@@ -128,7 +156,7 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
     ++i;  // the "$" itself; alone it is dropped
     if (replacement == nullptr) continue;
     i += nameLength;
-    out += std::string_view(*replacement).substr(0, kRoom - out.size());
+    out += CutCharacters(*replacement, kRoom - out.size(), isLeadByte);
     if (i < s.size() && s[i] == f.separator && !out.empty() && out.back() == f.separator) ++i;
     if (out.size() > 1014) break;
   }
@@ -138,19 +166,19 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
 std::optional<CommandFields> SplitCommand(std::string_view s,
                                           const std::function<bool(unsigned char)>& isLeadByte) {
   std::string fields[4];
+  bool full[4] = {};
   std::size_t field = 0, i = 0;
-  for (; i < s.size() && field < 4; ++i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (isLeadByte(c) && i + 1 < s.size()) {
-      if (fields[field].size() + 2 <= kFieldLimit) fields[field] += s.substr(i, 2);
+  while (i < s.size() && field < 4) {
+    const std::size_t length = CharacterLength(s, i, isLeadByte);
+    if (length == 1 && s[i] == ',') {
+      ++field;
       ++i;
       continue;
     }
-    if (c == ',') {
-      ++field;
-      continue;
-    }
-    if (fields[field].size() < kFieldLimit) fields[field] += static_cast<char>(c);
+    // Once a character does not fit, the field is full: what follows is not squeezed in.
+    full[field] = full[field] || fields[field].size() + length > kFieldLimit;
+    if (!full[field]) fields[field] += s.substr(i, length);
+    i += length;
   }
   if (field < 4) return std::nullopt;
   CommandFields result{fields[0], fields[1], fields[2], fields[3], 60000};
@@ -238,7 +266,13 @@ bool Run::SetupStep(const std::string& command) {
                                              [this] { m_prompter.ProcessMessages(); });
   if (run.started && (run.ended || f->timeoutMs == 0)) {
     const int code = static_cast<int>(run.value);
-    LOG("Exec: %s:%s: installed finish, return: %d", f->name.c_str(), f->commandLine.c_str(), code);
+    if (run.signal != 0) {
+      LOG("Exec: %s:%s: installed finish, return: %d -- killed by signal %d, %s", f->name.c_str(),
+          f->commandLine.c_str(), code, run.signal, run.signalName.c_str());
+    } else {
+      LOG("Exec: %s:%s: installed finish, return: %d", f->name.c_str(), f->commandLine.c_str(),
+          code);
+    }
     if (code == 3010) m_rebootNeeded = true;
   } else {
     LOG("Exec: %s:%s: installed failed, return: %d", f->name.c_str(), f->commandLine.c_str(),
@@ -287,11 +321,19 @@ int Run::Sequence() {
                                  ? ReadFileLimited(scriptPath, kMaxProfileFileBytes)
                                  : Result<std::string>(Error{"missing"});
   if (!text) {
-    LOG("Inf file not exist: %s", scriptPath.c_str());
-    m_prompter.Tell(2001, std::string(LauncherString(3001)), BoxIcon::Stop);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(scriptPath, ec);
+    if (!ec && size > kMaxProfileFileBytes) {
+      LOG("Inf file too large: %s (%s bytes, at most %s)", scriptPath.c_str(),
+          std::to_string(size).c_str(), std::to_string(kMaxProfileFileBytes).c_str());
+      m_prompter.Tell(2001, std::string(LauncherString(3002)), BoxIcon::Stop);
+    } else {
+      LOG("Inf file not exist: %s", scriptPath.c_str());
+      m_prompter.Tell(2001, std::string(LauncherString(3001)), BoxIcon::Stop);
+    }
     return -1;
   }
-  m_script.emplace(*text);
+  m_script.emplace(DecodeProfileBytes(*text).text);
   m_folders = m_host.Folders();
   m_silence = Int("ScrivRt", "PromptBeforeSetup") == 0;
 

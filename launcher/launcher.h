@@ -13,7 +13,8 @@ namespace tavrin::launcher {
 // ---- The string table --------------------------------------------------------------------
 
 // The launcher's user texts (Chinese, PRC), by their ids: captions 2001 "Error", 2009 "Notice",
-// 2013 "Run", 3000 "Setup"; texts 2011, 2055, 2056, 2057, 2065, 2067, 2074, 3001.
+// 2013 "Run", 3000 "Setup"; texts 2011, 2055, 2056, 2057, 2065, 2067, 2074, 3001, and 3002
+// "the script file is too large (over 1 MB)".
 std::string_view LauncherString(int id);
 
 // A message template formatted with its arguments, as the message boxes cut it: the template
@@ -39,8 +40,9 @@ inline constexpr std::size_t kFieldLimit = 259;
 
 // Replaces the macros $system, $Windows, $Temp, $CurPath and $SrcPath in any letter case; a "$"
 // before anything else is dropped. A separator right after a macro whose expansion ends with
-// one is skipped. isLeadByte says which bytes begin a multi-byte character, so that a "$" is
-// never taken from inside one.
+// one is skipped. isLeadByte says which bytes begin a double-byte character of the system's
+// code page, so that a "$" is never taken from inside one. Where the 1023 bytes run out, the
+// text ends before the character (double-byte or UTF-8) that would not fit.
 std::string ExpandMacros(std::string_view command, const LauncherFolders& folders,
                          const std::function<bool(unsigned char)>& isLeadByte);
 
@@ -54,7 +56,8 @@ struct CommandFields {
 };
 
 // Splits at the first four commas (never inside a multi-byte character); the first four
-// fields are cut at 259 bytes, the fifth is read as a number from its start (empty: 60000).
+// fields are cut at 259 bytes before the first character (double-byte or UTF-8) that would
+// not fit whole, the fifth is read as a number from its start (empty: 60000).
 // Nothing when there are fewer than four commas.
 std::optional<CommandFields> SplitCommand(std::string_view expanded,
                                           const std::function<bool(unsigned char)>& isLeadByte);
@@ -76,11 +79,14 @@ class LauncherHost {
   // Starts a command line in a working folder and waits as the time-out says (0: not at all,
   // negative: without limit), calling pump about every 100 ms. started false: the system's
   // error code in value. ended false: timed out, the process left running. Otherwise value is
-  // its exit code.
+  // its exit code; for a POSIX process ended by a signal, 128 + the signal's number, with the
+  // signal and its name ("SIGSEGV") given too.
   struct Run {
     bool started = false;
     bool ended = false;
     std::uint32_t value = 0;
+    int signal = 0;
+    std::string signalName;
   };
   virtual Run Start(const std::string& commandLine, const std::string& workingFolder,
                     long long timeoutMs, const std::function<void()>& pump) = 0;
@@ -110,9 +116,11 @@ class LauncherPrompter {
 // ---- The sequence --------------------------------------------------------------------------
 
 // Runs launchet: the script beside the program, the driver steps, the runtime step, then the
-// application or the restart question. The exit code: -1 when the script is missing or the
-// application is missing or cannot start, 0 otherwise. The log must be open already (or
-// failed to open: the run goes on without it).
+// application or the restart question. The script may begin with a UTF-8 byte-order mark, or
+// be UTF-16 behind its mark (its texts are then used in UTF-8). A script larger than
+// kMaxProfileFileBytes is refused as too large (logged and told so). The exit code: -1 when the
+// script is missing or too large or the application is missing or cannot start, 0 otherwise. The
+// log must be open already (or failed to open: the run goes on without it).
 int RunLauncher(LauncherHost& host, LauncherPrompter& prompter, ITraceLog& log);
 
 // Driver steps tried past the last "ExecCmd" the script has: a script that claims 2^31 - 1

@@ -6,6 +6,16 @@
 #include <sstream>
 #include <thread>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <csignal>
+
+extern char** environ;
+#endif
+
 #include "launcher/prompter.h"
 #include "launcher/system_host.h"
 #include "tests/support/scratch_folder.h"
@@ -132,6 +142,49 @@ TEST(LauncherScriptTest, MacrosAndFields) {
   EXPECT_EQ(ExpandMacros("\x81$Temp", e, sjis), "\x81$Temp");
 }
 
+TEST(LauncherScriptTest, CutsFallOnCharacterBoundaries) {
+  // 100 characters of three bytes: the name keeps the 86 that fit in 259 bytes.
+  std::string hundred;
+  for (int i = 0; i < 100; ++i) hundred += "驱";
+  std::string fitting;
+  for (int i = 0; i < 86; ++i) fitting += "驱";
+  const std::optional<CommandFields> f =
+      SplitCommand(hundred + "," + hundred + ",run,," + hundred, NoLead);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->name, fitting);
+  EXPECT_EQ(f->checkFile, fitting);
+  // A field is full once a character does not fit: nothing later slips in behind it.
+  const auto sjis = [](unsigned char b) { return b == 0x81; };
+  const std::string pairThenB = std::string("\x81\x40") + "b,,,,";
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + pairThenB, sjis)->name, std::string(258, 'a'));
+  EXPECT_EQ(SplitCommand(std::string(257, 'a') + "驱b,,,,", NoLead)->name, std::string(257, 'a'));
+  // Bytes that are no UTF-8 character are kept one by one, as before.
+  const std::string loneThenB = std::string("\xE9") + "b,,,,";
+  EXPECT_EQ(SplitCommand(std::string(258, 'a') + loneThenB, NoLead)->name,
+            std::string(258, 'a') + "\xE9");
+
+  // The expansion buffer: neither literal text nor a macro's folder is cut inside a character.
+  LauncherFolders e{"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS", "", "C:\\CUR", "E:", '\\'};
+  for (int i = 0; i < 10; ++i) e.temp += "驱";
+  EXPECT_EQ(ExpandMacros(std::string(1021, 'x') + "驱", e, NoLead), std::string(1021, 'x'));
+  EXPECT_EQ(ExpandMacros(std::string(1000, 'x') + "$Temp", e, NoLead),
+            std::string(1000, 'x') + hundred.substr(0, 21));
+}
+
+TEST(LauncherTest, ALongNameIsCutOnACharacterInTheLogAndTheMessages) {
+  std::string hundred, fitting;
+  for (int i = 0; i < 100; ++i) hundred += "驱";
+  for (int i = 0; i < 86; ++i) fitting += "驱";
+  Launch l("[ScrivRt]\r\nPromptBeforeSetup=1\r\n[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=" +
+           Step(hundred, "", "/no/such/setup", "", "") + "\r\n");
+  EXPECT_EQ(l.Run({true}), -1);
+  EXPECT_TRUE(LoggedFailure(l.Messages(),
+                            "Exec: " + fitting + ":/no/such/setup: installed failed, return: "));
+  EXPECT_NE(l.boxes.str().find("launchet: 正在安装" + fitting + ", 请稍侯...\n"),
+            std::string::npos);
+  EXPECT_NE(l.boxes.str().find("不能安装" + fitting + "\n软件可能不能运行"), std::string::npos);
+}
+
 TEST(LauncherTest, TheScriptMissingOrWrong) {
   Launch missing("", false);
   EXPECT_EQ(missing.Run(), -1);
@@ -145,6 +198,63 @@ TEST(LauncherTest, TheScriptMissingOrWrong) {
     EXPECT_EQ(l.Run(), -1);
     EXPECT_TRUE(l.Logged("InstallDriver: Finish"));
     EXPECT_TRUE(l.Logged("RunAppl: cmdLine missing -- ignored "));
+  }
+}
+
+TEST(LauncherTest, AScriptTooLargeToReadIsSaidToBeSo) {
+  // One byte over 1 MiB: refused as too large, not as missing.
+  const std::string application = "[ScrivAppl]\r\nExecCmd=" + kChild + "\r\n";
+  std::string padding = ";";
+  padding.resize(1024 * 1024 - application.size() - 2, 'p');
+  padding += "\r\n";
+  Launch large(padding + application + "x");
+  EXPECT_EQ(large.Run(), -1);
+  EXPECT_TRUE(large.Logged("Inf file too large: " + large.Path("launchet.inf") +
+                           " (1048577 bytes, at most 1048576)"));
+  EXPECT_FALSE(large.Logged("Inf file not exist: " + large.Path("launchet.inf")));
+  EXPECT_EQ(large.boxes.str(), "launchet: [错误] launchet.inf文件太大（超过 1 MB）！\n");
+
+  // Exactly 1 MiB is read.
+  Launch fits(padding + application);
+  EXPECT_EQ(fits.Run(), 0);
+  EXPECT_TRUE(fits.Logged("RunAppl: " + kChild + " start finish, return: 0"));
+}
+
+// UTF-16 bytes behind their byte-order mark, of text whose non-ASCII part is given as UTF-16.
+std::string Utf16(const std::string& ascii, std::u16string_view more, bool bigEndian) {
+  std::u16string text(ascii.begin(), ascii.end());
+  text += more;
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(LauncherTest, ScriptsSavedWithAByteOrderMark) {
+  // The first section right behind the mark, as Windows editors save it.
+  const std::string script =
+      "[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=" + Step("Driver", "", kChild + " 4", "", "") +
+      "\r\n[ScrivAppl]\r\nExecCmd=" + kChild + "\r\n";
+  Launch utf8("\xEF\xBB\xBF" + script);
+  EXPECT_EQ(utf8.Run(), 0);
+  EXPECT_TRUE(utf8.Logged("Exec: Driver:" + kChild + " 4: installed finish, return: 4"));
+  EXPECT_TRUE(utf8.Logged("RunAppl: " + kChild + " start finish, return: 0"));
+
+  // UTF-16 of either byte order, read as the profile functions read Unicode: a name in
+  // Chinese comes out in UTF-8, in the log and in the questions.
+  for (const bool bigEndian : {false, true}) {
+    Launch utf16(Utf16("[ScrivRt]\r\nPromptBeforeSetup=1\r\n[ScrivAppl]\r\nExecCmd=" + kChild +
+                           "\r\n[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=",
+                       u"\u9A71\u52A8,,/no/such/setup,,\r\n", bigEndian));
+    EXPECT_EQ(utf16.Run({true}), 0) << bigEndian;
+    EXPECT_TRUE(
+        LoggedFailure(utf16.Messages(), "Exec: 驱动:/no/such/setup: installed failed, return: "))
+        << bigEndian;
+    EXPECT_NE(utf16.boxes.str().find("不能安装驱动\n"), std::string::npos) << bigEndian;
+    EXPECT_TRUE(utf16.Logged("RunAppl: " + kChild + " start finish, return: 0")) << bigEndian;
   }
 }
 
@@ -204,6 +314,57 @@ TEST(LauncherTest, StepsExitCodesAndTimeOuts) {
   EXPECT_FALSE(std::filesystem::exists(l.dir / "late"));
   EXPECT_EQ(l.boxes.str(), "");  // silence mode asks and tells nothing
 }
+
+#ifndef _WIN32
+// Windows' CreateProcess looks in the launcher's own folder first by itself; POSIX looks there
+// before the search path as well.
+TEST(LauncherTest, ABareProgramNameIsLookedForBesideTheLauncherThenOnThePath) {
+  Launch l("");
+  const auto put = [](const std::filesystem::path& to) {
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy_file(kChild, to);
+  };
+  put(l.dir / "setup-child");
+  put(l.dir / "bin/path-child");
+  l.dir.Put("bin/setup-child", "#!/bin/sh\nexit 42\n");
+  std::filesystem::permissions(l.dir / "bin/setup-child", std::filesystem::perms::owner_all);
+  l.dir.Put("work/.keep", "");
+  const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  ::setenv("PATH", (l.Path("bin") + ":" + oldPath).c_str(), 1);
+  l.dir.Put("launchet.inf",
+            "[ScrivDriver]\r\nExecCount=3\r\n"
+            "ExecCmd0=" +
+                Step("Beside", "", "setup-child 5 0 " + l.Path("where"), l.Path("work"), "") +
+                "\r\n"
+                "ExecCmd1=" +
+                Step("OnPath", "", "path-child 6", "", "") +
+                "\r\n"
+                "ExecCmd2=" +
+                Step("Nowhere", "", "no-such-setup-child", "", "") +
+                "\r\n"
+                "[ScrivAppl]\r\nExecCmd=setup-child\r\n");
+  const int code = l.Run();
+  ::setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(l.Logged("Exec: Beside:setup-child 5 0 " + l.Path("where") +
+                       ": installed finish, return: 5"));
+  EXPECT_EQ(ScratchFolder::Slurp(l.dir / "where"), l.Path("work"));  // in its working folder
+  EXPECT_TRUE(l.Logged("Exec: OnPath:path-child 6: installed finish, return: 6"));
+  EXPECT_TRUE(l.Logged("Exec: Nowhere:no-such-setup-child: installed failed, return: 2"));
+  EXPECT_TRUE(l.Logged("RunAppl: setup-child start finish, return: 0"));
+}
+
+TEST(LauncherTest, AStepKilledByASignalSaysWhichSignal) {
+  Launch l("[ScrivDriver]\r\nExecCount=2\r\nExecCmd0=" +
+           Step("Crash", "", kChild + " raise 11", "", "") +
+           "\r\nExecCmd1=" + Step("Stopped", "", kChild + " raise 15", "", "") + "\r\n");
+  EXPECT_EQ(l.Run(), -1);
+  EXPECT_TRUE(l.Logged("Exec: Crash:" + kChild +
+                       " raise 11: installed finish, return: 139 -- killed by signal 11, SIGSEGV"));
+  EXPECT_TRUE(l.Logged("Exec: Stopped:" + kChild +
+                       " raise 15: installed finish, return: 143 -- killed by signal 15, SIGTERM"));
+}
+#endif
 
 TEST(LauncherTest, A3010AsksToRestartInsteadOfStarting) {
   Launch l("");
@@ -303,6 +464,106 @@ TEST(LauncherTest, HostileScripts) {
   }
   EXPECT_TRUE(cut);
 }
+
+#ifndef _WIN32
+// launchet itself, built beside the tests when the build has the windows.
+std::string LaunchetPath() {
+  const std::string self = ThisProgramPath();
+  return self.substr(0, self.find_last_of('/') + 1) + "launchet";
+}
+
+// A display that no server serves: its socket does not exist.
+std::string UnreachableDisplay() {
+  int n = 4871;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))) ++n;
+  return ":" + std::to_string(n);
+}
+
+struct ProgramRun {
+  int status = -1;     // as waitpid gives it
+  std::string output;  // stdout and stderr
+  std::string log;
+};
+
+// Runs the launchet in the folder with the environment of the tests less everything that
+// picks its questions' windows and answers, plus what is given; its log goes to the folder.
+// A run that has not ended after ten seconds is killed.
+ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& settings) {
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM" &&
+        name != "LAUNCHET_ANSWERS" && name != "TMPDIR")
+      environment.push_back(entry);
+  }
+  environment.push_back("TMPDIR=" + dir.Path().string());
+  environment.insert(environment.end(), settings.begin(), settings.end());
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::string program = (dir / "launchet").string();
+  char* argv[] = {program.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir / "output").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  ProgramRun run;
+  const int error = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return run;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (::waitpid(pid, &run.status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &run.status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  run.output = ScratchFolder::Slurp(dir / "output");
+  run.log = ScratchFolder::Slurp(dir / "~launchet.lg0");
+  return run;
+}
+
+TEST(LaunchetProgramTest, WithNoWindowToShowTheTextGoesToStderrAndEveryAnswerIsNo) {
+  if (!std::filesystem::exists(LaunchetPath())) GTEST_SKIP() << "this build has no launchet";
+  ScratchFolder dir;
+  std::filesystem::copy_file(LaunchetPath(), dir / "launchet");
+  const std::string display = "DISPLAY=" + UnreachableDisplay();
+  // No display at all; a display that cannot be reached; one whose windows nobody sees.
+  for (const std::vector<std::string>& settings : std::vector<std::vector<std::string>>{
+           {}, {display}, {display, "QT_QPA_PLATFORM=offscreen"}}) {
+    const std::string what = settings.empty() ? "no display" : settings.back();
+    std::filesystem::remove(dir / "launchet.inf");
+    const ProgramRun missing = RunProgram(dir, settings);
+    EXPECT_TRUE(WIFEXITED(missing.status) && WEXITSTATUS(missing.status) == 255)
+        << what << ": " << missing.status << "\n"
+        << missing.output;
+    EXPECT_NE(missing.output.find("launchet: [错误] launchet.inf文件不存在或文件不对！\n"),
+              std::string::npos)
+        << what;
+    EXPECT_TRUE(missing.log.ends_with(
+        ">>SYSTEM TERMINATED NORMALLY<<  Total Trace : 2   Total Logged : 2\r\n\r\n"))
+        << what << "\n"
+        << missing.log;
+
+    dir.Put("launchet.inf", "[ScrivRt]\r\nPromptBeforeSetup=1\r\n");
+    const ProgramRun asked = RunProgram(dir, settings);
+    EXPECT_TRUE(WIFEXITED(asked.status) && WEXITSTATUS(asked.status) == 0)
+        << what << ": " << asked.status << "\n"
+        << asked.output;
+    EXPECT_NE(asked.output.find("launchet: [提示] 现在开始安装驱动程序，是否继续？ -> No\n"),
+              std::string::npos)
+        << what;
+    EXPECT_NE(asked.log.find(">>LOG MESSAGE<<   Exec: : Canceled by user\r\n"), std::string::npos)
+        << what;
+    EXPECT_TRUE(asked.log.ends_with("Total Trace : 2   Total Logged : 2\r\n\r\n")) << what;
+  }
+}
+#endif
 
 TEST(LauncherTest, WithoutALogTheRunGoesOn) {
   ScratchFolder dir;

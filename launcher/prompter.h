@@ -33,7 +33,9 @@ class TextPrompter : public LauncherPrompter {
 std::vector<bool> ParseAnswers(const std::string& list);
 
 // The windows of the platform: message boxes and the status window. Nothing when there is no
-// display to show them on.
+// display to show them on. On POSIX, a display that is named but cannot be reached (or a
+// platform that shows nothing, such as offscreen) is found at the first message; from there on
+// the texts go to stderr and every question takes No, as without a display.
 std::unique_ptr<LauncherPrompter> MakeWindowPrompter(int& argc, char** argv);
 
 // The prompter of a run: answers scripted in LAUNCHET_ANSWERS (for tests), else the windows,

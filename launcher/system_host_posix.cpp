@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -41,6 +44,14 @@ std::vector<std::string> Words(const std::string& line) {
   }
   if (any) words.push_back(word);
   return words;
+}
+
+// "SIGSEGV" for 11: the name a signal has in <signal.h>.
+std::string SignalName(int signal) {
+  if (const char* abbreviation = ::sigabbrev_np(signal); abbreviation != nullptr) {
+    return std::string("SIG") + abbreviation;
+  }
+  return "SIG" + std::to_string(signal);
 }
 
 class PosixHost : public LauncherHost {
@@ -79,6 +90,7 @@ class PosixHost : public LauncherHost {
       run.value = ENOENT;
       return run;
     }
+    const std::string program = ProgramFile(words.front());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -90,7 +102,8 @@ class PosixHost : public LauncherHost {
     posix_spawn_file_actions_init(&actions);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int error =
+        ::posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
@@ -110,7 +123,9 @@ class PosixHost : public LauncherHost {
           run.value = static_cast<std::uint32_t>(WEXITSTATUS(status));
           if (run.value == (3010 & 0xFF)) run.value = 3010;
         } else {
-          run.value = 128 + static_cast<std::uint32_t>(WTERMSIG(status));
+          run.signal = WTERMSIG(status);
+          run.signalName = SignalName(run.signal);
+          run.value = 128 + static_cast<std::uint32_t>(run.signal);
         }
         break;
       }
@@ -130,6 +145,19 @@ class PosixHost : public LauncherHost {
   std::uint32_t Restart(ITraceLog& log) override { return RestartSystem(log); }
 
  private:
+  // The file to start for a command's first word. A bare name is looked for beside the
+  // launcher first, as Windows looks in the program's own folder before the search path, and
+  // one found there is given as an absolute path, so that the step's working folder does not
+  // change what it means; otherwise posix_spawnp looks for it on PATH. A name with a "/" is
+  // used as it is.
+  std::string ProgramFile(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    std::error_code ec;
+    const std::filesystem::path beside =
+        std::filesystem::absolute(std::filesystem::path(m_program).parent_path() / name, ec);
+    return !ec && IsFile(beside.string()) ? beside.string() : name;
+  }
+
   std::string m_program;
 };
 

@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
@@ -454,6 +455,38 @@ LONG WINAPI VectoredFault(EXCEPTION_POINTERS* info) {
 
 #else
 
+// The stack of the thread that asked for the reports, as it was found then: the lowest
+// address it may grow down to, and how far below that a fault still means the stack ran out
+// (its guard pages, or the gap of 256 pages the kernel keeps below a growing stack).
+std::uintptr_t g_stackLowest = 0;
+std::uintptr_t g_stackGuard = 0;
+std::uintptr_t g_pageSize = 4096;
+
+void NoteTheStack() {
+  g_pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  pthread_attr_t attributes;
+  if (::pthread_getattr_np(::pthread_self(), &attributes) != 0) return;
+  void* lowest = nullptr;
+  std::size_t size = 0;
+  std::size_t guard = 0;
+  if (::pthread_attr_getstack(&attributes, &lowest, &size) == 0) {
+    ::pthread_attr_getguardsize(&attributes, &guard);
+    g_stackLowest = reinterpret_cast<std::uintptr_t>(lowest);
+    g_stackGuard = std::max<std::uintptr_t>(guard, 256 * g_pageSize);
+  }
+  ::pthread_attr_destroy(&attributes);
+}
+
+// A SIGSEGV that the processor raised (not one sent) while the handler runs on its own stack,
+// at an address just below the lowest page of the stack: the stack has run out.
+bool IsStackOverflow(int signal, const siginfo_t* info) {
+  if (signal != SIGSEGV || info->si_code <= 0 || g_stackLowest == 0) return false;
+  stack_t current{};
+  if (::sigaltstack(nullptr, &current) != 0 || (current.ss_flags & SS_ONSTACK) == 0) return false;
+  const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  return address < g_stackLowest + g_pageSize && address + g_stackGuard >= g_stackLowest;
+}
+
 void SignalFault(int signal, siginfo_t* info, void* context) {
   std::uint32_t code = 0;
   std::uintptr_t ip = 0;
@@ -468,7 +501,8 @@ void SignalFault(int signal, siginfo_t* info, void* context) {
   switch (signal) {
     case SIGSEGV:
     case SIGBUS:
-      code = CSE_Exception::kAccessViolation;
+      code = IsStackOverflow(signal, info) ? CSE_Exception::kStackOverflow
+                                           : CSE_Exception::kAccessViolation;
       break;
     case SIGILL:
       code = info->si_code == ILL_PRVOPC ? CSE_Exception::kPrivilegedInstruction
@@ -499,6 +533,7 @@ void ReportFaultsTo(ITraceLog* log) {
   installed = true;
 #else
   // A stack of its own, so that a stack overflow can still be reported.
+  NoteTheStack();
   static std::array<char, 64 * 1024> altStack;
   stack_t stack{};
   stack.ss_sp = altStack.data();

@@ -181,8 +181,10 @@ std::string SystemErrorText(std::uint32_t code);
 
 // Reports hardware faults of the process in the log: on Windows through a structured-exception
 // translator (MSVC) or a vectored handler (other compilers); on POSIX for the synchronous
-// signals SIGSEGV, SIGBUS, SIGILL and SIGFPE, with the same codes and texts. After the report
-// the fault ends the process as it would have.
+// signals SIGSEGV, SIGBUS, SIGILL and SIGFPE, with the same codes and texts. On POSIX the
+// calling thread's stack is noted here: a SIGSEGV at an address in the guard area just below
+// it is reported as EXCEPTION_STACK_OVERFLOW, any other as an access violation. After the
+// report the fault ends the process as it would have.
 void ReportFaultsTo(ITraceLog* log);
 
 }  // namespace tavrin::launcher

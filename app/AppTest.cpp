@@ -7,10 +7,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <atomic>
+#include <future>
 #include <set>
 
 #include "app/Tavrin.h"
 #include "signlink/scripted_link.h"
+#include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 
@@ -195,6 +198,19 @@ class AppTest : public QObject {
     testing::ScratchFolder home;
     home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
     TavrinApp app(home.Path());
+    // Built on first use: the main window alone is there at the start.
+    app.Form1().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&app.Form1()));
+    QCOMPARE(app.WindowsBuilt(), 0);
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &app.SetCom(), &app.AboutBox(), &app.Schedule(), &app.ScheduleAdd(), &app.Deletefrm(),
+             &app.SetID(), &app.GraphicForm(), &app.EuropeanCharForm(), &app.SelectGaphName(),
+             &app.InputTextfrm(), &app.BmpSaveLoad(), &app.FontMakefrm(), &app.Linkpagefrm(),
+             &app.MoveSpeedfrm(), &app.SignColorfrm()}) {
+      QVERIFY(window != nullptr);
+    }
+    QCOMPARE(app.WindowsBuilt(), 15);
+    app.Form1().hide();
     int lists = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {
       for (QComboBox* list : window->findChildren<QComboBox*>()) {
@@ -217,7 +233,8 @@ class AppTest : public QObject {
 
   void BindingAnUnknownItemIsAMistake() {
     testing::ScratchFolder home;
-    TForm1 form1(home.Path());
+    testing::MainWindow main(home.Path());
+    TForm1& form1 = main.form1;
     bool refused = false;
     try {
       form1.Bind("SendMesage1", [] {});
@@ -241,20 +258,25 @@ class AppTest : public QObject {
     QVERIFY(app.Schedule().List().Add({"05/12/08 08:00", "05/31/08 18:30", "A"}));
     app.Schedule().findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
 
-    bool tried = false;
+    // The sign keeps silent, and the first silence lasts until the test lets it end.
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> waiting = false;
     link.OnReadTimeout([&] {
-      if (tried) return;
-      tried = true;
-      QTimer::singleShot(0, [&] {
-        auto* send = app.SetID().findChild<QPushButton*>("SendMessButton");
-        send->click();
-        QVERIFY(send->isEnabled());
-        app.SetID().reject();
-      });
-      app.Form1().findChild<QAction*>("SendMessage1")->trigger();
+      if (!waiting.exchange(true)) released.wait();
     });
     app.Schedule().findChild<QPushButton*>("Send")->click();
-    QVERIFY(tried);
+    QTRY_VERIFY(waiting);
+    QTimer::singleShot(0, [&] {
+      auto* send = app.SetID().findChild<QPushButton*>("SendMessButton");
+      send->click();
+      QVERIFY(send->isEnabled());
+      app.SetID().reject();
+    });
+    app.Form1().findChild<QAction*>("SendMessage1")->trigger();
+    QVERIFY(!app.Schedule().findChild<QPushButton*>("Send")->isEnabled());
+    release.set_value();
+    QVERIFY(testing::Settle(app.Form1().Road()));
     QCOMPARE(notice.Described(),
              (QStringList{QString("plain OK: ") + kBusyText, "plain OK:   Send Schedule Error  "}));
     QCOMPARE(link.Writes().size(), 1u);

@@ -14,6 +14,7 @@
 #include "fonts/user_font.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
+#include "tests/support/road_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
@@ -88,6 +89,7 @@ class EndToEndTest : public QObject {
     p.app->SetID().findChild<QComboBox*>("ComboBox5")->setCurrentIndex(1);
     p.app->SetID().PreparePanel(TSetID::Panel::SendMessage);
     p.app->SetID().findChild<QPushButton*>("SendMessButton")->click();
+    QVERIFY(testing::Settle(p.app->Form1().Road()));
     QVERIFY2(p.notice.shown.isEmpty(), qPrintable(p.notice.shown.join("|")));
 
     std::string block = "<GB1>";
@@ -120,6 +122,7 @@ class EndToEndTest : public QObject {
     QCOMPARE(transfer.windowTitle(), QString("Transfer Font To Sign"));
     transfer.findChild<QComboBox*>("ComboBox4")->setCurrentIndex(1);
     transfer.findChild<QPushButton*>("TransFont")->click();
+    QVERIFY(testing::Settle(p.app->Form1().Road()));
     QCOMPARE(p.notice.Described(), QStringList{"information Yes:       Transfer Font OK      "});
     std::string character = "<FA01>";
     character += std::string(3, '\0') + "\xF8" + std::string(4, '\0');

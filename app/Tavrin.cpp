@@ -11,74 +11,169 @@
 
 namespace tavrin {
 
+namespace {
+
+// The window in `slot`, built by `make` the first time it is wanted.
+template <class Window, class Make>
+Window& BuiltOnce(std::unique_ptr<Window>& slot, Make make) {
+  if (!slot) slot = make();
+  return *slot;
+}
+
+}  // namespace
+
 TavrinApp::TavrinApp(std::filesystem::path programFolder)
-    : m_form1(std::move(programFolder)),
-      m_setCom(m_form1),
-      m_aboutBox(&m_form1),
-      m_schedule(m_form1),
-      m_scheduleAdd(m_form1, &m_schedule),
-      m_deletefrm(m_form1),
-      m_setId(m_form1),
-      m_graphicForm(m_form1),
-      m_europeanChar(m_form1),
-      m_linkpage(m_form1),
-      m_inputText(m_graphicForm),
-      m_bmpSaveLoad(m_graphicForm),
-      m_moveSpeed(m_form1),
-      m_selectGaphName(&m_form1),
-      m_fontMake(m_form1),
-      m_signColor(m_form1) {
-  m_schedule.SetEditor(&m_scheduleAdd);
-  m_setId.SetPrinting(m_spooler.get());
-  m_preview = new TPreviewPanel(m_form1, [this] { return &m_fontMake.List(); });
+    : m_workspace(programFolder),
+      m_form1(std::move(programFolder),
+              {m_workspace.Fonts(), m_workspace.Schedules(), m_workspace.Graphics()}) {
+  m_preview = new TPreviewPanel(m_form1, [this] { return &m_workspace.Fonts(); });
   m_form1.SetPreviewPanel(m_preview);
-  m_graphicForm.SetNameChooser(&m_selectGaphName);
-  m_graphicForm.SetBitmapDialog([this] { m_bmpSaveLoad.exec(); });
-  m_graphicForm.SetTextInput([this] { m_inputText.exec(); });
-  m_fontMake.SetTransfer([this] { m_deletefrm.ShowTransferPanel(); });
-  m_deletefrm.SetFontTransfer(
-      {[this]() -> const FontList& { return m_fontMake.List(); },
-       [this](const UserFontRecord& record) { m_europeanChar.DrawTransferred(record); },
-       [this] {
-         if (Status s = m_europeanChar.SavePicture(); !s) m_form1.Notices().FileErr(s.ErrorText());
-       }});
   BindCommands();
+}
+
+// The windows go before the main window they belong to; the main window's road stops its
+// worker before the spooler and the workspace go.
+TavrinApp::~TavrinApp() = default;
+
+TSetCom& TavrinApp::SetCom() {
+  return BuiltOnce(m_setCom, [this] { return std::make_unique<TSetCom>(m_form1); });
+}
+
+TAboutBox& TavrinApp::AboutBox() {
+  return BuiltOnce(m_aboutBox, [this] { return std::make_unique<TAboutBox>(&m_form1); });
+}
+
+TSchedule& TavrinApp::Schedule() {
+  return BuiltOnce(m_schedule, [this] {
+    auto schedule = std::make_unique<TSchedule>(m_form1);
+    m_scheduleAdd = std::make_unique<TScheduleAdd>(m_form1, schedule.get());
+    schedule->SetEditor(m_scheduleAdd.get());
+    return schedule;
+  });
+}
+
+TScheduleAdd& TavrinApp::ScheduleAdd() {
+  Schedule();
+  return *m_scheduleAdd;
+}
+
+TDeletefrm& TavrinApp::Deletefrm() {
+  return BuiltOnce(m_deletefrm, [this] {
+    auto deletefrm = std::make_unique<TDeletefrm>(m_form1);
+    deletefrm->SetFontTransfer(
+        {[this](const UserFontRecord& record) { EuropeanCharForm().DrawTransferred(record); },
+         [this] {
+           if (Status s = EuropeanCharForm().SavePicture(); !s)
+             m_form1.Notices().FileErr(s.ErrorText());
+         }});
+    return deletefrm;
+  });
+}
+
+TSetID& TavrinApp::SetID() {
+  return BuiltOnce(m_setId, [this] {
+    auto setId = std::make_unique<TSetID>(m_form1);
+    setId->SetPrinting(m_spooler.get());
+    return setId;
+  });
+}
+
+TGraphicForm& TavrinApp::GraphicForm() {
+  return BuiltOnce(m_graphicForm, [this] {
+    auto graphicForm = std::make_unique<TGraphicForm>(m_form1);
+    graphicForm->SetNameChooser(&SelectGaphName());
+    graphicForm->SetBitmapDialog([this] { BmpSaveLoad().exec(); });
+    graphicForm->SetTextInput([this] { InputTextfrm().exec(); });
+    return graphicForm;
+  });
+}
+
+TuEuropeanCharForm& TavrinApp::EuropeanCharForm() {
+  return BuiltOnce(m_europeanChar,
+                   [this] { return std::make_unique<TuEuropeanCharForm>(m_form1); });
+}
+
+TSelectGaphName& TavrinApp::SelectGaphName() {
+  return BuiltOnce(m_selectGaphName,
+                   [this] { return std::make_unique<TSelectGaphName>(&m_form1); });
+}
+
+TInputTextfrm& TavrinApp::InputTextfrm() {
+  return BuiltOnce(m_inputText, [this] { return std::make_unique<TInputTextfrm>(GraphicForm()); });
+}
+
+TBmpSaveLoad& TavrinApp::BmpSaveLoad() {
+  return BuiltOnce(m_bmpSaveLoad, [this] { return std::make_unique<TBmpSaveLoad>(GraphicForm()); });
+}
+
+TFontMakefrm& TavrinApp::FontMakefrm() {
+  return BuiltOnce(m_fontMake, [this] {
+    auto fontMake = std::make_unique<TFontMakefrm>(m_form1);
+    fontMake->SetTransfer([this] { Deletefrm().ShowTransferPanel(); });
+    return fontMake;
+  });
+}
+
+TLinkpagefrm& TavrinApp::Linkpagefrm() {
+  return BuiltOnce(m_linkpage, [this] { return std::make_unique<TLinkpagefrm>(m_form1); });
+}
+
+TMoveSpeedfrm& TavrinApp::MoveSpeedfrm() {
+  return BuiltOnce(m_moveSpeed, [this] { return std::make_unique<TMoveSpeedfrm>(m_form1); });
+}
+
+TsignColorfrm& TavrinApp::SignColorfrm() {
+  return BuiltOnce(m_signColor, [this] { return std::make_unique<TsignColorfrm>(m_form1); });
+}
+
+int TavrinApp::WindowsBuilt() const {
+  int built = 0;
+  for (const bool there :
+       {!!m_setCom, !!m_aboutBox, !!m_schedule, !!m_scheduleAdd, !!m_deletefrm, !!m_setId,
+        !!m_graphicForm, !!m_europeanChar, !!m_linkpage, !!m_inputText, !!m_bmpSaveLoad,
+        !!m_moveSpeed, !!m_selectGaphName, !!m_fontMake, !!m_signColor}) {
+    built += there ? 1 : 0;
+  }
+  return built;
 }
 
 void TavrinApp::BindCommands() {
   TForm1& f = m_form1;
-  f.Bind("SetCOM1", [this] { m_setCom.ShowComPanel(); });
-  f.Bind("DisplayTime1", [this] { m_setCom.ShowDisplayPanel(); });
-  f.Bind("MoveSpeed1", [this] { m_moveSpeed.ShowSpeedPanel(); });
-  f.Bind("Column1", [this] { m_moveSpeed.ShowColumnPanel(); });
-  f.Bind("About1", [this] { m_aboutBox.exec(); });
-  f.Bind("ShowColorSetting1", [this] { m_signColor.ShowSetting(); });
+  f.Bind("SetCOM1", [this] { SetCom().ShowComPanel(); });
+  f.Bind("DisplayTime1", [this] { SetCom().ShowDisplayPanel(); });
+  f.Bind("MoveSpeed1", [this] { MoveSpeedfrm().ShowSpeedPanel(); });
+  f.Bind("Column1", [this] { MoveSpeedfrm().ShowColumnPanel(); });
+  f.Bind("About1", [this] { AboutBox().exec(); });
+  f.Bind("ShowColorSetting1", [this] { SignColorfrm().ShowSetting(); });
 
   using P = TSetID::Panel;
   for (const char* name : {"SendMessage1", "ToolButton9"}) {
-    f.Bind(name, [this] { m_setId.ShowPanel(P::SendMessage); });
+    f.Bind(name, [this] { SetID().ShowPanel(P::SendMessage); });
   }
-  f.Bind("RunPage1", [this] { m_setId.ShowPanel(P::RunPage); });
-  f.Bind("SetID1", [this] { m_setId.ShowPanel(P::Id); });
-  f.Bind("SetClock1", [this] { m_setId.ShowPanel(P::Clock); });
-  f.Bind("SetBrightness1", [this] { m_setId.ShowPanel(P::Bright); });
-  f.Bind("LinkPagesToRun1", [this] { m_linkpage.Open(); });
-  f.Bind("EditGraphic1", [this] { m_graphicForm.Open(); });
-  f.Bind("UserFontMake1", [this] { m_fontMake.Open(); });
-  f.Bind("EuropeanChar1", [this] { m_europeanChar.Open(); });
+  f.Bind("RunPage1", [this] { SetID().ShowPanel(P::RunPage); });
+  f.Bind("SetID1", [this] { SetID().ShowPanel(P::Id); });
+  f.Bind("SetClock1", [this] { SetID().ShowPanel(P::Clock); });
+  f.Bind("SetBrightness1", [this] { SetID().ShowPanel(P::Bright); });
+  f.Bind("LinkPagesToRun1", [this] { Linkpagefrm().Open(); });
+  f.Bind("EditGraphic1", [this] { GraphicForm().Open(); });
+  f.Bind("UserFontMake1", [this] { FontMakefrm().Open(); });
+  f.Bind("EuropeanChar1", [this] { EuropeanCharForm().Open(); });
   f.Bind("RecallDefaultFont1", [this] { RecallDefaultFont(); });
-  f.Bind("DisplaybySchedule1", [this] { m_schedule.Open(); });
+  f.Bind("DisplaybySchedule1", [this] { Schedule().Open(); });
   using D = TDeletefrm::Panel;
-  f.Bind("DeletePage1", [this] { m_deletefrm.ShowPanel(D::DelPage); });
-  f.Bind("DeleteSchedule1", [this] { m_deletefrm.ShowPanel(D::DelSchedule); });
-  f.Bind("DeleteAll1", [this] { m_deletefrm.ShowPanel(D::DeleteAll); });
-  f.Bind("ToolButton12", [this] { m_setId.ToolButton12Click(); });
+  f.Bind("DeletePage1", [this] { Deletefrm().ShowPanel(D::DelPage); });
+  f.Bind("DeleteSchedule1", [this] { Deletefrm().ShowPanel(D::DelSchedule); });
+  f.Bind("DeleteAll1", [this] { Deletefrm().ShowPanel(D::DeleteAll); });
+  f.Bind("ToolButton12", [this] { SetID().ToolButton12Click(); });
 
-  f.OnFirstShown([this] { m_signColor.StartUp(); });
+  // The sign colour dialog is built at the start only when the settings ask for it.
+  f.OnFirstShown([this] {
+    if (TsignColorfrm::WantedAtStart(m_form1.AppSettings())) SignColorfrm().StartUp();
+  });
 }
 
 void TavrinApp::RecallDefaultFont() {
-  TDeleteFontfrm dialog(m_form1, [this] { m_europeanChar.RecallDefault(); });
+  TDeleteFontfrm dialog(m_form1, [this] { EuropeanCharForm().RecallDefault(); });
   dialog.exec();
 }
 

@@ -15,6 +15,7 @@
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
+#include "functions/workspace.h"
 #include "graphics/Ubmpsaveload.h"
 #include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
@@ -23,61 +24,69 @@
 
 namespace tavrin {
 
-// The program's windows, created once in the order of the program's design and kept until it
-// ends, so every dialog keeps its selections between uses; and the one registry that wires
-// each menu item and toolbar button of the main window to the window and panel it opens.
+// The composition root: the workspace (what commands send), the main window with its road to
+// the sign, and the other windows, each built the first time it is wanted and kept until the
+// program ends, so every dialog keeps its selections between uses; and the one registry that
+// wires each menu item and toolbar button of the main window to the window and panel it opens.
 class TavrinApp {
  public:
   explicit TavrinApp(std::filesystem::path programFolder);
+  ~TavrinApp();
 
+  Workspace& AppWorkspace() { return m_workspace; }
   TForm1& Form1() { return m_form1; }
-  TSetCom& SetCom() { return m_setCom; }
-  TAboutBox& AboutBox() { return m_aboutBox; }
-  TSchedule& Schedule() { return m_schedule; }
-  TScheduleAdd& ScheduleAdd() { return m_scheduleAdd; }
-  TDeletefrm& Deletefrm() { return m_deletefrm; }
-  TSetID& SetID() { return m_setId; }
-  TGraphicForm& GraphicForm() { return m_graphicForm; }
-  TuEuropeanCharForm& EuropeanCharForm() { return m_europeanChar; }
-  TSelectGaphName& SelectGaphName() { return m_selectGaphName; }
-  TInputTextfrm& InputTextfrm() { return m_inputText; }
-  TBmpSaveLoad& BmpSaveLoad() { return m_bmpSaveLoad; }
-  TFontMakefrm& FontMakefrm() { return m_fontMake; }
-  TLinkpagefrm& Linkpagefrm() { return m_linkpage; }
-  TMoveSpeedfrm& MoveSpeedfrm() { return m_moveSpeed; }
-  TsignColorfrm& SignColorfrm() { return m_signColor; }
+  TSetCom& SetCom();
+  TAboutBox& AboutBox();
+  TSchedule& Schedule();
+  TScheduleAdd& ScheduleAdd();
+  TDeletefrm& Deletefrm();
+  TSetID& SetID();
+  TGraphicForm& GraphicForm();
+  TuEuropeanCharForm& EuropeanCharForm();
+  TSelectGaphName& SelectGaphName();
+  TInputTextfrm& InputTextfrm();
+  TBmpSaveLoad& BmpSaveLoad();
+  TFontMakefrm& FontMakefrm();
+  TLinkpagefrm& Linkpagefrm();
+  TMoveSpeedfrm& MoveSpeedfrm();
+  TsignColorfrm& SignColorfrm();
   TPreviewPanel& PreviewPanel() { return *m_preview; }
+
+  // How many of the windows besides the main window have been built so far.
+  int WindowsBuilt() const;
 
  private:
   void BindCommands();
   // "Recall Default Font": a dialog made for the one use.
   void RecallDefaultFont();
 
+  Workspace m_workspace;
+  // The application's print spooler: Send via Network writes its jobs there, on the road's
+  // worker, which the main window stops before this goes.
+  std::unique_ptr<Spooler> m_spooler = MakeSystemSpooler();
   TForm1 m_form1;
-  TSetCom m_setCom;
-  TAboutBox m_aboutBox;
-  TSchedule m_schedule;
-  TScheduleAdd m_scheduleAdd;
-  TDeletefrm m_deletefrm;
-  TSetID m_setId;
-  TGraphicForm m_graphicForm;
-  TuEuropeanCharForm m_europeanChar;
-  TLinkpagefrm m_linkpage;
-  TInputTextfrm m_inputText;
-  TBmpSaveLoad m_bmpSaveLoad;
-  TMoveSpeedfrm m_moveSpeed;
-  TSelectGaphName m_selectGaphName;
-  TFontMakefrm m_fontMake;
-  TsignColorfrm m_signColor;
+  std::unique_ptr<TSetCom> m_setCom;
+  std::unique_ptr<TAboutBox> m_aboutBox;
+  std::unique_ptr<TSchedule> m_schedule;
+  std::unique_ptr<TScheduleAdd> m_scheduleAdd;
+  std::unique_ptr<TDeletefrm> m_deletefrm;
+  std::unique_ptr<TSetID> m_setId;
+  std::unique_ptr<TGraphicForm> m_graphicForm;
+  std::unique_ptr<TuEuropeanCharForm> m_europeanChar;
+  std::unique_ptr<TLinkpagefrm> m_linkpage;
+  std::unique_ptr<TInputTextfrm> m_inputText;
+  std::unique_ptr<TBmpSaveLoad> m_bmpSaveLoad;
+  std::unique_ptr<TMoveSpeedfrm> m_moveSpeed;
+  std::unique_ptr<TSelectGaphName> m_selectGaphName;
+  std::unique_ptr<TFontMakefrm> m_fontMake;
+  std::unique_ptr<TsignColorfrm> m_signColor;
   // The sign preview under the editor (owned by the main window's dock).
   TPreviewPanel* m_preview = nullptr;
-  // The application's print spooler: Send via Network writes its jobs there.
-  std::unique_ptr<Spooler> m_spooler = MakeSystemSpooler();
 };
 
-// The program: the application object, the windows, the main window shown, the event loop
-// until the main window closes. "--exit-when-shown" measures the start: it reports on stderr
-// when the main window is up and ends.
+// The program: the application object, the main window shown, the event loop until the main
+// window closes. "--exit-when-shown" measures the start: it reports on stderr when the main
+// window is up and ends.
 int RunTavrin(int argc, char** argv);
 
 }  // namespace tavrin

@@ -9,6 +9,7 @@
 
 #include "editor/Unit1.h"
 #include "graphics/Ugraphic.h"
+#include "tests/support/main_window_qt.h"
 
 namespace {
 
@@ -22,7 +23,11 @@ fs::path ScratchHome() {
 
 // A graphic form at 128 x 8 and zoom "8" (10 pixels a cell), every cell lit.
 struct Form {
-  Form() : home(ScratchHome()), form1(home), editor(form1) {
+  Form()
+      : home(ScratchHome()),
+        workspace(home),
+        form1(home, tavrin::testing::ViewOf(workspace)),
+        editor(form1) {
     editor.Editor().SetWidth(128);
     editor.Editor().SetHeight(8);
     editor.Editor().SetCellSize(10);
@@ -32,6 +37,7 @@ struct Form {
   }
   ~Form() { fs::remove_all(home); }
   fs::path home;
+  tavrin::Workspace workspace;
   tavrin::TForm1 form1;
   tavrin::TGraphicForm editor;
 };

@@ -13,6 +13,7 @@
 
 #include "editor/Unit1.h"
 #include "preview/Upreview.h"
+#include "tests/support/main_window_qt.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ fs::path ScratchHome() {
 
 // The main window with its preview, shown, Line 1 holding the line.
 struct Form {
-  explicit Form(const QString& line) : home(ScratchHome()), form1(home) {
+  explicit Form(const QString& line)
+      : home(ScratchHome()), workspace(home), form1(home, tavrin::testing::ViewOf(workspace)) {
     fs::create_directories(home / "Graphdata");
     std::string graphic;
     for (int r = 0; r < 8; ++r) graphic += std::string(64, 'E') + "\r\n";
@@ -64,6 +66,7 @@ struct Form {
   }
 
   fs::path home;
+  tavrin::Workspace workspace;
   QuietNotice notice;
   tavrin::TForm1 form1;
   tavrin::TPreviewPanel* panel = nullptr;

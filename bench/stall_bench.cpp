@@ -11,6 +11,7 @@
 #include "common/settings.h"
 #include "editor/Unit1.h"
 #include "functions/Usetid.h"
+#include "tests/support/main_window_qt.h"
 #include "tests/support/pty_peer.h"
 
 namespace {
@@ -30,7 +31,8 @@ void BM_LongestStallDuringASilentSend(benchmark::State& state) {
   std::string tmpl = (fs::temp_directory_path() / "tavrin-bench-XXXXXX").string();
   if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
   tavrin::Settings(tavrin::SettingsPath(tmpl)).SetPortDevice(1, silentSign.Device()).Ok();
-  tavrin::TForm1 form1{fs::path(tmpl)};
+  tavrin::testing::MainWindow main{fs::path(tmpl)};
+  tavrin::TForm1& form1 = main.form1;
   QuietNotice notice;
   form1.SetNotice(&notice);
   tavrin::TSetID setId(form1);
@@ -50,6 +52,7 @@ void BM_LongestStallDuringASilentSend(benchmark::State& state) {
     clock.start();
     ticker.start();
     setId.findChild<QPushButton*>("SendMessButton")->click();
+    tavrin::testing::Settle(form1.Road());
     state.counters["longest_stall_ms"] = static_cast<double>(longest);
     state.counters["send_ms"] = static_cast<double>(clock.elapsed());
   }

@@ -71,9 +71,11 @@ void TsignColorfrm::Preset(int color, int showForm) {
   m_checkBox1->setChecked(showForm == 1);
 }
 
+bool TsignColorfrm::WantedAtStart(const Settings& settings) { return settings.ShowForm() == 1; }
+
 void TsignColorfrm::StartUp() {
   const Settings& settings = m_context.AppSettings();
-  if (settings.ShowForm() != 1) return;
+  if (!WantedAtStart(settings)) return;
   Preset(settings.Color(), settings.ShowForm());
   m_context.MainWindow()->setEnabled(false);
   show();

@@ -23,6 +23,8 @@ class TsignColorfrm : public QDialog {
   // The start-up: when the settings ask for it, the dialog is shown (not modal, on top) over
   // the main window, which stays disabled until the dialog closes.
   void StartUp();
+  // Whether the settings ask for the dialog when the program starts.
+  static bool WantedAtStart(const Settings& settings);
   // "Show Color Setting...": the settings read afresh, the dialog shown modally.
   void ShowSetting();
 

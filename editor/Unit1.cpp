@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidgetAction>
 #include <stdexcept>
@@ -38,6 +40,8 @@ namespace tavrin {
 namespace {
 
 constexpr const char* kMaxLengthText = "Max length is 210 chars";
+constexpr const char* kQuitWhileRunningText =
+    "A command is still talking to the sign. Quit anyway?";
 QColor QtColour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
 // The link of the settings' serial port; the kind of port cannot fail to be made.
@@ -181,18 +185,38 @@ void MessageEdit::contextMenuEvent(QContextMenuEvent* event) {
   if (m_popupMenu != nullptr) m_popupMenu->exec(event->globalPos());
 }
 
-TForm1::TForm1(std::filesystem::path programFolder, QWidget* parent)
+namespace {
+
+// The status line's side of every command on the road.
+class StatusLineEvents : public CommandEvents {
+ public:
+  explicit StatusLineEvents(TForm1& form) : m_form(form) {}
+  void Started(const SignPlan& plan) override { m_form.CommandStarted(plan); }
+  void StepSent(std::size_t step, std::size_t steps) override {
+    m_form.CommandProgress(step + 1, steps);
+  }
+  void Finished(const SignPlan& plan, const PlanResult& result,
+                std::chrono::milliseconds took) override {
+    m_form.CommandEnded(plan, result, took);
+  }
+
+ private:
+  TForm1& m_form;
+};
+
+}  // namespace
+
+TForm1::TForm1(std::filesystem::path programFolder, WorkspaceView workspace, QWidget* parent)
     : QMainWindow(parent),
+      m_workspace(workspace),
       m_programFolder(std::move(programFolder)),
       m_settings(SettingsPath(m_programFolder)),
       m_ownNotice(std::make_unique<QtNotice>(this)),
       m_notice(m_ownNotice.get()),
       m_serialLink(SettingsLink(m_settings)),
-      m_ownWaiter(std::make_unique<QtWaiter>()),
-      m_road(*m_serialLink, *m_notice, *m_ownWaiter) {
-  KeepWindowsResponsive(*m_serialLink);
+      m_road(*m_serialLink) {
   m_road.SetPortNumber(m_settings.PortNumber());
-  m_road.SetObserver(this);
+  m_road.AddObserver(ToWindowThread(this, std::make_shared<StatusLineEvents>(*this)));
   setObjectName("Form1");
   setWindowTitle("Tavrin");
   resize(614, 447);
@@ -311,6 +335,7 @@ void TForm1::CommandEnded(const SignPlan& plan, const PlanResult& result,
   m_statusProgress->hide();
   const std::string line = StatusLine(plan, result, took);
   if (!line.empty()) ShowStatus(QString::fromStdString(line));
+  if (m_quitting) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void TForm1::SetDefaultFormat(QTextEdit* editor) {
@@ -504,10 +529,7 @@ void TForm1::Bind(const char* actionName, std::function<void()> command) {
   action->setEnabled(true);
 }
 
-void TForm1::SetNotice(Notice* notice) {
-  m_notice = notice;
-  m_road.SetNotice(notice);
-}
+void TForm1::SetNotice(Notice* notice) { m_notice = notice; }
 
 void TForm1::ShowStatus(const QString& text) {
   if (auto* message = findChild<QLabel*>("StatusMessage")) message->setText(text);
@@ -638,14 +660,20 @@ Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
   return WriteFileAtomically(path, WriteMessageRtf(Runs(m_richEdit1), m_settings.CodePage()));
 }
 
-Status TForm1::OpenMessageFile(const std::filesystem::path& path) {
+void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done) {
   // Read and decoded beside the windows: a large or hostile file does not stop them.
   const std::string codePage = m_settings.CodePage();
-  Result<std::vector<TextRun>> runs =
-      RunBesideTheWindows([path, codePage] { return LoadMessageFile(path, codePage); });
-  if (!runs) return runs.TakeError();
-  SetRuns(m_richEdit1, *runs);
-  return {};
+  RunBesideTheWindows(
+      this, [path, codePage] { return LoadMessageFile(path, codePage); },
+      [this, done = std::move(done)](Result<std::vector<TextRun>> runs) {
+        Status status;
+        if (runs) {
+          SetRuns(m_richEdit1, *runs);
+        } else {
+          status = runs.TakeError();
+        }
+        if (done) done(std::move(status));
+      });
 }
 
 void TForm1::OpenClick() {
@@ -655,9 +683,9 @@ void TForm1::OpenClick() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   m_lastOpenName = dialog.selectedFiles().front();
-  if (Status s = OpenMessageFile(m_lastOpenName.toStdString()); !s) {
-    m_notice->FileErr(s.ErrorText());
-  }
+  OpenMessageFile(m_lastOpenName.toStdString(), [this](const Status& s) {
+    if (!s) m_notice->FileErr(s.ErrorText());
+  });
 }
 
 void TForm1::SaveClick() {
@@ -692,6 +720,22 @@ void TForm1::ReadMeClick() {
 void TForm1::ApplySignColorMode(bool tripleColor) {
   for (QAction* a : m_tripleColorItems) a->setVisible(tripleColor);
   for (const auto& listener : m_colorModeListeners) listener(tripleColor);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!m_road.Busy()) {
+    QMainWindow::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (m_quitting || !m_notice->Ask(kQuitWhileRunningText)) return;
+  // The command stops at its next frame boundary; the window closes when it has ended and
+  // the port is closed (CommandEnded).
+  m_quitting = true;
+  ShowStatus("Stopping the command...");
+  m_road.RequestStop();
+  // It may have ended while the question was up.
+  if (!m_road.Busy()) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -48,13 +48,14 @@ class MessageEdit : public QTextEdit {
 };
 
 // The main window: the message editor and the command centre. It is the context every other
-// window is given (the road to the sign, notices, Line 1, the settings), and it knows the
-// other windows only through the commands bound to its menu items.
-class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
+// window is given (the road to the sign, notices, Line 1, the settings, the workspace), and it
+// knows the other windows only through the commands bound to its menu items.
+class TForm1 : public QMainWindow, public WindowContext {
   Q_OBJECT
  public:
-  // The program folder holds the settings file and Manual.txt.
-  explicit TForm1(std::filesystem::path programFolder, QWidget* parent = nullptr);
+  // The program folder holds the settings file and Manual.txt; the workspace (what commands
+  // send) must outlive the window.
+  TForm1(std::filesystem::path programFolder, WorkspaceView workspace, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // Makes a menu item or toolbar button (by its designer name) run a command, and enables it.
@@ -69,6 +70,7 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   SignRoad& Road() override { return m_road; }
   Settings& AppSettings() override { return m_settings; }
   const std::filesystem::path& ProgramFolder() const override { return m_programFolder; }
+  WorkspaceView AppWorkspace() override { return m_workspace; }
   Result<std::string> Line1SignText() const override;
   std::string LineText(int line) const override;
   bool Line2Active() const override;
@@ -86,11 +88,10 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   // settings say.
   void SetPreviewPanel(QWidget* panel);
 
-  // RoadObserver: every sign command tells the status bar what it does and how it ended.
-  void CommandStarted(const SignPlan& plan) override;
-  void CommandProgress(std::size_t framesDone, std::size_t frames) override;
-  void CommandEnded(const SignPlan& plan, const PlanResult& result,
-                    std::chrono::milliseconds took) override;
+  // Every sign command of the road tells the status bar what it does and how it ended.
+  void CommandStarted(const SignPlan& plan);
+  void CommandProgress(std::size_t framesDone, std::size_t frames);
+  void CommandEnded(const SignPlan& plan, const PlanResult& result, std::chrono::milliseconds took);
 
   // Replacements for tests: where notices go, the link, how commands wait.
   void SetNotice(Notice* notice);
@@ -105,9 +106,10 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   // 1" is checked; the lower-case tag otherwise.
   void InsertEffect(std::string_view upper, std::string_view lower);
 
-  // Message files, without their dialogs.
+  // Message files, without their dialogs. Opening reads and decodes the file beside the
+  // windows; Line 1 changes only once it has been read whole, and `done` hears how it went.
   Status SaveMessageFile(const std::filesystem::path& path);
-  Status OpenMessageFile(const std::filesystem::path& path);
+  void OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done = {});
   // Saves Line 1 under the name chosen in the Save dialog; a failure shows the error box.
   void SaveMessageAs(const QString& path);
   std::vector<TextRun> Runs(const QTextEdit* editor) const;
@@ -125,6 +127,9 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // While a command talks to the sign, closing asks first; Yes stops the command at its next
+  // frame boundary and closes once the port is closed.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildEditors();
@@ -140,6 +145,7 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   void PageChanged(int index);
   void ReadMeClick();
 
+  WorkspaceView m_workspace;
   std::filesystem::path m_programFolder;
   std::vector<std::function<void()>> m_line1Listeners;
   QDockWidget* m_previewDock = nullptr;
@@ -149,8 +155,9 @@ class TForm1 : public QMainWindow, public WindowContext, public RoadObserver {
   std::unique_ptr<Notice> m_ownNotice;
   Notice* m_notice = nullptr;
   std::unique_ptr<SignLink> m_serialLink;
-  std::unique_ptr<Waiter> m_ownWaiter;
   SignRoad m_road;
+  // Set once the user chose to quit while a command ran: the window closes when it ends.
+  bool m_quitting = false;
   std::function<void()> m_firstShown;
   std::vector<std::function<void(bool)>> m_colorModeListeners;
 

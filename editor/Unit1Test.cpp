@@ -1,6 +1,3 @@
-#include <pty.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -19,10 +16,9 @@
 #include "editor/Umovespeed.h"
 #include "editor/Unit1.h"
 #include "editor/Usetcom.h"
-#include "signlink/serial_link.h"
+#include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
-#include "ui/command_runner.h"
 
 using namespace tavrin;
 
@@ -36,7 +32,8 @@ class TForm1Test : public QObject {
   struct Run {
     explicit Run(const std::string& settings = "") {
       if (!settings.empty()) home.Put("Tavrin.INI", settings);
-      form1 = std::make_unique<TForm1>(home.Path());
+      workspace = std::make_unique<Workspace>(home.Path());
+      form1 = std::make_unique<TForm1>(home.Path(), testing::ViewOf(*workspace));
       setCom = std::make_unique<TSetCom>(*form1);
       moveSpeed = std::make_unique<TMoveSpeedfrm>(*form1);
       signColor = std::make_unique<TsignColorfrm>(*form1);
@@ -56,6 +53,7 @@ class TForm1Test : public QObject {
 
     testing::ScratchFolder home;
     RecordingNotice notice;
+    std::unique_ptr<Workspace> workspace;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TSetCom> setCom;
     std::unique_ptr<TMoveSpeedfrm> moveSpeed;
@@ -277,17 +275,17 @@ class TForm1Test : public QObject {
     run.Action("New1")->trigger();
     QVERIFY(run.Line1()->toPlainText().isEmpty());
     QVERIFY(run.form1->findChild<QTextEdit*>("RichEdit2")->toPlainText().isEmpty());
-    QVERIFY(run.form1->OpenMessageFile(file));
+    QVERIFY(testing::OpenAndWait(*run.form1, file));
     QCOMPARE(run.Runs(), before);
     // A file that cannot be read leaves the editor as it was.
     run.home.Put("binary.tvr", std::string("\0\1\2\3", 4));
-    const Status failed = run.form1->OpenMessageFile(run.home / "binary.tvr");
+    const Status failed = testing::OpenAndWait(*run.form1, run.home / "binary.tvr");
     QVERIFY(!failed);
     QCOMPARE(run.Runs(), before);
-    QVERIFY(!run.form1->OpenMessageFile(run.home / "missing.tvr"));
+    QVERIFY(!testing::OpenAndWait(*run.form1, run.home / "missing.tvr"));
     // Plain text opens black; typed tags work as typed.
     run.home.Put("plain.txt", "<Red>plain\r\n");
-    QVERIFY(run.form1->OpenMessageFile(run.home / "plain.txt"));
+    QVERIFY(testing::OpenAndWait(*run.form1, run.home / "plain.txt"));
     QCOMPARE(run.Runs(), (std::vector<TextRun>{{"<Red>plain", false}}));
     QCOMPARE(*run.form1->Line1SignText(), std::string("<Red>plain"));
     // A long file loads whole, and says once that it is long.
@@ -295,7 +293,7 @@ class TForm1Test : public QObject {
     for (int i = 0; i < 30; ++i) longText += "<Red>word ";
     run.home.Put("long.txt", longText);
     run.notice.shown.clear();
-    QVERIFY(run.form1->OpenMessageFile(run.home / "long.txt"));
+    QVERIFY(testing::OpenAndWait(*run.form1, run.home / "long.txt"));
     QCOMPARE(run.Line1()->toPlainText().size(), 300);
     QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
     QCOMPARE(run.Status(), QString("300"));
@@ -429,34 +427,6 @@ class TForm1Test : public QObject {
     run.signColor->findChild<QPushButton*>("Button1")->click();
     QVERIFY(run.Action("Rainbow1")->isVisible());
     QCOMPARE(run.form1->AppSettings().Color(), 2);
-  }
-
-  void WaitingKeepsTheWindowsWorking() {
-    int ticks = 0;
-    QTimer timer;
-    timer.setInterval(10);
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start();
-    QElapsedTimer clock;
-    clock.start();
-    QtWaiter().WaitMs(200);
-    QVERIFY(clock.elapsed() >= 195);
-    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
-
-    // A read from a silent sign lets the windows work too, for all its 1.1 s.
-    int master = -1, slave = -1;
-    char name[256];
-    QCOMPARE(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-    SerialLink link([&](int) { return std::string(name); });
-    QVERIFY(link.OpenLink(1, kSignBaud));
-    KeepWindowsResponsive(link);
-    ticks = 0;
-    std::uint8_t byte = 0;
-    QCOMPARE(link.ReadByte(byte), 0);
-    QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
-    link.CloseLink();
-    ::close(master);
-    ::close(slave);
   }
 };
 

@@ -11,6 +11,7 @@
 #include "fonts/Ufontmake.h"
 #include "fonts/euro_table_qt.h"
 #include "tests/support/fake_window_context_qt.h"
+#include "tests/support/road_qt.h"
 #include "tests/support/scratch_folder.h"
 
 using namespace tavrin;
@@ -157,6 +158,7 @@ class FontWindowsTest : public QObject {
     In<QComboBox>(&recall, "ComboBox1")->setCurrentIndex(1);
     context.notice.Clear();
     In<QPushButton>(&recall, "Button1")->click();
+    QVERIFY(testing::Settle(context.road));
     QCOMPARE(context.link.Writes(), std::vector<std::string>{"<ID01><DU>13<E>"});
     QCOMPARE(context.notice.Described(),
              QStringList{"information Yes:   Recall Default Font OK  "});

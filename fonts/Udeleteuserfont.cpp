@@ -11,24 +11,6 @@
 
 namespace tavrin {
 
-namespace {
-
-// Does the picture work when the sign has accepted the recall.
-class PictureRecall : public CommandWatcher {
- public:
-  explicit PictureRecall(std::function<void()> recall) : m_recall(std::move(recall)) {}
-  void LinkOpened() override {}
-  void StepAccepted(std::size_t) override {
-    if (m_recall) m_recall();
-  }
-  void LinkClosed(bool) override {}
-
- private:
-  std::function<void()> m_recall;
-};
-
-}  // namespace
-
 TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> recallPicture)
     : QDialog(context.MainWindow()), m_context(context), m_recallPicture(std::move(recallPicture)) {
   setObjectName("DeleteFontfrm");
@@ -66,9 +48,14 @@ TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> rec
 }
 
 void TDeleteFontfrm::Button1Click() {
-  PictureRecall picture(m_recallPicture);
-  RunHoldingButton(m_context.Road(), PlanRecallDefaultFont(SelectedSignId(m_comboBox1)), m_button1,
-                   nullptr, &picture);
+  // The picture goes back once the sign accepted the recall, even if this dialog, made for
+  // the one use, is gone by then.
+  WindowCommand how{m_context.MainWindow(), m_button1, {}, {}, {}, {}};
+  how.stepSent = [recall = m_recallPicture](std::size_t) {
+    if (recall) recall();
+  };
+  StartCommand(m_context.Road(), m_context.Notices(),
+               PlanRecallDefaultFont(SelectedSignId(m_comboBox1)), std::move(how));
 }
 
 }  // namespace tavrin

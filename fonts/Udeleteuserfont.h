@@ -14,7 +14,7 @@ namespace tavrin {
 class TDeleteFontfrm : public QDialog {
   Q_OBJECT
  public:
-  // recallPicture is called once the sign accepted the recall, before the port closes.
+  // recallPicture is called once the sign accepted the recall.
   TDeleteFontfrm(WindowContext& context, std::function<void()> recallPicture);
 
   void Button1Click();  // Yes: recall

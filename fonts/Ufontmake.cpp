@@ -123,7 +123,9 @@ class DotGridView : public QWidget {
 };
 
 TFontMakefrm::TFontMakefrm(WindowContext& context)
-    : QMainWindow(context.MainWindow(), Qt::Window), m_context(context) {
+    : QMainWindow(context.MainWindow(), Qt::Window),
+      m_context(context),
+      m_maker(context.AppWorkspace().userFonts) {
   setObjectName("FontMakefrm");
   setWindowTitle("Font Make");
   m_image = QImage(kFontImageWidth, kFontImageHeight, QImage::Format_RGB32);

@@ -8,14 +8,14 @@ bool FontMaker::Lit(int column, int row) const {
 }
 
 Result<std::size_t> FontMaker::Add(int code, std::string_view sizeText) {
-  Result<std::size_t> added = m_list.Add(code, sizeText);
+  Result<std::size_t> added = m_list->Add(code, sizeText);
   // The chosen character stays chosen where the insertion moved it.
   if (added && m_chosen && *added <= *m_chosen) ++*m_chosen;
   return added;
 }
 
 void FontMaker::DeleteChosen() {
-  if (m_chosen) m_list.Remove(*m_chosen);
+  if (m_chosen) m_list->Remove(*m_chosen);
   m_chosen.reset();
   m_gridShown = false;
   m_dots = {};
@@ -23,11 +23,11 @@ void FontMaker::DeleteChosen() {
 }
 
 void FontMaker::Choose(std::size_t index) {
-  if (index >= m_list.Size()) return;
+  if (index >= m_list->Size()) return;
   m_chosen = index;
   m_dots = {};
   m_lastToggled.reset();
-  const FontEntry& entry = m_list.At(index);
+  const FontEntry& entry = m_list->At(index);
   const std::optional<FontSize> size = entry.Size();
   if (!size) {
     m_geometry = {};
@@ -76,7 +76,7 @@ std::optional<DotCell> FontMaker::Drag(int x, int y) {
 
 void FontMaker::Release() {
   if (!m_chosen) return;
-  FontEntry& entry = m_list.At(*m_chosen);
+  FontEntry& entry = m_list->At(*m_chosen);
   const std::optional<FontSize> size = entry.Size();
   // A character of no known size has no grid: its record is left as it is.
   if (!size) return;
@@ -95,13 +95,13 @@ void FontMaker::Release() {
 
 void FontMaker::ClearChosen() {
   if (!m_chosen) return;
-  m_list.At(*m_chosen).record = UserFontRecord{};
+  m_list->At(*m_chosen).record = UserFontRecord{};
   m_dots = {};
   m_lastToggled.reset();
 }
 
 void FontMaker::ReplaceList(FontList list) {
-  m_list = std::move(list);
+  *m_list = std::move(list);
   m_chosen.reset();
 }
 

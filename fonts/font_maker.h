@@ -35,8 +35,15 @@ struct DotCell {
 // character's record is rebuilt from the grid, so the record always holds what the grid shows.
 class FontMaker {
  public:
-  FontList& List() { return m_list; }
-  const FontList& List() const { return m_list; }
+  // A maker of a list of its own, or of one kept elsewhere (the application's workspace),
+  // which must outlive it.
+  FontMaker() : m_list(&m_ownList) {}
+  explicit FontMaker(FontList& list) : m_list(&list) {}
+  FontMaker(const FontMaker&) = delete;
+  FontMaker& operator=(const FontMaker&) = delete;
+
+  FontList& List() { return *m_list; }
+  const FontList& List() const { return *m_list; }
   std::optional<std::size_t> Chosen() const { return m_chosen; }
   const FontGridGeometry& Geometry() const { return m_geometry; }
   // Whether the grid lines show (Delete clears the picture, the geometry stays).
@@ -71,7 +78,8 @@ class FontMaker {
   std::optional<DotCell> CellAt(int x, int y, bool edgeIncluded) const;
   void Toggle(DotCell cell);
 
-  FontList m_list;
+  FontList m_ownList;
+  FontList* m_list;
   std::optional<std::size_t> m_chosen;
   FontGridGeometry m_geometry;
   bool m_gridShown = false;

@@ -11,6 +11,7 @@
 #include "signlink/sign_frame.h"
 #include "tests/support/in_process_sign.h"
 #include "tests/support/recording_notice_qt.h"
+#include "tests/support/road_qt.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/command_runner.h"
 
@@ -145,8 +146,9 @@ class FaultMatrixTest : public QObject {
           }
           testing::InProcessSignLink link(1, faults, late, kReadTimeoutMs + 400);
           testing::RecordingNotice notice;
-          SignRoad road(link, notice, link);
-          RunHoldingButton(road, plan, &button);
+          SignRoad road(link, &link);
+          StartCommand(road, notice, plan, {&button, &button, {}, {}, {}, {}});
+          QVERIFY(testing::Settle(road));
 
           const QString where = QString("%1, %2 at frame %3 of %4")
                                     .arg(command.name)

@@ -23,6 +23,7 @@
 #include "functions/Usetid.h"
 #include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
+#include "tests/support/main_window_qt.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
@@ -44,7 +45,8 @@ class NoWaiter : public Waiter {
 struct Windows {
   explicit Windows(const std::string& settings = "", bool scripted = true) {
     if (!settings.empty()) home.Put("Tavrin.INI", settings);
-    form1 = std::make_unique<TForm1>(home.Path());
+    workspace = std::make_unique<Workspace>(home.Path());
+    form1 = std::make_unique<TForm1>(home.Path(), testing::ViewOf(*workspace));
     form1->SetNotice(&notice);
     if (scripted) {
       form1->SetLink(&link);
@@ -56,6 +58,11 @@ struct Windows {
     schedule->SetEditor(scheduleAdd.get());
     deletefrm = std::make_unique<TDeletefrm>(*form1);
     linkpage = std::make_unique<TLinkpagefrm>(*form1);
+  }
+  // A click on a button that may start a command, and the command's whole run.
+  void Press(QPushButton* button) {
+    button->click();
+    QVERIFY(testing::Settle(form1->Road()));
   }
   template <class T>
   T* In(QWidget* window, const char* name) {
@@ -76,6 +83,7 @@ struct Windows {
   RecordingNotice notice;
   ScriptedLink link;
   NoWaiter waiter;
+  std::unique_ptr<Workspace> workspace;
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TSetID> setId;
   std::unique_ptr<TSchedule> schedule;
@@ -138,12 +146,12 @@ class SignWindowsTest : public QObject {
     Windows w;
     w.In<QComboBox>(w.setId.get(), "ComboBox7")->setCurrentIndex(10);
     w.In<QComboBox>(w.setId.get(), "ComboBox8")->setCurrentIndex(3);
-    w.In<QPushButton>(w.setId.get(), "BrightOk")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "BrightOk"));
     w.In<QComboBox>(w.setId.get(), "ComboBox3")->setCurrentIndex(1);
     w.In<QComboBox>(w.setId.get(), "ComboBox4")->setCurrentIndex(2);
-    w.In<QPushButton>(w.setId.get(), "RunPageButton")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "RunPageButton"));
     w.In<QComboBox>(w.setId.get(), "ComboBox1")->setCurrentIndex(0x2A - 1);
-    w.In<QPushButton>(w.setId.get(), "OK")->click();  // the echo "2A" does not come: "ACK"
+    w.Press(w.In<QPushButton>(w.setId.get(), "OK"));  // the echo "2A" does not come: "ACK"
     QCOMPARE(w.Bodies(), (QStringList{"<BD>", "<RPC>", "<ID><2A><E>"}));
     QCOMPARE(w.link.Writes()[0], std::string("<ID0A><BD>04<E>"));
     QCOMPARE(w.notice.shown,
@@ -155,7 +163,7 @@ class SignWindowsTest : public QObject {
     // A refusal, and ID 00.
     w.link.FailOpen(true);
     w.notice.shown.clear();
-    w.In<QPushButton>(w.setId.get(), "DateTimeOK")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "DateTimeOK"));
     QCOMPARE(w.notice.shown, QStringList{" Open Com Error "});
     QVERIFY(w.In<QPushButton>(w.setId.get(), "DateTimeOK")->isEnabled());
   }
@@ -188,7 +196,7 @@ class SignWindowsTest : public QObject {
 
     time->setText("14:30:00");
     w.In<QDateEdit>(w.setId.get(), "DateTimePicker1")->setDate(QDate(2008, 5, 12));
-    w.In<QPushButton>(w.setId.get(), "DateTimeOK")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "DateTimeOK"));
     QCOMPARE(w.link.Writes(), std::vector<std::string>{"<ID00><SC>0802051214300018<E>"});
     QCOMPARE(w.notice.shown, QStringList{" Setting Date&Time is Over"});
   }
@@ -199,7 +207,7 @@ class SignWindowsTest : public QObject {
     for (int r = 0; r < 7; ++r) rows += std::string(32, 'A') + "\r\n";
     w.home.Put("Graphdata/G02.txt", rows);
     w.setId->PreparePanel(TSetID::Panel::SendMessage);
-    w.In<QPushButton>(w.setId.get(), "SendMessButton")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "SendMessButton"));
     QCOMPARE(w.notice.shown, QStringList{" No Message To Send "});
     QVERIFY(w.link.Writes().empty());
 
@@ -214,7 +222,7 @@ class SignWindowsTest : public QObject {
     w.link.SetProgressChunk(8);
     w.notice.shown.clear();
     w.setId->show();
-    w.In<QPushButton>(w.setId.get(), "SendMessButton")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "SendMessButton"));
     QCOMPARE(w.Bodies().size(), 4);
     QCOMPARE(w.Bodies()[1], QString("<L1><PC><FC><MA><WC><FE>Hi<GB1>"));
     QCOMPARE(w.Bodies()[2].left(5), QString("<GB1>"));
@@ -262,10 +270,12 @@ class SignWindowsTest : public QObject {
     };
     answerPanel(false);
     w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
     QCOMPARE(dialogs, 0);
     choose = false;
     answerPanel(true);
     w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
     QCOMPARE(dialogs, 1);
     QVERIFY(spooler.calls.empty());
     QVERIFY(!w.In<QWidget>(w.setId.get(), "SendViaNetPanel")->isVisibleTo(w.setId.get()));
@@ -276,6 +286,7 @@ class SignWindowsTest : public QObject {
     w.In<QComboBox>(w.setId.get(), "ComboBox10")->setCurrentIndex(3);
     answerPanel(true);
     w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
     QCOMPARE(spooler.calls,
              (std::vector<std::string>{"open signq", "doc Tavrintxt", "page",
                                        "write " + SignFrame(0x12, "<L1><PD><FE><MA><WC><FE> "),
@@ -294,6 +305,7 @@ class SignWindowsTest : public QObject {
     clock.start(20);
     answerPanel(true);
     w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
     clock.stop();
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
 
@@ -301,6 +313,7 @@ class SignWindowsTest : public QObject {
     spooler.queues.clear();
     answerPanel(true);
     w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
     QCOMPARE(w.notice.Described(), QStringList{"error OK: Printer not found"});
   }
 
@@ -315,14 +328,14 @@ class SignWindowsTest : public QObject {
     };
     w.setId->show();
     current = w.In<QPushButton>(w.setId.get(), "SendMessButton");
-    current->click();  // " No Message To Send "
+    w.Press(current);  // " No Message To Send "
     w.link.FailOpen(true);
     w.form1->InsertAtCaret("Hi");
     w.setId->show();
-    current->click();  // " Open Com Error "
+    w.Press(current);  // " Open Com Error "
     for (const char* name : {"OK", "DateTimeOK", "BrightOk", "RunPageButton"}) {
       current = w.In<QPushButton>(w.setId.get(), name);
-      current->click();
+      w.Press(current);
     }
     QCOMPARE(w.notice.shown.count(" Open Com Error "), 5);
     // Below the box, the status bar says why the port did not open.
@@ -340,7 +353,7 @@ class SignWindowsTest : public QObject {
     auto* send = w.In<QPushButton>(w.setId.get(), "SendMessButton");
     w.form1->InsertAtCaret(QString::fromUtf8("\xE4\xB8\xAD"));  // no such character in CP1252
     w.setId->show();
-    send->click();
+    w.Press(send);
     QCOMPARE(w.notice.boxes.size(), 1);
     QVERIFY(w.notice.shown[0].contains(QString::fromUtf8("\xE4\xB8\xAD")));
     QCOMPARE(w.notice.Described()[0].left(9), QString("error OK:"));
@@ -352,7 +365,7 @@ class SignWindowsTest : public QObject {
     w.In<QComboBox>(w.setId.get(), "ComboBox5")->setCurrentIndex(1);
     w.link = ScriptedLink(ScriptedLink::AckExcept({1}, "NACK"));
     w.notice.Clear();
-    send->click();
+    w.Press(send);
     QCOMPARE(w.notice.Described(), QStringList{"plain OK:    Send Message Error   "});
     QCOMPARE(w.Bodies().size(), 2);  // "<BE>" and the message; no "<BF>"
     QVERIFY(!w.setId->isVisible());
@@ -364,7 +377,7 @@ class SignWindowsTest : public QObject {
     w.link.BreakAfterWrites(2);
     w.notice.Clear();
     w.setId->show();
-    send->click();
+    w.Press(send);
     QCOMPARE(w.notice.Described(), QStringList{"plain OK:    Send Message Error   "});
     QVERIFY(send->isEnabled());
 
@@ -373,14 +386,14 @@ class SignWindowsTest : public QObject {
     w.link.FailOpen(true);
     w.notice.Clear();
     auto* ok = w.In<QPushButton>(w.setId.get(), "OK");
-    ok->click();
+    w.Press(ok);
     QCOMPARE(w.notice.Described(),
              (QStringList{"question YesNo:          Confirm to reset the ID ?         ",
                           "error Yes:  Open Com Error "}));
     w.link = ScriptedLink();
     w.link.BreakAfterWrites(0);
     w.notice.Clear();
-    ok->click();
+    w.Press(ok);
     QCOMPARE(w.notice.Described().last(), QString("plain OK:     Set ID Error    "));
     QVERIFY(ok->isEnabled());
   }
@@ -423,14 +436,14 @@ class SignWindowsTest : public QObject {
     w.schedule->ModifyClick();
     QCOMPARE(w.notice.shown, QStringList{"First, Select one item"});
     list->setCurrentItem(list->topLevelItem(1));
-    w.In<QPushButton>(w.schedule.get(), "Delete")->click();
+    w.Press(w.In<QPushButton>(w.schedule.get(), "Delete"));
     QCOMPARE(list->topLevelItemCount(), 4);
     QCOMPARE(list->topLevelItem(1)->text(0), QString("2"));
     QCOMPARE(list->topLevelItem(1)->text(1), QString("05/13/08 08:00"));
 
     w.notice.shown.clear();
     w.In<QComboBox>(w.schedule.get(), "ComboBox1")->setCurrentIndex(1);
-    w.In<QPushButton>(w.schedule.get(), "Send")->click();
+    w.Press(w.In<QPushButton>(w.schedule.get(), "Send"));
     QCOMPARE(w.Bodies(),
              (QStringList{"<TA>08051108000805311830ABCDE", "<TB>08051308000805311830ABCDE",
                           "<TC>08051408000805311830ABCDE", "<TD>08051508000805311830ABCDE"}));
@@ -470,7 +483,7 @@ class SignWindowsTest : public QObject {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                       QPoint(pageB.left() + 8, pageB.center().y()));
     QVERIFY(w.deletefrm->Tree().LineChecked(1, 1));
-    w.In<QPushButton>(w.deletefrm.get(), "DelPageOK")->click();
+    w.Press(w.In<QPushButton>(w.deletefrm.get(), "DelPageOK"));
     QCOMPARE(w.Bodies(), (QStringList{"<DL1PB>", "<DL2PB>", "<DL2PC>"}));
     QCOMPARE(w.notice.shown, QStringList{"   Deleting page is over   "});  // ID 00
     QVERIFY(w.waiter.waits.empty());
@@ -481,7 +494,7 @@ class SignWindowsTest : public QObject {
     w.link = ScriptedLink(ScriptedLink::AckExcept({1}, "NACK"));
     w.notice.shown.clear();
     w.In<QComboBox>(w.deletefrm.get(), "ComboBox1")->setCurrentIndex(1);
-    w.In<QPushButton>(w.deletefrm.get(), "ScheduleOk")->click();
+    w.Press(w.In<QPushButton>(w.deletefrm.get(), "ScheduleOk"));
     QCOMPARE(w.Bodies(), (QStringList{"<DTB>", "<DTE>"}));
     QCOMPARE(w.notice.shown, QStringList{"  Send Message Error  "});
     QVERIFY(w.In<QPushButton>(w.deletefrm.get(), "ScheduleOk")->isEnabled());
@@ -490,7 +503,7 @@ class SignWindowsTest : public QObject {
     QCOMPARE(w.deletefrm->windowTitle(), QString("Delete All"));
     w.notice.shown.clear();
     w.In<QComboBox>(w.deletefrm.get(), "ComboBox3")->setCurrentIndex(1);
-    w.In<QPushButton>(w.deletefrm.get(), "DeleteOk")->click();
+    w.Press(w.In<QPushButton>(w.deletefrm.get(), "DeleteOk"));
     QCOMPARE(w.notice.shown, QStringList{"   Delete All OK   "});
   }
 
@@ -501,7 +514,7 @@ class SignWindowsTest : public QObject {
     w.In<QComboBox>(w.linkpage.get(), "ComboBox1")->setCurrentIndex(1);
     QTest::keyClicks(pages, "c1A b");
     QCOMPARE(pages->text(), QString("cAb"));
-    w.In<QPushButton>(w.linkpage.get(), "OK")->click();
+    w.Press(w.In<QPushButton>(w.linkpage.get(), "OK"));
     QCOMPARE(w.Bodies(), QStringList{"<TA>00010100009912302359CAB"});
     QCOMPARE(w.notice.shown, QStringList{"   Link page OK   "});
   }
@@ -520,15 +533,15 @@ class SignWindowsTest : public QObject {
     w.form1->findChild<QAction*>("Red1")->trigger();
     w.In<QComboBox>(w.setId.get(), "ComboBox5")->setCurrentIndex(1);
     w.In<QComboBox>(w.setId.get(), "ComboBox6")->setCurrentIndex(2);
-    w.In<QPushButton>(w.setId.get(), "SendMessButton")->click();
+    w.Press(w.In<QPushButton>(w.setId.get(), "SendMessButton"));
     w.In<QComboBox>(w.schedule.get(), "ComboBox1")->setCurrentIndex(1);
     w.schedule->List().Add({"05/12/08 08:00", "05/31/08 18:30", "C"}).Ok();
-    w.In<QPushButton>(w.schedule.get(), "Send")->click();
+    w.Press(w.In<QPushButton>(w.schedule.get(), "Send"));
     w.In<QComboBox>(w.deletefrm.get(), "ComboBox3")->setCurrentIndex(1);
-    w.In<QPushButton>(w.deletefrm.get(), "DeleteOk")->click();
+    w.Press(w.In<QPushButton>(w.deletefrm.get(), "DeleteOk"));
     w.In<QComboBox>(w.linkpage.get(), "ComboBox1")->setCurrentIndex(1);
     w.In<QLineEdit>(w.linkpage.get(), "Edit1")->setText("CA");
-    w.In<QPushButton>(w.linkpage.get(), "OK")->click();
+    w.Press(w.In<QPushButton>(w.linkpage.get(), "OK"));
     QCOMPARE(w.notice.shown,
              (QStringList{"   Send Schedule OK   ", "   Delete All OK   ", "   Link page OK   "}));
 

@@ -33,29 +33,6 @@ QIcon CheckImage(bool checked) {
 
 constexpr int kCheckImageWidth = 20;
 
-// Draws each character the sign accepted into the European table, and has the table saved
-// when the transfer ran to its end with at least one character sent.
-class TransferWatcher : public CommandWatcher {
- public:
-  TransferWatcher(const FontTransferPlan& plan, const FontTransferHooks& hooks)
-      : m_plan(plan), m_hooks(hooks) {}
-  void LinkOpened() override {}
-  void StepAccepted(std::size_t step) override {
-    const std::optional<UserFontRecord>& record = m_plan.recordOfStep.at(step);
-    if (!record) return;
-    m_sent = true;
-    if (m_hooks.characterSent) m_hooks.characterSent(*record);
-  }
-  void LinkClosed(bool completed) override {
-    if (completed && m_sent && m_hooks.saveTable) m_hooks.saveTable();
-  }
-
- private:
-  const FontTransferPlan& m_plan;
-  const FontTransferHooks& m_hooks;
-  bool m_sent = false;
-};
-
 }  // namespace
 
 TDeletefrm::TDeletefrm(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
@@ -186,12 +163,28 @@ void TDeletefrm::ShowTransferPanel() {
 }
 
 void TDeletefrm::TransFontClick() {
-  static const FontList kNoList;
-  const FontList& list = m_fontTransfer.list ? m_fontTransfer.list() : kNoList;
-  const FontTransferPlan plan = PlanFontTransfer(SelectedSignId(m_comboBox4), list);
-  TransferWatcher table(plan, m_fontTransfer);
-  ProgressBarSink progress(m_progressBar1);
-  RunHoldingButton(m_context.Road(), plan.plan, m_transFont, &progress, &table);
+  // The plan holds copies of the characters: the font maker may change its list meanwhile.
+  FontTransferPlan transfer =
+      PlanFontTransfer(SelectedSignId(m_comboBox4), m_context.AppWorkspace().userFonts);
+  // Each character the sign accepted is drawn into the European table, whose picture is saved
+  // when the transfer ran to its end with at least one character sent.
+  auto sent = std::make_shared<bool>(false);
+  WindowCommand how{this, m_transFont, m_progressBar1, {}, {}, {}};
+  how.stepSent = [this, sent, records = std::move(transfer.recordOfStep)](std::size_t step) {
+    const std::optional<UserFontRecord>& record = records.at(step);
+    if (!record) return;
+    *sent = true;
+    if (m_fontTransfer.characterSent) m_fontTransfer.characterSent(*record);
+  };
+  how.linkClosed = [this, sent](bool completed) {
+    if (completed && *sent && m_fontTransfer.saveTable) m_fontTransfer.saveTable();
+  };
+  StartCommand(m_context.Road(), m_context.Notices(), std::move(transfer.plan), std::move(how));
+}
+
+void TDeletefrm::Run(QPushButton* button, SignPlan plan) {
+  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan),
+               {this, button, {}, {}, {}, {}});
 }
 
 void TDeletefrm::ToggleTreeCheck(int page, int line) {
@@ -228,17 +221,13 @@ bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
 void TDeletefrm::ScheduleOkClick() {
   std::array<bool, 5> checked{};
   for (int i = 0; i < 5; ++i) checked[i] = m_checkListBox1->item(i)->checkState() == Qt::Checked;
-  RunHoldingButton(m_context.Road(), PlanDeleteSchedules(SelectedSignId(m_comboBox1), checked),
-                   m_scheduleOk);
+  Run(m_scheduleOk, PlanDeleteSchedules(SelectedSignId(m_comboBox1), checked));
 }
 
 void TDeletefrm::DelPageOKClick() {
-  RunHoldingButton(m_context.Road(), PlanDeletePages(SelectedSignId(m_comboBox2), m_tree),
-                   m_delPageOk);
+  Run(m_delPageOk, PlanDeletePages(SelectedSignId(m_comboBox2), m_tree));
 }
 
-void TDeletefrm::DeleteOkClick() {
-  RunHoldingButton(m_context.Road(), PlanDeleteAll(SelectedSignId(m_comboBox3)), m_deleteOk);
-}
+void TDeletefrm::DeleteOkClick() { Run(m_deleteOk, PlanDeleteAll(SelectedSignId(m_comboBox3))); }
 
 }  // namespace tavrin

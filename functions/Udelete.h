@@ -16,10 +16,9 @@
 
 namespace tavrin {
 
-// What the font transfer panel works with: the font maker's list, and the European table that
-// draws each character sent and saves its picture when a transfer has run to its end.
+// What the font transfer panel tells: the European table draws each character sent and saves
+// its picture when a transfer has run to its end. The characters are the workspace's.
 struct FontTransferHooks {
-  std::function<const FontList&()> list;
   std::function<void(const UserFontRecord&)> characterSent;
   std::function<void()> saveTable;
 };
@@ -54,6 +53,8 @@ class TDeletefrm : public QDialog {
 
  private:
   void ShowChecks();
+  // Starts a command with its confirming button held down while the port is open.
+  void Run(QPushButton* button, SignPlan plan);
   WindowContext& m_context;
   FontTransferHooks m_fontTransfer;
   PageTree m_tree;

@@ -37,8 +37,9 @@ void TLinkpagefrm::Open() {
 }
 
 void TLinkpagefrm::OKClick() {
-  RunHoldingButton(m_context.Road(),
-                   PlanLinkPages(SelectedSignId(m_comboBox1), ToUtf8(m_edit1->text())), m_ok);
+  StartCommand(m_context.Road(), m_context.Notices(),
+               PlanLinkPages(SelectedSignId(m_comboBox1), ToUtf8(m_edit1->text())),
+               {this, m_ok, {}, {}, {}, {}});
 }
 
 }  // namespace tavrin

@@ -26,7 +26,8 @@ QLineEdit* Masked(QWidget* parent, const char* name, const char* mask) {
 
 }  // namespace
 
-TSchedule::TSchedule(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
+TSchedule::TSchedule(WindowContext& context)
+    : QDialog(context.MainWindow()), m_context(context), m_list(context.AppWorkspace().schedules) {
   setObjectName("Schedule");
   setWindowTitle("Schedule");
   setModal(false);
@@ -102,8 +103,9 @@ void TSchedule::DeleteClick() {
 }
 
 void TSchedule::SendClick() {
-  RunHoldingButton(m_context.Road(), PlanSendSchedules(SelectedSignId(m_comboBox1), m_list),
-                   m_send);
+  StartCommand(m_context.Road(), m_context.Notices(),
+               PlanSendSchedules(SelectedSignId(m_comboBox1), m_list),
+               {this, m_send, {}, {}, {}, {}});
 }
 
 TScheduleAdd::TScheduleAdd(WindowContext& context, TSchedule* schedule)

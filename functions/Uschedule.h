@@ -36,7 +36,7 @@ class TSchedule : public QDialog {
  private:
   WindowContext& m_context;
   TScheduleAdd* m_editor = nullptr;
-  ScheduleList m_list;
+  ScheduleList& m_list;  // the workspace's
   QTreeWidget* m_listView1 = nullptr;
   QComboBox* m_comboBox1 = nullptr;
   QPushButton* m_send = nullptr;

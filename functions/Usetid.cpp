@@ -1,6 +1,5 @@
 #include "functions/Usetid.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,7 +8,6 @@
 #include <QPrinter>
 #include <QTime>
 #include <QVBoxLayout>
-#include <future>
 
 #include "functions/network_send.h"
 #include "functions/sign_plans.h"
@@ -17,56 +15,6 @@
 #include "ui/controls.h"
 
 namespace tavrin {
-
-namespace {
-
-// Runs each spooler call on a thread of its own while the windows go on working: a print
-// service that is slow to answer never freezes the program. The road keeps any other command
-// out meanwhile.
-class ResponsiveSpooler : public Spooler {
-  template <class F>
-  auto Call(F f) {
-    return RunBesideTheWindows(std::move(f));
-  }
-
- public:
-  explicit ResponsiveSpooler(Spooler& inner) : m_inner(inner) {
-    SelectPrinter(inner.CurrentPrinter());
-  }
-  bool OpenPrinter(const std::string& name, PrinterHandle& handle) override {
-    return Call([&] { return m_inner.OpenPrinter(name, handle); });
-  }
-  bool StartDocument(PrinterHandle handle, const std::string& documentName) override {
-    return Call([&] { return m_inner.StartDocument(handle, documentName); });
-  }
-  bool StartPage(PrinterHandle handle) override {
-    return Call([&] { return m_inner.StartPage(handle); });
-  }
-  bool WritePrinter(PrinterHandle handle, std::string_view bytes) override {
-    return Call([&] { return m_inner.WritePrinter(handle, bytes); });
-  }
-  void EndPage(PrinterHandle handle) override {
-    Call([&] { m_inner.EndPage(handle); });
-  }
-  void EndDocument(PrinterHandle handle) override {
-    Call([&] { m_inner.EndDocument(handle); });
-  }
-  void ClosePrinter(PrinterHandle handle) override {
-    Call([&] { m_inner.ClosePrinter(handle); });
-  }
-  std::string LastError() const override { return m_inner.LastError(); }
-  JobFate LastJobFate() override {
-    return Call([&] { return m_inner.LastJobFate(); });
-  }
-  std::vector<PrintQueue> Queues() override {
-    return Call([&] { return m_inner.Queues(); });
-  }
-
- private:
-  Spooler& m_inner;
-};
-
-}  // namespace
 
 TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
   setObjectName("SetID");
@@ -197,6 +145,7 @@ QWidget* TSetID::MakePanel(const char* name) {
 }
 
 void TSetID::PreparePanel(Panel panel) {
+  ++m_shown;
   static constexpr const char* kCaptions[] = {"Set SignID",     "Set Clock",
                                               "Run Page",       "Send Message",
                                               "Set Brightness", "Set ID&Page to Sent Via Network"};
@@ -274,8 +223,9 @@ bool TSetID::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
-SignOutcome TSetID::Run(QPushButton* button, const SignPlan& plan, ProgressSink* progress) {
-  return RunHoldingButton(m_context.Road(), plan, button, progress).outcome;
+void TSetID::Run(QPushButton* button, SignPlan plan) {
+  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan),
+               {this, button, {}, {}, {}, {}});
 }
 
 void TSetID::OKClick() {
@@ -305,18 +255,21 @@ void TSetID::SendMessButtonClick() {
     m_context.Notices().FileErr(line.ErrorText());
     return;
   }
-  const GraphicFolder graphics(m_context.ProgramFolder());
-  const SignPlan plan =
-      PlanSendMessage(graphics, *line, SelectedPage(m_comboBox6), SelectedSignId(m_comboBox5));
-  ProgressBarSink progress(m_progressBar1);
-  const SignOutcome outcome = Run(m_sendMessButton, plan, &progress);
-  m_progressBar1->setValue(0);
-  // With nothing to send, a graphic that cannot go, or the link busy with another command,
-  // the dialog stays for another try.
-  if (outcome != SignOutcome::Invalid && outcome != SignOutcome::FileError &&
-      outcome != SignOutcome::Busy) {
-    accept();
-  }
+  SignPlan plan = PlanSendMessage(m_context.AppWorkspace().graphics, *line,
+                                  SelectedPage(m_comboBox6), SelectedSignId(m_comboBox5));
+  WindowCommand how{this, m_sendMessButton, m_progressBar1, {}, {}, {}};
+  // The dialog closes when the send has ended, unless there was nothing to send, a graphic
+  // could not go or another command held the link: then it stays for another try. A dialog
+  // the user closed meanwhile, or opened again for another panel, is left as it is.
+  const int shown = m_shown;
+  how.finished = [this, shown](const PlanResult& result) {
+    if (result.outcome == SignOutcome::Invalid || result.outcome == SignOutcome::FileError ||
+        result.outcome == SignOutcome::Busy) {
+      return;
+    }
+    if (isVisible() && m_shown == shown) accept();
+  };
+  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan), std::move(how));
 }
 
 void TSetID::SetPrinting(Spooler* spooler, std::function<bool(Spooler&)> choosePrinter) {
@@ -349,23 +302,35 @@ void TSetID::ToolButton12Click() {
     m_context.Notices().FileErr(line.ErrorText());
     return;
   }
-  const SignPlan plan = PlanSendViaNetwork(GraphicFolder(m_context.ProgramFolder()), *line,
-                                           SelectedPage(m_comboBox10), SelectedSignId(m_comboBox9));
+  SignPlan plan = PlanSendViaNetwork(m_context.AppWorkspace().graphics, *line,
+                                     SelectedPage(m_comboBox10), SelectedSignId(m_comboBox9));
   const QString queue = QString::fromStdString(m_spooler->CurrentPrinter());
-  SignRoad& road = m_context.Road();
-  const PlanResult done = road.Hold([&] {
-    m_context.ShowStatus("Sending to the print queue " + queue + "...");
-    ResponsiveSpooler spooler(*m_spooler);
-    PrintSession session{spooler, road.Notices(), road.Waits()};
-    return RunPlanAsPrintJob(plan, session);
-  });
-  if (done.outcome == SignOutcome::Busy) return;
-  const QString why = QString::fromStdString(done.linkError);
-  if (done.outcome == SignOutcome::Accepted) {
-    m_context.ShowStatus(why.isEmpty() ? "Sent to the print queue " + queue
+  // The job is written on the road's worker, with its waits, while the windows go on; the
+  // print service is slow to answer at times, and the road keeps any other command out.
+  Spooler* spooler = m_spooler;
+  const SignPlan frames = plan;
+  SignRoad::Work job = [spooler, frames](Waiter& waiter, const std::atomic<bool>& stop) {
+    return ExecutePlanAsPrintJob(frames,
+                                 PrintJobSession{*spooler, waiter, nullptr, kJobWatchMs, &stop});
+  };
+  WindowCommand how{m_context.MainWindow(), {}, {}, {}, {}, {}};
+  WindowContext& context = m_context;
+  how.finished = [&context, queue](const PlanResult& done) {
+    if (done.outcome == SignOutcome::Busy || done.outcome == SignOutcome::FileError ||
+        done.outcome == SignOutcome::Invalid) {
+      return;
+    }
+    const QString why = QString::fromStdString(done.linkError);
+    if (done.outcome == SignOutcome::Accepted) {
+      context.ShowStatus(why.isEmpty() ? "Sent to the print queue " + queue
                                        : "Waiting in the print queue " + queue + ": " + why);
-  } else {
-    m_context.ShowStatus("Not sent via network" + (why.isEmpty() ? QString() : ": " + why));
+    } else {
+      context.ShowStatus("Not sent via network" + (why.isEmpty() ? QString() : ": " + why));
+    }
+  };
+  if (StartCommand(m_context.Road(), m_context.Notices(), std::move(plan), std::move(how),
+                   std::move(job))) {
+    m_context.ShowStatus("Sending to the print queue " + queue + "...");
   }
 }
 

@@ -54,8 +54,8 @@ class TSetID : public QDialog {
 
  private:
   QWidget* MakePanel(const char* name);
-  // Runs a command with its confirming button held down while the port is open.
-  SignOutcome Run(QPushButton* button, const SignPlan& plan, ProgressSink* progress = nullptr);
+  // Starts a command with its confirming button held down while the port is open.
+  void Run(QPushButton* button, SignPlan plan);
 
   WindowContext& m_context;
   Panel m_panel = Panel::Id;
@@ -88,6 +88,8 @@ class TSetID : public QDialog {
   std::unique_ptr<QPrinter> m_printer;
   QTimer* m_timer1 = nullptr;
   int m_caretAtMouseDown = 0;
+  // Counts the panels shown, so that a command's end knows whether its panel is still up.
+  int m_shown = 0;
   int m_selectionAtMouseUp = 0;
 };
 

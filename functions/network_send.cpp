@@ -19,6 +19,7 @@ SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line
     return s;
   };
   SignPlan plan;
+  plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);
   plan.steps.push_back(step(frames->messageFrame));
   for (const SendPlan::Graphic& graphic : frames->graphics) {
     for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
@@ -29,7 +30,7 @@ SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line
 namespace {
 
 // Follows the job the spooler closed last until the queue is done with it or the time is up.
-JobFate FollowJob(PrintSession& s) {
+JobFate FollowJob(const PrintJobSession& s) {
   JobFate fate = s.spooler.LastJobFate();
   for (int waited = 0; fate.state == JobFate::State::Waiting && waited < s.jobWatchMs;
        waited += kJobWatchStepMs) {
@@ -41,8 +42,7 @@ JobFate FollowJob(PrintSession& s) {
 
 }  // namespace
 
-PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
-  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s) {
   PlanResult result;
   RawPrint printer(s.spooler);
   const std::string queue = printer.GetDefaultPrinterName();
@@ -51,13 +51,19 @@ PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
     printer.getPrintHanele_StartDoc_StartPage(queue, job);
   } catch (const RawPrintError& error) {
     result.linkError = error.Reason();
-    s.notice.FileErr(error.what());
+    result.notice = NoticeText::FileError(error.what());
     result.outcome = SignOutcome::PortError;
     return result;
   }
   if (s.watcher != nullptr) s.watcher->LinkOpened();
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const PlanStep& step = plan.steps[i];
+    if (s.stop != nullptr && s.stop->load()) {
+      printer.ClosePrinter_EndDoc_Endpage(job);
+      if (s.watcher != nullptr) s.watcher->LinkClosed(false);
+      result.outcome = SignOutcome::Stopped;
+      return result;
+    }
     if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
     try {
       printer.PrintLineToGeneric(job, step.frame);
@@ -65,7 +71,7 @@ PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
       // The job is closed already.
       result.linkError = error.Reason();
       if (s.watcher != nullptr) s.watcher->LinkClosed(false);
-      s.notice.FileErr(error.what());
+      result.notice = NoticeText::FileError(error.what());
       result.outcome = SignOutcome::Refused;
       return result;
     }
@@ -80,19 +86,28 @@ PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
   switch (fate.state) {
     case JobFate::State::Failed:
       result.linkError = fate.reason;
-      s.notice.FileErr(kJobFailedText + fate.reason);
+      result.notice = NoticeText::FileError(kJobFailedText + fate.reason);
       result.outcome = SignOutcome::Refused;
       return result;
     case JobFate::State::Waiting:
       result.linkError = fate.reason;
-      s.notice.Inform(kJobWaitingText + queue + (fate.reason.empty() ? "" : ": " + fate.reason));
+      result.notice = NoticeText::Inform(kJobWaitingText + queue +
+                                         (fate.reason.empty() ? "" : ": " + fate.reason));
       break;
     case JobFate::State::Delivered:
     case JobFate::State::Unknown:
+      result.notice = plan.done;
       break;
   }
-  if (plan.done) s.notice.Tell(*plan.done);
   result.outcome = plan.doneOutcome;
+  return result;
+}
+
+PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
+  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+  const PlanResult result = ExecutePlanAsPrintJob(
+      plan, PrintJobSession{s.spooler, s.waiter, s.watcher, s.jobWatchMs, nullptr});
+  if (result.notice) s.notice.Tell(*result.notice);
   return result;
 }
 

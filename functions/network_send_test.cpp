@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "functions/sign_plans.h"
 #include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
@@ -142,19 +144,32 @@ TEST_F(NetworkSendTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
 
 TEST_F(NetworkSendTest, ThePrintJobTakesTheRoadLikeEveryCommand) {
   ScriptedLink link([](std::size_t, std::string_view) { return std::string("ACK"); });
-  Recorder other;
-  SignRoad road(link, other, other);
+  SignRoad road(link, &m_recorder);
   PlanResult inner;
-  const PlanResult outer = road.Hold([&] {
-    // A serial command started meanwhile is refused.
-    inner = road.Run(PlanRunPage(1, 'A'));
-    PrintSession session{m_spooler, m_recorder, m_recorder, nullptr, 0};
-    return RunPlanAsPrintJob(PlanSendViaNetwork(m_graphics, "Hi", 'A', 1), session);
-  });
+  const SignPlan job = PlanSendViaNetwork(m_graphics, "Hi", 'A', 1);
+  std::promise<PlanResult> outer;
+  struct Ended : CommandEvents {
+    std::promise<PlanResult>& result;
+    explicit Ended(std::promise<PlanResult>& r) : result(r) {}
+    void Finished(const SignPlan&, const PlanResult& r, std::chrono::milliseconds) override {
+      result.set_value(r);
+    }
+  };
+  ASSERT_TRUE(road.StartWork(
+      job,
+      [&](Waiter& waiter, const std::atomic<bool>& stop) {
+        // A serial command started meanwhile is refused.
+        inner = road.RunAndWait(PlanRunPage(1, 'A'));
+        return ExecutePlanAsPrintJob(job, PrintJobSession{m_spooler, waiter, nullptr, 0, &stop});
+      },
+      std::make_shared<Ended>(outer)));
+  EXPECT_EQ(outer.get_future().get().outcome, SignOutcome::Accepted);
+  road.WaitUntilIdle();
   EXPECT_EQ(inner.outcome, SignOutcome::Busy);
   EXPECT_TRUE(link.Writes().empty());
-  EXPECT_EQ(outer.outcome, SignOutcome::Accepted);
   EXPECT_FALSE(road.Busy());
+  // The road's waiter timed the job: the frame and its pause after it.
+  EXPECT_EQ(m_recorder.waits, std::vector<int>{260});
 }
 
 }  // namespace

@@ -263,7 +263,7 @@ class Swatch : public QWidget {
 TGraphicForm::TGraphicForm(WindowContext& context)
     : QWidget(context.MainWindow(), Qt::Window),
       m_context(context),
-      m_folder(context.ProgramFolder()) {
+      m_folder(context.AppWorkspace().graphics) {
   setObjectName("GraphicForm");
   setWindowTitle("GraphicForm");
   BuildWindow();

@@ -104,7 +104,7 @@ class TGraphicForm : public QWidget {
 
   WindowContext& m_context;
   GraphicEditor m_editor;
-  GraphicFolder m_folder;
+  const GraphicFolder& m_folder;  // the workspace's
   TSelectGaphName* m_chooser = nullptr;
   std::function<void()> m_textInput;
   std::function<void()> m_bitmapDialog;

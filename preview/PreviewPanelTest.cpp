@@ -9,6 +9,7 @@
 
 #include "editor/Unit1.h"
 #include "preview/Upreview.h"
+#include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 
@@ -27,7 +28,8 @@ QPoint Middle(const QRectF& dot) {
 }
 
 struct Window {
-  explicit Window(testing::ScratchFolder& home) : form1(home.Path()) {
+  explicit Window(testing::ScratchFolder& home)
+      : workspace(home.Path()), form1(home.Path(), testing::ViewOf(workspace)) {
     form1.SetNotice(&notice);
     panel = new TPreviewPanel(form1, [this] { return &font; });
     form1.SetPreviewPanel(panel);
@@ -43,6 +45,7 @@ struct Window {
 
   testing::RecordingNotice notice;
   FontList font;
+  Workspace workspace;
   TForm1 form1;
   TPreviewPanel* panel = nullptr;
 };
@@ -198,7 +201,7 @@ class PreviewPanelTest : public QObject {
     testing::ScratchFolder home;
     Window w(home);
     home.Put("two.txt", "abc\r\nline2\r\n");
-    QVERIFY(w.form1.OpenMessageFile(home / "two.txt"));
+    QVERIFY(testing::OpenAndWait(w.form1, home / "two.txt"));
     w.In<QPushButton>("PlayButton")->click();
     const GraphicFolder graphics(home.Path());
     QCOMPARE(

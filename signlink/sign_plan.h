@@ -19,6 +19,7 @@ enum class SignOutcome {
   Invalid,    // nothing to send
   FileError,  // something the command needs (a graphic file) cannot be read or sent
   Busy,       // another command held the link; nothing was done
+  Stopped,    // asked to stop (the program quits): it ended at a frame boundary, port closed
 };
 
 // What is done with the sign's answer to one frame.

@@ -1,6 +1,8 @@
 #include "signlink/sign_road.h"
 
 #include <cstdio>
+#include <exception>
+#include <future>
 
 #include "signlink/sign_frame.h"
 
@@ -28,21 +30,6 @@ bool ReplyLetsItGoOn(const PlanStep& step, SignLink& link) {
   return false;
 }
 
-}  // namespace
-
-std::optional<PlanResult> RefuseOrAsk(const SignPlan& plan, Notice& notice) {
-  if (plan.refusal) {
-    notice.Tell(*plan.refusal);
-    return PlanResult{plan.refusalOutcome, 0, {}, plan.refusal->text};
-  }
-  if (plan.question && !notice.Ask(*plan.question)) {
-    return PlanResult{SignOutcome::Cancelled, 0, {}, {}};
-  }
-  return std::nullopt;
-}
-
-namespace {
-
 // A notice's text as one line without its framing blanks.
 std::string Plain(const std::string& text) {
   const std::string line = text.substr(0, text.find('\n'));
@@ -58,6 +45,17 @@ std::string Seconds(std::chrono::milliseconds took) {
 }
 
 }  // namespace
+
+std::optional<PlanResult> RefuseOrAsk(const SignPlan& plan, Notice& notice) {
+  if (plan.refusal) {
+    notice.Tell(*plan.refusal);
+    return PlanResult{plan.refusalOutcome, 0, {}, plan.refusal->text, std::nullopt};
+  }
+  if (plan.question && !notice.Ask(*plan.question)) {
+    return PlanResult{SignOutcome::Cancelled, 0, {}, {}, std::nullopt};
+  }
+  return std::nullopt;
+}
 
 std::string StatusLine(const SignPlan& plan, const PlanResult& r, std::chrono::milliseconds took) {
   const std::string what = plan.summary.empty() ? "The command" : plan.summary;
@@ -75,6 +73,9 @@ std::string StatusLine(const SignPlan& plan, const PlanResult& r, std::chrono::m
       return what + ": the port did not open" + because(r.linkError);
     case SignOutcome::Cancelled:
       return what + ": cancelled";
+    case SignOutcome::Stopped:
+      return what + ": stopped after " + std::to_string(r.framesWritten) +
+             (r.framesWritten == 1 ? " frame" : " frames");
     case SignOutcome::Invalid:
     case SignOutcome::FileError:
       return what + ": not sent" + because(Plain(r.failure));
@@ -84,13 +85,12 @@ std::string StatusLine(const SignPlan& plan, const PlanResult& r, std::chrono::m
   return {};
 }
 
-PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
-  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
   PlanResult result;
   if (!s.link.OpenLink(s.portNumber, kSignBaud)) {
     result.linkError = s.link.LastError();
     result.failure = kOpenComErrorText;
-    s.notice.Err(kOpenComErrorText);
+    result.notice = NoticeText::ErrorBox(kOpenComErrorText);
     result.outcome = SignOutcome::PortError;
     return result;
   }
@@ -101,6 +101,7 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
     planProgress->SetMaximum(plan.progressMaximum);
   }
   int planPosition = 0;
+  const auto stopping = [&] { return s.stop != nullptr && s.stop->load(); };
   const auto close = [&](bool completed) {
     s.link.CloseLink();
     if (s.watcher != nullptr) s.watcher->LinkClosed(completed);
@@ -123,20 +124,29 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
     if (written) ++result.framesWritten;
     return written && ReplyLetsItGoOn(step, s.link);
   };
+  const auto cleanUp = [&] {
+    for (const PlanStep& cleanup : plan.cleanup) send(cleanup, nullptr);
+  };
 
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const PlanStep& step = plan.steps[i];
+    if (stopping()) {
+      // Between two frames: the sign has every frame whole. A transfer that was opened is
+      // closed as its failure would close it.
+      if (i > 0) cleanUp();
+      close(false);
+      result.outcome = SignOutcome::Stopped;
+      return result;
+    }
     if (step.advancesProgress && planProgress != nullptr) planProgress->SetPosition(++planPosition);
     ProgressSink* byteProgress = step.showsProgress ? s.progress : nullptr;
     if (!send(step, byteProgress)) {
       result.linkError = s.link.LastError();
-      if (step.cleanupOnFailure) {
-        for (const PlanStep& cleanup : plan.cleanup) send(cleanup, nullptr);
-      }
+      if (step.cleanupOnFailure) cleanUp();
       close(false);
       if (byteProgress != nullptr) byteProgress->SetPosition(0);
       result.failure = step.failure.text;
-      s.notice.Tell(step.failure);
+      result.notice = step.failure;
       result.outcome = SignOutcome::Refused;
       return result;
     }
@@ -145,73 +155,231 @@ PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
     if (byteProgress != nullptr) byteProgress->SetPosition(0);
   }
   close(true);
-  if (plan.done) s.notice.Tell(*plan.done);
+  result.notice = plan.done;
   result.outcome = plan.doneOutcome;
   return result;
 }
 
-PlanResult SignRoad::Hold(const std::function<PlanResult()>& command) {
-  if (m_busy) {
-    m_notice->Fail(kBusyText);
-    return PlanResult{SignOutcome::Busy, 0, {}, {}};
-  }
-  // Given back on every way out, an exception from a window's notice included.
-  struct Holding {
-    SignRoad& road;
-    explicit Holding(SignRoad& r) : road(r) { road.m_busy = true; }
-    ~Holding() {
-      if (road.m_link->IsOpen()) road.m_link->CloseLink();
-      road.m_busy = false;
-    }
-  } holding(*this);
-  return command();
+PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
+  if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
+  const PlanResult result =
+      ExecutePlan(plan, LinkSession{s.link, s.waiter, s.portNumber, s.progress, s.watcher});
+  if (result.notice) s.notice.Tell(*result.notice);
+  return result;
 }
 
-namespace {
+void StoppableWaiter::WaitMs(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  std::unique_lock lock(m_mutex);
+  m_wake.wait_until(lock, until, [&] { return m_stopped; });
+}
 
-// Passes everything on to the window's own watcher and tells the observer of each frame.
-class ObservingWatcher : public CommandWatcher {
- public:
-  ObservingWatcher(CommandWatcher* inner, RoadObserver& observer, std::size_t frames)
-      : m_inner(inner), m_observer(observer), m_frames(frames) {}
-  void LinkOpened() override {
-    if (m_inner != nullptr) m_inner->LinkOpened();
+void StoppableWaiter::Stop() {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_stopped = true;
   }
-  void StepAccepted(std::size_t i) override {
-    if (m_inner != nullptr) m_inner->StepAccepted(i);
-    m_observer.CommandProgress(i + 1, m_frames);
+  m_wake.notify_all();
+}
+
+void StoppableWaiter::Resume() {
+  const std::lock_guard lock(m_mutex);
+  m_stopped = false;
+}
+
+// Turns what the executor tells of one command into events for its listeners.
+class SignRoad::Telling : public CommandWatcher, public ProgressSink {
+ public:
+  Telling(const SignPlan& plan, std::vector<std::shared_ptr<CommandEvents>> listeners)
+      : m_plan(plan), m_listeners(std::move(listeners)) {}
+
+  template <class Event>
+  void Tell(Event event) {
+    for (const auto& listener : m_listeners) event(*listener);
+  }
+  void LinkOpened() override {
+    Tell([](CommandEvents& e) { e.LinkOpened(); });
+  }
+  void StepAccepted(std::size_t step) override {
+    Tell([&](CommandEvents& e) { e.StepSent(step, m_plan.steps.size()); });
   }
   void LinkClosed(bool completed) override {
-    if (m_inner != nullptr) m_inner->LinkClosed(completed);
+    m_closedAt = std::chrono::steady_clock::now();
+    Tell([&](CommandEvents& e) { e.LinkClosed(completed); });
+  }
+  void SetMaximum(int maximum) override { m_maximum = maximum; }
+  void SetPosition(int position) override {
+    Tell([&](CommandEvents& e) { e.Progress(position, m_maximum); });
+  }
+  // The time from the start to the port's close, or to now when it never opened.
+  std::chrono::milliseconds Took(std::chrono::steady_clock::time_point start) const {
+    const auto end = m_closedAt.value_or(std::chrono::steady_clock::now());
+    return std::chrono::duration_cast<std::chrono::milliseconds>(end - start);
   }
 
  private:
-  CommandWatcher* m_inner;
-  RoadObserver& m_observer;
-  std::size_t m_frames;
+  const SignPlan& m_plan;
+  std::vector<std::shared_ptr<CommandEvents>> m_listeners;
+  std::optional<std::chrono::steady_clock::time_point> m_closedAt;
+  int m_maximum = 0;
 };
 
-}  // namespace
+SignRoad::SignRoad(SignLink& link, Waiter* waiter)
+    : m_link(&link), m_waiter(waiter != nullptr ? waiter : &m_ownWaiter) {}
 
-PlanResult SignRoad::Run(const SignPlan& plan, ProgressSink* progress, CommandWatcher* watcher) {
-  RoadObserver* observer = m_observer;
-  const auto start = std::chrono::steady_clock::now();
-  const PlanResult result = Hold([&] {
-    std::optional<ObservingWatcher> observing;
-    if (observer != nullptr) {
-      observer->CommandStarted(plan);
-      observing.emplace(watcher, *observer, plan.steps.size());
-    }
-    SignSession session{*m_link,      *m_notice, *m_waiter,
-                        m_portNumber, progress,  observing ? &*observing : watcher};
-    return RunPlan(plan, session);
-  });
-  if (observer != nullptr && result.outcome != SignOutcome::Busy) {
-    observer->CommandEnded(plan, result,
-                           std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now() - start));
+SignRoad::~SignRoad() {
+  RequestStop();
+  {
+    const std::lock_guard lock(m_mutex);
+    m_quit = true;
   }
-  return result;
+  m_wake.notify_all();
+  if (m_worker.joinable()) m_worker.join();
+}
+
+void SignRoad::SetLink(SignLink* link) {
+  const std::lock_guard lock(m_mutex);
+  m_link = link;
+}
+
+void SignRoad::SetWaiter(Waiter* waiter) {
+  const std::lock_guard lock(m_mutex);
+  m_waiter = waiter != nullptr ? waiter : &m_ownWaiter;
+}
+
+bool SignRoad::Busy() const {
+  const std::lock_guard lock(m_mutex);
+  return m_busy;
+}
+
+bool SignRoad::Idle() const {
+  const std::lock_guard lock(m_mutex);
+  return !m_busy && !m_running;
+}
+
+void SignRoad::AddObserver(std::shared_ptr<CommandEvents> observer) {
+  const std::lock_guard lock(m_mutex);
+  m_observers.push_back(std::move(observer));
+}
+
+bool SignRoad::Start(SignPlan plan, std::shared_ptr<CommandEvents> events) {
+  return Enqueue(Job{std::move(plan), {}, std::move(events)});
+}
+
+bool SignRoad::StartWork(SignPlan plan, Work work, std::shared_ptr<CommandEvents> events) {
+  return Enqueue(Job{std::move(plan), std::move(work), std::move(events)});
+}
+
+bool SignRoad::Enqueue(Job job) {
+  {
+    const std::lock_guard lock(m_mutex);
+    if (m_busy) return false;
+    m_busy = true;
+    m_running = true;
+    m_ownWaiter.Resume();
+    m_stop = false;
+    m_next = std::move(job);
+    if (!m_worker.joinable()) m_worker = std::thread([this] { Loop(); });
+  }
+  m_wake.notify_all();
+  return true;
+}
+
+PlanResult SignRoad::RunAndWait(SignPlan plan, std::shared_ptr<CommandEvents> events) {
+  struct Ending : CommandEvents {
+    std::shared_ptr<CommandEvents> inner;
+    std::promise<PlanResult> result;
+    void Started(const SignPlan& p) override {
+      if (inner) inner->Started(p);
+    }
+    void LinkOpened() override {
+      if (inner) inner->LinkOpened();
+    }
+    void StepSent(std::size_t step, std::size_t steps) override {
+      if (inner) inner->StepSent(step, steps);
+    }
+    void Progress(int position, int maximum) override {
+      if (inner) inner->Progress(position, maximum);
+    }
+    void LinkClosed(bool completed) override {
+      if (inner) inner->LinkClosed(completed);
+    }
+    void Finished(const SignPlan& p, const PlanResult& r, std::chrono::milliseconds t) override {
+      if (inner) inner->Finished(p, r, t);
+      result.set_value(r);
+    }
+  };
+  auto ending = std::make_shared<Ending>();
+  ending->inner = std::move(events);
+  std::future<PlanResult> result = ending->result.get_future();
+  if (!Start(std::move(plan), ending)) return PlanResult{SignOutcome::Busy, 0, {}, {}, {}};
+  return result.get();
+}
+
+void SignRoad::RequestStop() {
+  m_stop = true;
+  m_ownWaiter.Stop();
+}
+
+void SignRoad::WaitUntilIdle() {
+  std::unique_lock lock(m_mutex);
+  m_idle.wait(lock, [&] { return !m_busy && !m_running; });
+}
+
+void SignRoad::Loop() {
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    m_wake.wait(lock, [&] { return m_next.has_value() || m_quit; });
+    if (!m_next) return;
+    Job job = std::move(*m_next);
+    m_next.reset();
+    lock.unlock();
+    Do(job);
+    lock.lock();
+    // A command started while this one told its end is waiting already.
+    if (!m_next) {
+      m_running = false;
+      m_idle.notify_all();
+    }
+  }
+}
+
+void SignRoad::Do(Job& job) {
+  std::vector<std::shared_ptr<CommandEvents>> listeners;
+  SignLink* link = nullptr;
+  Waiter* waiter = nullptr;
+  {
+    const std::lock_guard lock(m_mutex);
+    // The observers first: the status line says how a command ended before its own window
+    // shows the end notice and adds what it knows.
+    listeners = m_observers;
+    if (job.events) listeners.push_back(job.events);
+    link = m_link;
+    waiter = m_waiter;
+  }
+  Telling telling(job.plan, std::move(listeners));
+  const auto start = std::chrono::steady_clock::now();
+  telling.Tell([&](CommandEvents& e) { e.Started(job.plan); });
+  PlanResult result;
+  try {
+    if (job.work) {
+      result = job.work(*waiter, m_stop);
+    } else {
+      result = ExecutePlan(job.plan,
+                           LinkSession{*link, *waiter, m_portNumber, &telling, &telling, &m_stop});
+    }
+  } catch (const std::exception& e) {
+    // Nothing may end the worker: the command fails, saying why, and the road goes on.
+    result = PlanResult{SignOutcome::Refused, result.framesWritten, e.what(), {}, {}};
+  }
+  // Whatever happened, the link is free for the next command before anyone hears the end.
+  if (link->IsOpen()) link->CloseLink();
+  {
+    const std::lock_guard lock(m_mutex);
+    m_busy = false;
+  }
+  const std::chrono::milliseconds took = telling.Took(start);
+  telling.Tell([&](CommandEvents& e) { e.Finished(job.plan, result, took); });
 }
 
 }  // namespace tavrin

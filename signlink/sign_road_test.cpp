@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
 #include "signlink/scripted_link.h"
 
 namespace tavrin {
@@ -31,10 +37,19 @@ class Log : public Notice, public CommandWatcher, public Waiter {
   ScriptedLink& m_link;
 };
 
+PlanStep Step(std::string frame, int waitBeforeMs, int waitAfterMs, std::string failure) {
+  PlanStep step;
+  step.frame = std::move(frame);
+  step.waitBeforeMs = waitBeforeMs;
+  step.waitAfterMs = waitAfterMs;
+  step.failure = NoticeText::Failure(std::move(failure));
+  return step;
+}
+
 SignPlan TwoFrames() {
   SignPlan plan;
-  plan.steps.push_back({"one", ReplyPolicy::Judge, 0, 5, 10, false, NoticeText::Failure("bad 1")});
-  plan.steps.push_back({"two", ReplyPolicy::Judge, 0, 0, 0, false, NoticeText::Failure("bad 2")});
+  plan.steps.push_back(Step("one", 5, 10, "bad 1"));
+  plan.steps.push_back(Step("two", 0, 0, "bad 2"));
   plan.done = NoticeText::Inform("done");
   return plan;
 }
@@ -42,22 +57,21 @@ SignPlan TwoFrames() {
 TEST(SignRoadTest, TheButtonIsHeldOnlyWhileThePortIsOpenAndNoticesWaitForTheClose) {
   ScriptedLink link(ScriptedLink::AckExcept({1}, "NACK"));
   Log log(link);
-  SignRoad road(link, log, log);
-  EXPECT_EQ(road.Run(TwoFrames(), nullptr, &log).outcome, SignOutcome::Refused);
+  SignSession session{link, log, log, 1, nullptr, &log};
+  EXPECT_EQ(RunPlan(TwoFrames(), session).outcome, SignOutcome::Refused);
   EXPECT_EQ(log.events, (std::vector<std::string>{"opened", "wait 5", "wait 10", "closed closed",
                                                   "closed notice bad 2"}));
 
   // A port that does not open tells the watcher nothing: no button changes.
   log.events.clear();
   link.FailOpen(true);
-  EXPECT_EQ(road.Run(TwoFrames(), nullptr, &log).outcome, SignOutcome::PortError);
+  EXPECT_EQ(RunPlan(TwoFrames(), session).outcome, SignOutcome::PortError);
   EXPECT_EQ(log.events, std::vector<std::string>{"closed notice  Open Com Error "});
 
   // A refused plan opens nothing.
   log.events.clear();
   EXPECT_EQ(
-      road.Run(SignPlan::Refuse(NoticeText::Inform("no"), SignOutcome::Invalid), nullptr, &log)
-          .outcome,
+      RunPlan(SignPlan::Refuse(NoticeText::Inform("no"), SignOutcome::Invalid), session).outcome,
       SignOutcome::Invalid);
   EXPECT_EQ(log.events, std::vector<std::string>{"closed notice no"});
   EXPECT_EQ(link.Opens(), 2);
@@ -79,8 +93,11 @@ TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
     ScriptedLink link([&](std::size_t, std::string_view) { return row.reply; });
     Log log(link);
     SignPlan plan;
-    plan.steps.push_back({"x", row.policy, 0x2A, 0, 0, false, NoticeText::Failure("bad")});
-    plan.steps.push_back({"y", ReplyPolicy::None, 0, 0, 0, false, NoticeText::Failure("bad")});
+    plan.steps.push_back(Step("x", 0, 0, "bad"));
+    plan.steps.back().reply = row.policy;
+    plan.steps.back().echoId = 0x2A;
+    plan.steps.push_back(Step("y", 0, 0, "bad"));
+    plan.steps.back().reply = ReplyPolicy::None;
     SignSession session{link, log, log};
     const PlanResult result = RunPlan(plan, session);
     EXPECT_EQ(result.outcome, row.goesOn ? SignOutcome::Accepted : SignOutcome::Refused)
@@ -90,66 +107,141 @@ TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
   }
 }
 
-TEST(SignRoadTest, OneCommandAtATime) {
+// A waiter that holds the worker in its first wait until the test lets it go on.
+class Gate : public Waiter {
+ public:
+  void WaitMs(int) override {
+    std::unique_lock lock(m_mutex);
+    m_waiting = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_open; });
+  }
+  void AwaitWaiting() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_waiting; });
+  }
+  void Open() {
+    const std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_changed.notify_all();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  bool m_waiting = false;
+  bool m_open = false;
+};
+
+// Every event of a command, with the thread it came on.
+class Heard : public CommandEvents {
+ public:
+  std::vector<std::string> events;
+  std::vector<std::thread::id> threads;
+  std::chrono::milliseconds took{};
+
+  void Started(const SignPlan& p) override { Add("started " + p.summary); }
+  void LinkOpened() override { Add("opened"); }
+  void StepSent(std::size_t step, std::size_t steps) override {
+    Add("sent " + std::to_string(step + 1) + "/" + std::to_string(steps));
+  }
+  void Progress(int position, int maximum) override {
+    Add("progress " + std::to_string(position) + "/" + std::to_string(maximum));
+  }
+  void LinkClosed(bool completed) override { Add(completed ? "closed" : "closed early"); }
+  void Finished(const SignPlan& p, const PlanResult& r, std::chrono::milliseconds t) override {
+    took = t;
+    Add(StatusLine(p, r, std::chrono::milliseconds(1840)));
+  }
+  // Waits until the command has told `event`.
+  void AwaitEvent(const std::string& event) {
+    std::unique_lock lock(m_mutex);
+    m_added.wait(lock,
+                 [&] { return std::find(events.begin(), events.end(), event) != events.end(); });
+  }
+
+ private:
+  void Add(std::string event) {
+    const std::lock_guard lock(m_mutex);
+    events.push_back(std::move(event));
+    threads.push_back(std::this_thread::get_id());
+    m_added.notify_all();
+  }
+  std::mutex m_mutex;
+  std::condition_variable m_added;
+};
+
+TEST(SignRoadTest, OneCommandAtATimeOnAWorkerOfItsOwn) {
   ScriptedLink link;
-  Log log(link);
-  SignRoad road(link, log, log);
-  std::vector<bool> busy;  // the road's state while the command waits, and after it
-  // While the first command waits between its frames, a second one is started (as a modeless
-  // window or a menu could do while the windows keep working): it is refused and writes nothing.
-  PlanResult second;
-  bool tried = false;
-  log.onWait = [&] {
-    if (tried) return;
-    tried = true;
-    busy.push_back(road.Busy());
-    second = road.Run(TwoFrames());
-  };
-  EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);
-  busy.push_back(road.Busy());
-  EXPECT_EQ(second.outcome, SignOutcome::Busy);
-  EXPECT_EQ(link.Writes(), (std::vector<std::string>{"one", "two"}));
+  Gate gate;
+  SignRoad road(link, &gate);
+  EXPECT_TRUE(road.Idle());
+  auto first = std::make_shared<Heard>();
+  ASSERT_TRUE(road.Start(TwoFrames(), first));
+  gate.AwaitWaiting();
+  // While the first command waits between its frames, another is refused and writes nothing.
+  EXPECT_TRUE(road.Busy());
+  EXPECT_FALSE(road.Idle());
+  EXPECT_FALSE(road.Start(TwoFrames()));
+  EXPECT_EQ(road.RunAndWait(TwoFrames()).outcome, SignOutcome::Busy);
   EXPECT_EQ(link.Opens(), 1);
-  EXPECT_NE(
-      std::find(log.events.begin(), log.events.end(), std::string("open notice ") + kBusyText),
-      log.events.end());
-  EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+  gate.Open();
+  road.WaitUntilIdle();
   EXPECT_FALSE(road.Busy());
-  EXPECT_EQ(road.Run(TwoFrames()).outcome, SignOutcome::Accepted);  // free again
+  EXPECT_EQ(link.Writes(), (std::vector<std::string>{"one", "two"}));
+  // The events came in order, none on this thread.
+  for (const std::thread::id thread : first->threads) EXPECT_NE(thread, std::this_thread::get_id());
+  EXPECT_EQ(first->events.back(), "The command: done in 1.8 s");
+  // Free again, and the result comes back to a caller that waits for it.
+  const PlanResult again = road.RunAndWait(TwoFrames());
+  EXPECT_EQ(again.outcome, SignOutcome::Accepted);
+  EXPECT_EQ(again.notice, NoticeText::Inform("done"));
+  EXPECT_EQ(link.Opens(), 2);
 }
 
-// The road tells an observer what each command does, and the status line says how it ended.
-TEST(SignRoadTest, AnObserverHearsEveryCommandAndItsEnd) {
-  struct Observer : RoadObserver {
-    std::vector<std::string> heard;
-    void CommandStarted(const SignPlan& p) override { heard.push_back("start " + p.summary); }
-    void CommandProgress(std::size_t done, std::size_t all) override {
-      heard.push_back(std::to_string(done) + "/" + std::to_string(all));
-    }
-    void CommandEnded(const SignPlan& p, const PlanResult& r, std::chrono::milliseconds) override {
-      heard.push_back(StatusLine(p, r, std::chrono::milliseconds(1840)));
-    }
-  } observer;
+// The road tells a command's own listener and every observer what it does, in order, and the
+// status line says how it ended.
+TEST(SignRoadTest, EventsComeInOrderToTheCommandAndToObservers) {
+  struct NoWait : Waiter {
+    void WaitMs(int) override {}
+  } noWait;
   ScriptedLink link(ScriptedLink::AckExcept({1}, "NACK"));
-  Log log(link);
-  SignRoad road(link, log, log);
-  road.SetObserver(&observer);
+  SignRoad road(link, &noWait);
+  auto observer = std::make_shared<Heard>();
+  road.AddObserver(observer);
   SignPlan plan = TwoFrames();
   plan.summary = "Send Message to sign 01, page A, 2 graphics";
-  road.Run(plan);
+  plan.steps[1].showsProgress = true;
+  plan.steps[1].frame = std::string(40, 'x');
+  auto own = std::make_shared<Heard>();
+  EXPECT_EQ(road.RunAndWait(plan, own).outcome, SignOutcome::Refused);
   link = ScriptedLink();
-  road.Run(plan);
+  road.RunAndWait(plan);
   link.FailOpen(true);
-  road.Run(plan);
-  EXPECT_EQ(observer.heard,
-            (std::vector<std::string>{
-                "start Send Message to sign 01, page A, 2 graphics", "1/2",
-                "Send Message to sign 01, page A, 2 graphics: failed: bad 2",
-                "start Send Message to sign 01, page A, 2 graphics", "1/2", "2/2",
-                "Send Message to sign 01, page A, 2 graphics: done in 1.8 s",
-                "start Send Message to sign 01, page A, 2 graphics",
-                "Send Message to sign 01, page A, 2 graphics: the port did not open: " +
-                    link.LastError()}));
+  const PlanResult failed = road.RunAndWait(plan);
+  EXPECT_EQ(failed.notice, NoticeText::ErrorBox(" Open Com Error "));
+  const std::vector<std::string> refused{
+      "started Send Message to sign 01, page A, 2 graphics",
+      "opened",
+      "sent 1/2",
+      "progress 8/20",
+      "progress 16/20",
+      "progress 20/20",
+      "closed early",
+      "progress 0/20",
+      "Send Message to sign 01, page A, 2 graphics: failed: bad 2"};
+  EXPECT_EQ(own->events, refused);
+  std::vector<std::string> all = refused;
+  for (const char* event :
+       {"started Send Message to sign 01, page A, 2 graphics", "opened", "sent 1/2",
+        "progress 8/20", "progress 16/20", "progress 20/20", "sent 2/2", "progress 0/20", "closed",
+        "Send Message to sign 01, page A, 2 graphics: done in 1.8 s",
+        "started Send Message to sign 01, page A, 2 graphics"}) {
+    all.push_back(event);
+  }
+  all.push_back("Send Message to sign 01, page A, 2 graphics: the port did not open: " +
+                link.LastError());
+  EXPECT_EQ(observer->events, all);
 
   // The other endings.
   PlanResult r;
@@ -159,8 +251,69 @@ TEST(SignRoadTest, AnObserverHearsEveryCommandAndItsEnd) {
   r.outcome = SignOutcome::Invalid;
   r.failure = " No Message To Send ";
   EXPECT_EQ(StatusLine(plan, r, {}), plan.summary + ": not sent: No Message To Send");
+  r.outcome = SignOutcome::Stopped;
+  r.framesWritten = 1;
+  EXPECT_EQ(StatusLine(plan, r, {}), plan.summary + ": stopped after 1 frame");
   r.outcome = SignOutcome::Busy;
   EXPECT_EQ(StatusLine(plan, r, {}), "");
+}
+
+// Asked to stop, a command ends at the next frame boundary: no frame is cut, a transfer it
+// opened is closed, and the port is closed; nothing is told. The waits of the road's own
+// waiter end at once.
+TEST(SignRoadTest, AStopEndsTheCommandBetweenFrames) {
+  ScriptedLink link;
+  SignRoad road(link);  // waits in real time
+  SignPlan plan;
+  plan.steps.push_back(Step("<BE>", 0, 60000, "bad"));
+  plan.steps.push_back(Step("character", 0, 0, "bad"));
+  plan.cleanup.push_back(Step("<BF>", 0, 0, ""));
+  auto heard = std::make_shared<Heard>();
+  ASSERT_TRUE(road.Start(plan, heard));
+  // Stopped while it waits a minute after its first frame.
+  heard->AwaitEvent("sent 1/2");
+  const auto asked = std::chrono::steady_clock::now();
+  road.RequestStop();
+  road.WaitUntilIdle();
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+  EXPECT_EQ(link.Writes(), (std::vector<std::string>{"<BE>", "<BF>"}));
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_EQ(heard->events.back(), "The command: stopped after 2 frames");
+  // The next command runs and waits as it should.
+  plan.steps[0].waitAfterMs = 30;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(road.RunAndWait(plan).outcome, SignOutcome::Accepted);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+// Nothing a command does ends the worker: a link that throws fails that command alone.
+TEST(SignRoadTest, AFaultInACommandFailsOnlyThatCommand) {
+  ScriptedLink link([](std::size_t write, std::string_view) -> std::string {
+    if (write == 0) throw std::runtime_error("the driver fell over");
+    return "ACK";
+  });
+  SignRoad road(link);
+  const PlanResult broken = road.RunAndWait(TwoFrames());
+  EXPECT_EQ(broken.outcome, SignOutcome::Refused);
+  EXPECT_EQ(broken.linkError, "the driver fell over");
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_EQ(road.RunAndWait(TwoFrames()).outcome, SignOutcome::Accepted);
+}
+
+// A road that goes while a command runs stops it and waits for its worker.
+TEST(SignRoadTest, ARoadThatGoesStopsItsCommand) {
+  ScriptedLink link;
+  auto heard = std::make_shared<Heard>();
+  {
+    SignRoad road(link);
+    SignPlan plan = TwoFrames();
+    plan.steps[0].waitAfterMs = 60000;
+    ASSERT_TRUE(road.Start(plan, heard));
+    heard->AwaitEvent("sent 1/2");
+  }
+  EXPECT_EQ(link.Writes(), std::vector<std::string>{"one"});
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_EQ(heard->events.back(), "The command: stopped after 1 frame");
 }
 
 }  // namespace

@@ -14,9 +14,23 @@ class QWidget;
 
 namespace tavrin {
 
+class FontList;
+class ScheduleList;
+class GraphicFolder;
+
+// What sign commands send, as the windows reach it: kept by the application's workspace
+// (functions/workspace.h) rather than by any window, so that a window that is closed, or was
+// never opened, takes nothing with it, and tavrin-cli and tavrin-service use the same objects.
+struct WorkspaceView {
+  FontList& userFonts;
+  ScheduleList& schedules;
+  const GraphicFolder& graphics;
+};
+
 // What the windows get from the main window, and all they get: the road to the sign, where to
-// tell the user, the message being edited, the program folder and the settings. The main
-// window implements it; tests may give a window their own.
+// tell the user, the message being edited, the program folder, the settings, and the
+// application's workspace (what commands send: graphics, user characters, schedule rows). The
+// main window implements it; tests may give a window their own.
 class WindowContext {
  public:
   virtual ~WindowContext() = default;
@@ -29,6 +43,8 @@ class WindowContext {
   virtual SignRoad& Road() = 0;
   virtual Settings& AppSettings() = 0;
   virtual const std::filesystem::path& ProgramFolder() const = 0;
+  // The application's user characters, schedule rows and graphics.
+  virtual WorkspaceView AppWorkspace() = 0;
 
   // The text of Line 1 in the sign's code page, or why it cannot be sent (a character the
   // code page has not).

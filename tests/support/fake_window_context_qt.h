@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/settings.h"
+#include "functions/workspace.h"
 #include "signlink/scripted_link.h"
 #include "signlink/sign_road.h"
 #include "tests/support/recording_notice_qt.h"
@@ -21,20 +22,24 @@ class NoWaiter : public Waiter {
 };
 
 // The little of the main window that a window under test uses: a program folder with its
-// settings, a road to a scripted sign, recorded notices, and the two lines as plain strings
-// (a tag inserted at the caret is appended to the active one).
+// settings and workspace, a road to a scripted sign, recorded notices, and the two lines as
+// plain strings (a tag inserted at the caret is appended to the active one).
 class FakeWindowContext : public WindowContext {
  public:
   explicit FakeWindowContext(std::filesystem::path programFolder)
       : folder(std::move(programFolder)),
         settings(SettingsPath(folder)),
-        road(link, notice, waiter) {}
+        workspace(folder),
+        road(link, &waiter) {}
 
   QWidget* MainWindow() override { return &main; }
   Notice& Notices() override { return notice; }
   SignRoad& Road() override { return road; }
   Settings& AppSettings() override { return settings; }
   const std::filesystem::path& ProgramFolder() const override { return folder; }
+  WorkspaceView AppWorkspace() override {
+    return {workspace.Fonts(), workspace.Schedules(), workspace.Graphics()};
+  }
   Result<std::string> Line1SignText() const override { return line1; }
   std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
   bool Line2Active() const override { return line2Active; }
@@ -50,6 +55,7 @@ class FakeWindowContext : public WindowContext {
 
   std::filesystem::path folder;
   Settings settings;
+  Workspace workspace;
   QMainWindow main;
   RecordingNotice notice;
   ScriptedLink link;

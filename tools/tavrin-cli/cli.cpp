@@ -241,6 +241,7 @@ int ExitCode(SignOutcome outcome) {
     case SignOutcome::Cancelled:
     case SignOutcome::FileError:
     case SignOutcome::Busy:
+    case SignOutcome::Stopped:
       break;
   }
   return kExitFailed;

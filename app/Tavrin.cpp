@@ -109,7 +109,12 @@ TBmpSaveLoad& TavrinApp::BmpSaveLoad() {
 TFontMakefrm& TavrinApp::FontMakefrm() {
   return BuiltOnce(m_fontMake, [this] {
     auto fontMake = std::make_unique<TFontMakefrm>(m_form1);
-    fontMake->SetTransfer([this] { Deletefrm().ShowTransferPanel(); });
+    fontMake->SetTransfer([this] {
+      // The European table draws each character the sign takes: it is there before the
+      // transfer starts, not built while it runs.
+      EuropeanCharForm();
+      Deletefrm().ShowTransferPanel();
+    });
     return fontMake;
   });
 }

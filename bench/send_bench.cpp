@@ -1,5 +1,6 @@
-// A whole send to a sign that answers at once: a message with 16 graphics of 4 blocks each,
-// over a pseudo-terminal. The time is compared with the waits the send must make.
+// Whole commands to a sign that answers at once, over a pseudo-terminal, on a road's worker as
+// the windows run them: a message with 16 graphics of 4 blocks each, and a transfer of 192
+// user characters. The time is compared with the waits each must make.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -18,18 +19,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SleepingWaiter : public tavrin::Waiter {
- public:
-  void WaitMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-};
-
-class QuietNotice : public tavrin::Notice {
- public:
-  tavrin::NoticeAnswer Show(tavrin::NoticeKind, tavrin::NoticeButtons,
-                            const std::string&) override {
-    return tavrin::NoticeAnswer::Yes;
+// Runs the plan on a road of its own, waiting in real time, and reports its time against the
+// waits it must make.
+void RunOnTheRoad(benchmark::State& state, const tavrin::SignPlan& plan, double waitsMs,
+                  const std::string& device) {
+  tavrin::SerialLink link([&](int) { return device; });
+  tavrin::SignRoad road(link);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const tavrin::SignOutcome outcome = road.RunAndWait(plan).outcome;
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the command failed");
+    state.counters["ms"] = ms;
+    state.counters["ratio_to_waits"] = ms / waitsMs;
   }
-};
+}
 
 void BM_SendSixteenGraphicsOverPty(benchmark::State& state) {
   std::string tmpl = (fs::temp_directory_path() / "tavrin-bench-XXXXXX").string();
@@ -43,21 +48,8 @@ void BM_SendSixteenGraphicsOverPty(benchmark::State& state) {
     line += tavrin::GraphicTag(tavrin::GraphicName(n));
   }
   tavrin::testing::PtyPeer sign(tavrin::testing::PtyPeer::Ack);
-  tavrin::SerialLink link([&](int) { return sign.Device(); });
-  QuietNotice notice;
-  SleepingWaiter waiter;
   constexpr double kWaitsMs = 200 + 100 + 64 * 250 + 200;
-  for (auto _ : state) {
-    tavrin::SignSession session{link, notice, waiter, 1};
-    const auto start = std::chrono::steady_clock::now();
-    const tavrin::SignOutcome outcome =
-        tavrin::RunPlan(tavrin::PlanSendMessage(graphics, line, 'A', 1), session).outcome;
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the send failed");
-    state.counters["ms"] = ms;
-    state.counters["ratio_to_waits"] = ms / kWaitsMs;
-  }
+  RunOnTheRoad(state, tavrin::PlanSendMessage(graphics, line, 'A', 1), kWaitsMs, sign.Device());
   fs::remove_all(tmpl);
 }
 BENCHMARK(BM_SendSixteenGraphicsOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -80,21 +72,8 @@ void BM_TransferAllUserCharactersOverPty(benchmark::State& state) {
   }
   const tavrin::FontList list = tavrin::FontList::Of(entries);
   tavrin::testing::PtyPeer sign(tavrin::testing::PtyPeer::Ack);
-  tavrin::SerialLink link([&](int) { return sign.Device(); });
-  QuietNotice notice;
-  SleepingWaiter waiter;
   constexpr double kWaitsMs = 200 + 192 * 60 + 200;
-  for (auto _ : state) {
-    tavrin::SignSession session{link, notice, waiter, 1};
-    const auto start = std::chrono::steady_clock::now();
-    const tavrin::SignOutcome outcome =
-        tavrin::RunPlan(tavrin::PlanFontTransfer(1, list).plan, session).outcome;
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (outcome != tavrin::SignOutcome::Accepted) state.SkipWithError("the transfer failed");
-    state.counters["ms"] = ms;
-    state.counters["ratio_to_waits"] = ms / kWaitsMs;
-  }
+  RunOnTheRoad(state, tavrin::PlanFontTransfer(1, list).plan, kWaitsMs, sign.Device());
 }
 BENCHMARK(BM_TransferAllUserCharactersOverPty)->Iterations(1)->Unit(benchmark::kMillisecond);
 

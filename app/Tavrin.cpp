@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/program_folder.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
 
@@ -189,7 +190,7 @@ int RunTavrin(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tavrin");
   QGuiApplication::setDesktopFileName("tavrin");
-  QApplication::setWindowIcon(QIcon::fromTheme("tavrin", QIcon(ProgramPicture())));
+  QApplication::setWindowIcon(ThemedIcon("tavrin", [] { return QIcon(ProgramPicture()); }));
 
   TavrinApp windows(ProgramFolder());
   windows.Form1().show();

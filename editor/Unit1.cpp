@@ -28,6 +28,7 @@
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 #include "ui/notice_box.h"
+#include "ui/themed_icon.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -89,6 +90,45 @@ QPixmap Blank16() {
   QPixmap pixmap(16, 16);
   pixmap.fill(Qt::transparent);
   return pixmap;
+}
+
+// "New": a sheet with its corner folded.
+QIcon NewIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setPen(QColor(60, 60, 60));
+  p.setBrush(Qt::white);
+  p.drawPolygon(
+      QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
+  p.drawPolyline(QPolygon({QPoint(10, 1), QPoint(10, 4), QPoint(13, 4)}));
+  return QIcon(pixmap);
+}
+
+// "Open": a folder.
+QIcon OpenIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setPen(QColor(120, 90, 20));
+  p.setBrush(QColor(240, 200, 90));
+  p.drawPolygon(QPolygon(
+      {QPoint(1, 3), QPoint(6, 3), QPoint(7, 5), QPoint(14, 5), QPoint(14, 13), QPoint(1, 13)}));
+  p.setBrush(QColor(250, 220, 130));
+  p.drawPolygon(QPolygon({QPoint(1, 13), QPoint(4, 7), QPoint(15, 7), QPoint(14, 13)}));
+  return QIcon(pixmap);
+}
+
+// "Save": a diskette.
+QIcon SaveIcon() {
+  QPixmap pixmap = Blank16();
+  QPainter p(&pixmap);
+  p.setPen(QColor(30, 40, 90));
+  p.setBrush(QColor(60, 90, 170));
+  p.drawRect(1, 1, 13, 13);
+  p.setBrush(Qt::white);
+  p.drawRect(4, 1, 7, 5);
+  p.setBrush(QColor(200, 200, 200));
+  p.drawRect(3, 9, 9, 5);
+  return QIcon(pixmap);
 }
 
 QIcon CutIcon() {
@@ -161,7 +201,7 @@ QIcon NetworkSendIcon() {
   painter.drawLine(1, 10, 1, 12);
   painter.drawLine(13, 10, 13, 12);
   for (const int x : {0, 6, 12}) painter.fillRect(QRect(x, 12, 3, 4), blue);
-  return QIcon::fromTheme("network-transmit", QIcon(pixmap));
+  return QIcon(pixmap);
 }
 
 }  // namespace
@@ -479,7 +519,6 @@ void TForm1::BuildToolBar() {
   bar->setObjectName("ToolBar1");
   bar->setMovable(false);
   bar->setIconSize(QSize(16, 16));
-  QStyle* s = style();
   auto button = [&](const char* name, const QIcon& icon, const char* hint) {
     QAction* a = bar->addAction(icon, hint);
     a->setObjectName(name);
@@ -487,34 +526,27 @@ void TForm1::BuildToolBar() {
     return a;
   };
   // The desktop's icon theme first, our own pictures where it has none.
-  const auto themed = [](const char* name, const QIcon& own) {
-    return QIcon::fromTheme(name, own);
-  };
-  connect(button("ToolButton1", themed("document-new", s->standardIcon(QStyle::SP_FileIcon)),
-                 "New File"),
-          &QAction::triggered, this, &TForm1::NewClick);
-  connect(
-      button("ToolButton2", themed("document-open", s->standardIcon(QStyle::SP_DialogOpenButton)),
-             "Open File"),
-      &QAction::triggered, this, &TForm1::OpenClick);
-  connect(
-      button("ToolButton3", themed("document-save", s->standardIcon(QStyle::SP_DialogSaveButton)),
-             "Save File"),
-      &QAction::triggered, this, &TForm1::SaveClick);
+  const auto themed = [](const char* name, QIcon (*own)()) { return ThemedIcon(name, own); };
+  connect(button("ToolButton1", themed("document-new", NewIcon), "New File"), &QAction::triggered,
+          this, &TForm1::NewClick);
+  connect(button("ToolButton2", themed("document-open", OpenIcon), "Open File"),
+          &QAction::triggered, this, &TForm1::OpenClick);
+  connect(button("ToolButton3", themed("document-save", SaveIcon), "Save File"),
+          &QAction::triggered, this, &TForm1::SaveClick);
   bar->addSeparator()->setObjectName("ToolButton4");
-  connect(button("ToolButton5", themed("edit-cut", CutIcon()), "Cut"), &QAction::triggered, this,
+  connect(button("ToolButton5", themed("edit-cut", CutIcon), "Cut"), &QAction::triggered, this,
           &TForm1::CutClick);
-  connect(button("ToolButton6", themed("edit-copy", CopyIcon()), "Copy"), &QAction::triggered, this,
+  connect(button("ToolButton6", themed("edit-copy", CopyIcon), "Copy"), &QAction::triggered, this,
           &TForm1::CopyClick);
-  connect(button("ToolButton7", themed("edit-paste", PasteIcon()), "Paste"), &QAction::triggered,
+  connect(button("ToolButton7", themed("edit-paste", PasteIcon), "Paste"), &QAction::triggered,
           this, &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
-  button("ToolButton9", themed("mail-send", SendIcon()), "Send Message");
+  button("ToolButton9", themed("mail-send", SendIcon), "Send Message");
   // A button of the design that has no action: kept for its name, never shown.
   QAction* ten = button("ToolButton10", QIcon(), "");
   ten->setToolTip("");
   ten->setVisible(false);
-  button("ToolButton12", NetworkSendIcon(), "Send via Network");
+  button("ToolButton12", themed("network-transmit", NetworkSendIcon), "Send via Network");
   // Commands of other windows stay disabled until they are bound to them.
   for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
     a->setEnabled(false);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <functional>
+
+namespace tavrin {
+
+// An icon from the desktop's icon theme by its freedesktop name, or our own picture where the
+// theme has none. The theme is looked into only when the icon is first drawn: a search of the
+// theme's folders costs milliseconds that the start of the program need not wait for. `own`
+// draws our picture; it is called at most once, and only when the theme has no such icon.
+QIcon ThemedIcon(const QString& themeName, std::function<QIcon()> own);
+
+}  // namespace tavrin

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -56,12 +57,24 @@ constexpr Opens kCommands[] = {
 };
 
 // Items the main window handles itself, and items of parts still to come (disabled).
-const std::set<QString> kOwnItems = {
-    "New1",        "Open1",       "Save1",       "Exit1",
-    "Cut1",        "Copy1",       "Paste1",      "Delete1",
-    "ReadMe1",     "ToolButton1", "ToolButton2", "ToolButton3",
-    "ToolButton5", "ToolButton6", "ToolButton7", "CapitalControlByLine1",
-    "Preview1"};
+const std::set<QString> kOwnItems = {"New1",
+                                     "Open1",
+                                     "Save1",
+                                     "SaveAs1",
+                                     "Exit1",
+                                     "Cut1",
+                                     "Copy1",
+                                     "Paste1",
+                                     "Delete1",
+                                     "ReadMe1",
+                                     "ToolButton1",
+                                     "ToolButton2",
+                                     "ToolButton3",
+                                     "ToolButton5",
+                                     "ToolButton6",
+                                     "ToolButton7",
+                                     "CapitalControlByLine1",
+                                     "Preview1"};
 const std::set<QString> kNotYetBuilt = {"ToolButton10", "DeleteGraphicBlock1"};
 
 bool IsTagItem(const QString& name) {
@@ -229,6 +242,30 @@ class AppTest : public QObject {
       }
     }
     QVERIFY2(lists >= 20, qPrintable(QString::number(lists)));
+  }
+
+  // "Tavrin FILE.tvr" opens the file, as a file manager starts it.
+  void TheProgramOpensTheFileItIsGiven() {
+    testing::ScratchFolder home;
+    home.Put("Tavrin.INI", "[Sign]\r\nshowform=0\r\n");
+    home.Put("hello.tvr",
+             "{\\rtf1 {\\colortbl ;\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
+             "\\cf2 <Red>\\cf1 Hello\\par}");
+    const auto run = [&](const QStringList& arguments) {
+      QProcess tavrin;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert("TAVRIN_HOME", QString::fromStdString(home.Path().string()));
+      environment.insert("QT_QPA_PLATFORM", "offscreen");
+      tavrin.setProcessEnvironment(environment);
+      tavrin.start(TAVRIN_APP_PATH, arguments);
+      if (!tavrin.waitForFinished(30000)) tavrin.kill();
+      return QString::fromUtf8(tavrin.readAllStandardError());
+    };
+    const QString opened =
+        run({"--exit-when-shown", QString::fromStdString((home / "hello.tvr").string())});
+    QVERIFY2(opened.contains("main window \"hello.tvr - Tavrin\" shown"), qPrintable(opened));
+    const QString none = run({"--exit-when-shown"});
+    QVERIFY2(none.contains("main window \"Tavrin\" shown"), qPrintable(none));
   }
 
   void BindingAnUnknownItemIsAMistake() {

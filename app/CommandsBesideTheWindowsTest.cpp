@@ -73,9 +73,9 @@ class TimedSign {
 class TimedNotice : public testing::RecordingNotice {
  public:
   std::vector<Clock::time_point> when;
-  NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override {
+  NoticeAnswer ShowNotice(const NoticeText& notice) override {
     when.push_back(Clock::now());
-    return RecordingNotice::Show(kind, buttons, text);
+    return RecordingNotice::ShowNotice(notice);
   }
 };
 
@@ -216,6 +216,7 @@ class CommandsBesideTheWindowsTest : public QObject {
         PlanSendMessage(p.app->AppWorkspace().Graphics(), "Hi<Pic:G01>", 'A', 1);
     p.app->SetID().findChild<QPushButton*>("SendMessButton")->click();
     // While the sign takes its time over "<BE>": another line, another graphic.
+    p.notice.saveAnswers = {NoticeAnswer::Discard};
     p.app->Form1().NewClick();
     p.app->Form1().InsertAtCaret("Bye");
     p.home.Put("Graphdata/G01.txt", green);

@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 
 #include "common/program_folder.h"
 #include "ui/themed_icon.h"
@@ -186,20 +185,39 @@ void TavrinApp::RecallDefaultFont() {
 int RunTavrin(int argc, char** argv) {
   QElapsedTimer sinceStart;
   sinceStart.start();
-  const bool exitWhenShown = argc > 1 && std::strcmp(argv[1], "--exit-when-shown") == 0;
   QApplication app(argc, argv);
+  // What is left once Qt has taken its own options: ours, and a message file to open.
+  bool exitWhenShown = false;
+  QString file;
+  for (const QString& argument : QApplication::arguments().mid(1)) {
+    if (argument == "--exit-when-shown") {
+      exitWhenShown = true;
+    } else if (file.isEmpty() && !argument.startsWith("-")) {
+      file = argument;
+    }
+  }
   QApplication::setApplicationName("Tavrin");
   QGuiApplication::setDesktopFileName("tavrin");
   QApplication::setWindowIcon(ThemedIcon("tavrin", [] { return QIcon(ProgramPicture()); }));
 
   TavrinApp windows(ProgramFolder());
-  windows.Form1().show();
-  if (exitWhenShown) {
-    QTimer::singleShot(0, &app, [&] {
-      std::fprintf(stderr, "Tavrin: main window shown %lld ms after main\n",
-                   static_cast<long long>(sinceStart.elapsed()));
-      QApplication::quit();
+  TForm1& form1 = windows.Form1();
+  form1.show();
+  // Says when the window is up (and the file, if any, read), with its caption, and ends.
+  const auto reportAndQuit = [&] {
+    std::fprintf(
+        stderr, "Tavrin: main window \"%s\" shown %lld ms after main\n",
+        qPrintable(form1.windowTitle().replace("[*]", form1.isWindowModified() ? "*" : "")),
+        static_cast<long long>(sinceStart.elapsed()));
+    QApplication::quit();
+  };
+  if (!file.isEmpty()) {
+    form1.OpenMessageFile(file.toStdString(), [&](const Status& opened) {
+      if (!opened) form1.Notices().FileErr(opened.ErrorText());
+      if (exitWhenShown) reportAndQuit();
     });
+  } else if (exitWhenShown) {
+    QTimer::singleShot(0, &app, reportAndQuit);
   }
   return QApplication::exec();
 }

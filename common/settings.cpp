@@ -49,6 +49,14 @@ std::string Settings::CodePage() const {
   return codePage && !codePage->empty() ? *codePage : std::string(kDefaultCodePage);
 }
 
+std::string Settings::FileFolder() const {
+  return m_file.ReadString("Files", "folder").value_or("");
+}
+
+Status Settings::SetFileFolder(std::string_view folder) {
+  return m_file.WriteString("Files", "folder", folder);
+}
+
 std::string Settings::PortDevice(int port) const {
   return m_file.ReadString(kPortsSection, "COM" + std::to_string(port)).value_or("");
 }

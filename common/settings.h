@@ -60,6 +60,11 @@ class Settings {
   bool PreviewPlaying() const;
   Status SetPreviewPlaying(bool playing);
 
+  // Section "Files", "folder": where the open and save dialogs of message files start, the
+  // folder of the last message file opened or saved (empty before the first).
+  std::string FileFolder() const;
+  Status SetFileFolder(std::string_view folder);
+
   // "Ports" "COMn": the device a port number opens on POSIX, or empty when none is named.
   std::string PortDevice(int port) const;
   Status SetPortDevice(int port, std::string_view device);

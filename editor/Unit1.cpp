@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
@@ -41,6 +42,8 @@ namespace tavrin {
 namespace {
 
 constexpr const char* kMaxLengthText = "Max length is 210 chars";
+// The filter of the message file dialogs.
+constexpr const char* kMessageFilter = "Message files (*.tvr);;All files (*)";
 constexpr const char* kQuitWhileRunningText =
     "A command is still talking to the sign. Quit anyway?";
 QColor QtColour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
@@ -215,10 +218,8 @@ void MessageEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessageEdit::insertFromMimeData(const QMimeData* source) {
-  // Pasted text takes the editor's own look: black and bold.
-  if (source->hasText()) {
-    textCursor().insertText(FromUtf8(WithBlanksForTabs(ToUtf8(source->text()))), Format(Qt::black));
-  }
+  // Pasting by any way (the middle button of X11 too) goes through the main window.
+  if (source->hasText()) emit textPasted(source->text());
 }
 
 void MessageEdit::contextMenuEvent(QContextMenuEvent* event) {
@@ -295,6 +296,12 @@ void TForm1::BuildEditors() {
     editor->setAcceptRichText(false);
     editor->setAcceptDrops(false);     // text comes in by typing and pasting, which are checked
     editor->setTabChangesFocus(true);  // as in every other field; the sign has no tab
+    // A page of paper, white whatever the desktop's colours, as a word processor keeps its
+    // page: the message's black text and red tags read the same under a dark theme.
+    QPalette paper = editor->palette();
+    paper.setColor(QPalette::Base, Qt::white);
+    paper.setColor(QPalette::Text, Qt::black);
+    editor->setPalette(paper);
     editor->SetPopupMenu(popup);
     SetDefaultFormat(editor);
     auto* layout = new QVBoxLayout(page);
@@ -303,6 +310,9 @@ void TForm1::BuildEditors() {
     m_pageControl->addTab(page, i == 0 ? "Line 1" : "Line 2");
     connect(editor, &QTextEdit::textChanged, this, &TForm1::TextChanged);
     connect(editor, &MessageEdit::pasteRequested, this, &TForm1::PasteClick);
+    connect(editor, &MessageEdit::textPasted, this,
+            [this, editor](const QString& text) { PasteText(editor, text); });
+    connect(editor->document(), &QTextDocument::modificationChanged, this, &TForm1::ShowCaption);
     (i == 0 ? m_richEdit1 : m_richEdit2) = editor;
   }
   // "Line 2" exists but its tab is hidden: the user cannot switch to it.
@@ -322,7 +332,7 @@ void TForm1::BuildEditors() {
     status->addWidget(m_statusPanels[i]);
   }
   m_statusPanels[1]->setText("0");
-  auto* message = new QLabel(status);
+  auto* message = new ElidedLabel(status);
   message->setObjectName("StatusMessage");
   status->addWidget(message, 1);
   m_statusProgress = new QProgressBar(status);
@@ -413,24 +423,43 @@ void TForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MainMenu1");
 
+  // Every menu has its letter for Alt, and the file commands their usual keys.
   QMenu* file = bar->addMenu("&File");
   file->setObjectName("File1");
-  connect(Item(file, "New1", "New"), &QAction::triggered, this, &TForm1::NewClick);
-  connect(Item(file, "Open1", "Open..."), &QAction::triggered, this, &TForm1::OpenClick);
-  connect(Item(file, "Save1", "Save..."), &QAction::triggered, this, &TForm1::SaveClick);
+  const auto keyed = [](QAction* action, QKeySequence keys) {
+    action->setShortcut(keys);
+    return action;
+  };
+  connect(keyed(Item(file, "New1", "&New"), QKeySequence::New), &QAction::triggered, this,
+          &TForm1::NewClick);
+  connect(keyed(Item(file, "Open1", "&Open..."), QKeySequence::Open), &QAction::triggered, this,
+          &TForm1::OpenClick);
+  connect(keyed(Item(file, "Save1", "&Save"), QKeySequence::Save), &QAction::triggered, this,
+          &TForm1::SaveClick);
+  connect(keyed(Item(file, "SaveAs1", "Save &As..."), QKeySequence("Ctrl+Shift+S")),
+          &QAction::triggered, this, &TForm1::SaveAsClick);
   file->addSeparator();
-  Command(file, "SetCOM1", "Set COM...");
+  Command(file, "SetCOM1", "Set &COM...");
   file->addSeparator();
-  connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
+  connect(keyed(Item(file, "Exit1", "E&xit"), QKeySequence("Ctrl+Q")), &QAction::triggered, this,
+          &QWidget::close);
 
-  QMenu* edit = bar->addMenu("Edit");
+  // The editors take the edit keys themselves (Paste through the length check, Delete as it
+  // deletes); the menu shows them.
+  QMenu* edit = bar->addMenu("&Edit");
   edit->setObjectName("Edit1");
-  connect(Item(edit, "Cut1", "Cut"), &QAction::triggered, this, &TForm1::CutClick);
-  connect(Item(edit, "Copy1", "Copy"), &QAction::triggered, this, &TForm1::CopyClick);
-  connect(Item(edit, "Paste1", "Paste"), &QAction::triggered, this, &TForm1::PasteClick);
-  connect(Item(edit, "Delete1", "Delete"), &QAction::triggered, this, &TForm1::DeleteClick);
+  const auto shown = [](QKeySequence::StandardKey key) {
+    return "\t" + QKeySequence(key).toString(QKeySequence::NativeText).toStdString();
+  };
+  const std::string cut = "Cu&t" + shown(QKeySequence::Cut);
+  const std::string copy = "&Copy" + shown(QKeySequence::Copy);
+  const std::string paste = "&Paste" + shown(QKeySequence::Paste);
+  connect(Item(edit, "Cut1", cut.c_str()), &QAction::triggered, this, &TForm1::CutClick);
+  connect(Item(edit, "Copy1", copy.c_str()), &QAction::triggered, this, &TForm1::CopyClick);
+  connect(Item(edit, "Paste1", paste.c_str()), &QAction::triggered, this, &TForm1::PasteClick);
+  connect(Item(edit, "Delete1", "&Delete\tDel"), &QAction::triggered, this, &TForm1::DeleteClick);
 
-  QMenu* commands = bar->addMenu("Commands");
+  QMenu* commands = bar->addMenu("&Commands");
   commands->setObjectName("Commands1");
   m_capitalControl = Item(commands, "CapitalControlByLine1", "Effect Control By Line 1");
   m_capitalControl->setCheckable(true);
@@ -462,31 +491,31 @@ void TForm1::BuildMenus() {
   AddTagItems(special, TagMenu::SpecialFunction);
   Command(special, "Column1", "Column...");
 
-  QMenu* european = bar->addMenu("European");
+  QMenu* european = bar->addMenu("E&uropean");
   european->setObjectName("European1");
   Command(european, "EuropeanChar1", "European Char");
   Command(european, "UserFontMake1", "User Font Make...");
   Command(european, "RecallDefaultFont1", "Recall Default Font");
 
-  QMenu* font = bar->addMenu("Font");
+  QMenu* font = bar->addMenu("F&ont");
   font->setObjectName("Font1");
   AddTagItems(font, TagMenu::Font);
 
-  QMenu* color = bar->addMenu("Color");
+  QMenu* color = bar->addMenu("Co&lor");
   color->setObjectName("Color1");
   AddTagItems(color, TagMenu::Color);
 
-  QMenu* view = bar->addMenu("View");
+  QMenu* view = bar->addMenu("&View");
   view->setObjectName("View1");
   QAction* preview = Item(view, "Preview1", "Sign Preview");
   preview->setCheckable(true);
   preview->setEnabled(false);  // until a preview panel is given
 
-  QMenu* graphics = bar->addMenu("Bmp Graphics");
+  QMenu* graphics = bar->addMenu("&Bmp Graphics");
   graphics->setObjectName("BmpGraphics1");
   Command(graphics, "EditGraphic1", "Edit Graphic...");
 
-  QMenu* functions = bar->addMenu("Functions");
+  QMenu* functions = bar->addMenu("Func&tions");
   functions->setObjectName("Functions1");
   for (const auto& [name, caption] : {std::pair{"SendMessage1", "Send Message..."},
                                       {"RunPage1", "Run Page..."},
@@ -508,9 +537,10 @@ void TForm1::BuildMenus() {
   colorSetting->setEnabled(false);
   functions->addAction(colorSetting);
 
-  QMenu* help = bar->addMenu("Help");
+  QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");
-  connect(Item(help, "ReadMe1", "Read Me"), &QAction::triggered, this, &TForm1::ReadMeClick);
+  connect(keyed(Item(help, "ReadMe1", "&Read Me"), QKeySequence::HelpContents), &QAction::triggered,
+          this, &TForm1::ReadMeClick);
   Command(help, "About1", "About...");
 }
 
@@ -564,7 +594,7 @@ void TForm1::Bind(const char* actionName, std::function<void()> command) {
 void TForm1::SetNotice(Notice* notice) { m_notice = notice; }
 
 void TForm1::ShowStatus(const QString& text) {
-  if (auto* message = findChild<QLabel*>("StatusMessage")) message->setText(text);
+  if (auto* message = findChild<ElidedLabel*>("StatusMessage")) message->SetText(text);
 }
 
 void TForm1::OnSignColorMode(std::function<void(bool)> listener) {
@@ -624,24 +654,84 @@ void TForm1::PageChanged(int index) {
 }
 
 void TForm1::NewClick() {
+  if (!MayLeaveTheMessage()) return;
   m_richEdit1->clear();
   m_richEdit2->clear();
   SetDefaultFormat(m_richEdit1);
   SetDefaultFormat(m_richEdit2);
+  TakeFile({});
+}
+
+bool TForm1::Modified() const {
+  return m_richEdit1->document()->isModified() || m_richEdit2->document()->isModified();
+}
+
+bool TForm1::MayLeaveTheMessage() {
+  if (!Modified()) return true;
+  const QString name =
+      m_fileName.isEmpty() ? QString("Untitled") : QFileInfo(m_fileName).fileName();
+  switch (m_notice->AskToSave(ToUtf8("Save changes to " + name + "?"))) {
+    case NoticeAnswer::Save:
+      if (m_fileName.isEmpty()) return SaveAsClick();
+      return SaveMessageAs(m_fileName);
+    case NoticeAnswer::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TForm1::TakeFile(const QString& path) {
+  m_fileName = path;
+  m_richEdit1->document()->setModified(false);
+  m_richEdit2->document()->setModified(false);
+  ShowCaption();
+}
+
+void TForm1::ShowCaption() {
+  if (m_fileName.isEmpty()) {
+    setWindowTitle("Tavrin");
+    setWindowModified(false);
+    return;
+  }
+  setWindowTitle(QFileInfo(m_fileName).fileName() + "[*] - Tavrin");
+  setWindowModified(Modified());
+}
+
+QString TForm1::DialogFolder() const {
+  if (!m_fileName.isEmpty()) return QFileInfo(m_fileName).absolutePath();
+  return FromUtf8(m_settings.FileFolder());
+}
+
+void TForm1::RememberFolder(const QString& path) {
+  const QString folder = QFileInfo(path).absolutePath();
+  if (ToUtf8(folder) == m_settings.FileFolder()) return;
+  // Not being able to keep the folder is no reason to bother the user: the file is done.
+  if (Status s = m_settings.SetFileFolder(ToUtf8(folder)); !s) {
+    ShowStatus(QString::fromStdString(s.ErrorText()));
+  }
 }
 
 void TForm1::CutClick() { m_current->cut(); }
 void TForm1::CopyClick() { m_current->copy(); }
 void TForm1::DeleteClick() { m_current->textCursor().removeSelectedText(); }
 
-void TForm1::PasteClick() {
-  if (m_current->toPlainText().size() < kMaxMessageLength) {
-    const QString text = FromUtf8(WithBlanksForTabs(ToUtf8(QApplication::clipboard()->text())));
-    if (!text.isEmpty()) m_current->textCursor().insertText(text, Format(Qt::black));
-    SetDefaultFormat(m_current);
-  } else {
+void TForm1::PasteClick() { PasteText(m_current, QApplication::clipboard()->text()); }
+
+void TForm1::PasteText(QTextEdit* editor, const QString& text) {
+  if (editor->toPlainText().size() >= kMaxMessageLength) {
     m_notice->Fail(kMaxLengthText);
+    return;
   }
+  QTextCursor cursor = editor->textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  for (const TextRun& run : RunsOfPastedText(ToUtf8(text))) {
+    cursor.insertText(FromUtf8(run.text), Format(QtColour(run.red ? kTagColour : kTextColour)));
+  }
+  cursor.endEditBlock();
+  editor->setTextCursor(cursor);
+  SetDefaultFormat(editor);
 }
 
 std::vector<TextRun> TForm1::Runs(const QTextEdit* editor) const {
@@ -695,12 +785,15 @@ Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
 void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done) {
   // Read and decoded beside the windows: a large or hostile file does not stop them.
   const std::string codePage = m_settings.CodePage();
+  const QString name = QString::fromStdString(path.string());
   RunBesideTheWindows(
       this, [path, codePage] { return LoadMessageFile(path, codePage); },
-      [this, done = std::move(done)](Result<std::vector<TextRun>> runs) {
+      [this, name, done = std::move(done)](Result<std::vector<TextRun>> runs) {
         Status status;
         if (runs) {
           SetRuns(m_richEdit1, *runs);
+          TakeFile(name);
+          RememberFolder(name);
         } else {
           status = runs.TakeError();
         }
@@ -709,31 +802,45 @@ void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<vo
 }
 
 void TForm1::OpenClick() {
-  QFileDialog dialog(this, "Open", m_lastOpenName, "*.tvr (*.tvr);;*.* (*)");
+  if (!MayLeaveTheMessage()) return;
+  QFileDialog dialog(this, "Open", DialogFolder(), kMessageFilter);
   dialog.setObjectName("OpenDialog1");
   dialog.setDefaultSuffix("tvr");
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  m_lastOpenName = dialog.selectedFiles().front();
-  OpenMessageFile(m_lastOpenName.toStdString(), [this](const Status& s) {
+  OpenMessageFile(dialog.selectedFiles().front().toStdString(), [this](const Status& s) {
     if (!s) m_notice->FileErr(s.ErrorText());
   });
 }
 
 void TForm1::SaveClick() {
-  QFileDialog dialog(this, "Save", m_lastSaveName, "*.tvr (*.tvr);;*.* (*)");
+  if (m_fileName.isEmpty()) {
+    SaveAsClick();
+  } else {
+    SaveMessageAs(m_fileName);
+  }
+}
+
+bool TForm1::SaveAsClick() {
+  QFileDialog dialog(this, "Save As", DialogFolder(), kMessageFilter);
   dialog.setObjectName("SaveDialog1");
   dialog.setDefaultSuffix("tvr");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   // Replacing an existing file is not asked about.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  SaveMessageAs(dialog.selectedFiles().front());
+  if (!m_fileName.isEmpty()) dialog.selectFile(QFileInfo(m_fileName).fileName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  return SaveMessageAs(dialog.selectedFiles().front());
 }
 
-void TForm1::SaveMessageAs(const QString& path) {
-  m_lastSaveName = path;
-  if (Status s = SaveMessageFile(path.toStdString()); !s) m_notice->FileErr(s.ErrorText());
+bool TForm1::SaveMessageAs(const QString& path) {
+  if (Status s = SaveMessageFile(path.toStdString()); !s) {
+    m_notice->FileErr(s.ErrorText());
+    return false;
+  }
+  TakeFile(path);
+  RememberFolder(path);
+  return true;
 }
 
 void TForm1::ReadMeClick() {
@@ -755,6 +862,10 @@ void TForm1::ApplySignColorMode(bool tripleColor) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  if (!m_quitting && !MayLeaveTheMessage()) {
+    event->ignore();
+    return;
+  }
   if (!m_road.Busy()) {
     QMainWindow::closeEvent(event);
     return;

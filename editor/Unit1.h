@@ -37,6 +37,8 @@ class MessageEdit : public QTextEdit {
 
  signals:
   void pasteRequested();
+  // Text put in by a way other than the Paste command (the middle mouse button of X11).
+  void textPasted(const QString& text);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -107,18 +109,31 @@ class TForm1 : public QMainWindow, public WindowContext {
   void InsertEffect(std::string_view upper, std::string_view lower);
 
   // Message files, without their dialogs. Opening reads and decodes the file beside the
-  // windows; Line 1 changes only once it has been read whole, and `done` hears how it went.
+  // windows; Line 1 changes only once it has been read whole, the file becomes the window's
+  // file, and `done` hears how it went. Saving writes Line 1 and nothing else.
   Status SaveMessageFile(const std::filesystem::path& path);
   void OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done = {});
-  // Saves Line 1 under the name chosen in the Save dialog; a failure shows the error box.
-  void SaveMessageAs(const QString& path);
+  // Saves Line 1 under the name, which becomes the window's file; a failure shows the error
+  // box and changes nothing. True when it was saved.
+  bool SaveMessageAs(const QString& path);
+
+  // The message file the window holds: opened or saved last; empty for a new message.
+  const QString& FileName() const { return m_fileName; }
+  // Whether either line changed since the message was made new, opened or saved.
+  bool Modified() const;
+  // Before work would be thrown away (New, Open, closing): "Save changes to NAME?" when a line
+  // changed. True when the work may go on: nothing changed, the user saved, or discarded.
+  bool MayLeaveTheMessage();
   std::vector<TextRun> Runs(const QTextEdit* editor) const;
   void SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs);
 
   // Handlers of the menu commands, named as the designer named them.
   void NewClick();
   void OpenClick();
+  // Save: to the window's file, or as a new one when there is none yet.
   void SaveClick();
+  // "Save As...": always asks for the name. True when it was saved.
+  bool SaveAsClick();
   void CutClick();
   void CopyClick();
   void DeleteClick();
@@ -141,6 +156,16 @@ class TForm1 : public QMainWindow, public WindowContext {
   // An item that opens another window: disabled until Bind gives it its command.
   QAction* Command(QMenu* menu, const char* name, const char* caption);
   void SetDefaultFormat(QTextEdit* editor);
+  // The message is now the file's (empty: a new one) and unchanged; the caption says so.
+  void TakeFile(const QString& path);
+  // "NAME.tvr - Tavrin", "*" after the name while changed; "Tavrin" for a new message.
+  void ShowCaption();
+  // Where the file dialogs start: the folder of the last message file.
+  QString DialogFolder() const;
+  void RememberFolder(const QString& path);
+  // Puts pasted text at the caret after the length check: tabs made blanks, display tags in
+  // the tag colour, the rest black.
+  void PasteText(QTextEdit* editor, const QString& text);
   void TextChanged();
   void PageChanged(int index);
   void ReadMeClick();
@@ -169,8 +194,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   QAction* m_capitalControl = nullptr;
   std::vector<QAction*> m_tripleColorItems;
   bool m_shownOnce = false;
-  QString m_lastOpenName;
-  QString m_lastSaveName;
+  QString m_fileName;
+  QPalette m_pagePalette;
 };
 
 }  // namespace tavrin

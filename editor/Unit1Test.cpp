@@ -176,6 +176,7 @@ class TForm1Test : public QObject {
     QCOMPARE(run.Line1()->toPlainText(), QString(210, 'a'));
     QVERIFY(!run.Line1()->hasFocus());
     QVERIFY(run.notice.shown.isEmpty());
+    run.notice.saveAnswers = {NoticeAnswer::Discard};
     run.form1->NewClick();
     QApplication::clipboard()->setText("ab\tc");
     run.Action("Paste1")->trigger();
@@ -258,6 +259,7 @@ class TForm1Test : public QObject {
     QCOMPARE(run.Line1()->toPlainText().size(), 259);
     QCOMPARE(run.notice.shown, QStringList{"Max length is 210 chars"});
     // Pasted text is black, whatever it looked like.
+    run.notice.saveAnswers = {NoticeAnswer::Discard};
     run.form1->NewClick();
     run.Action("Paste1")->trigger();
     QCOMPARE(run.Runs(), (std::vector<TextRun>{{std::string(50, 'p'), false}}));
@@ -271,7 +273,7 @@ class TForm1Test : public QObject {
     const auto before = run.Runs();
     run.form1->findChild<QTextEdit*>("RichEdit2")->setPlainText("two");
     const auto file = run.home / "message.tvr";
-    QVERIFY(run.form1->SaveMessageFile(file));
+    QVERIFY(run.form1->SaveMessageAs(QString::fromStdString(file.string())));
     run.Action("New1")->trigger();
     QVERIFY(run.Line1()->toPlainText().isEmpty());
     QVERIFY(run.form1->findChild<QTextEdit*>("RichEdit2")->toPlainText().isEmpty());

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "editor/vocabulary.h"
+#include "signlink/sign_link.h"
 #include "ui/controls.h"
 
 namespace tavrin {
@@ -27,6 +28,18 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
   com->addWidget(ok);
   connect(ok, &QPushButton::clicked, this, &TSetCom::OKClick);
   comColumn->addLayout(com);
+  m_portDevice = new QLineEdit(m_comPanel);
+  m_portDevice->setObjectName("PortDevice");
+  m_portDevice->setPlaceholderText("the port's usual device");
+  m_portDevice->setToolTip(
+      "What the port opens: a serial device (/dev/ttyUSB0, /dev/serial/by-id/...), or "
+      "HOST:PORT of a serial device server or a virtual sign. Empty: the port's usual device.");
+#ifndef _WIN32
+  comColumn->addLayout(LabelledRow(m_comPanel, "Device or HOST:PORT:", m_portDevice));
+#else
+  m_portDevice->hide();  // Windows names its ports itself
+#endif
+  connect(m_comboBox1, &QComboBox::currentIndexChanged, this, &TSetCom::ShowPortDevice);
   comColumn->addWidget(new QLabel("Serial devices present:", m_comPanel));
   m_portList = new QListWidget(m_comPanel);
   m_portList->setObjectName("PortList");
@@ -57,6 +70,30 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
   // A stored port beyond the list selects nothing.
   const int port = PortNumber();
   m_comboBox1->setCurrentIndex(port <= 255 ? port - 1 : -1);
+  ShowPortDevice();
+}
+
+void TSetCom::ShowPortDevice() {
+  const int port = m_comboBox1->currentIndex() + 1;
+  m_portDevice->setText(port > 0 ? FromUtf8(m_context.AppSettings().PortDevice(port)) : QString());
+}
+
+bool TSetCom::KeepPortDevice(int port) {
+  const std::string device = ToUtf8(m_portDevice->text().trimmed());
+  if (device == m_context.AppSettings().PortDevice(port)) return true;
+  std::string host;
+  int tcpPort = 0;
+  if (!device.empty() && !device.starts_with('/') && !ParseHostPort(device, host, tcpPort)) {
+    m_context.Notices().Fail("\"" + device +
+                             "\" is neither a device path (/dev/...) nor HOST:PORT (a serial "
+                             "device server or a virtual sign, sign.local:4001)");
+    return false;
+  }
+  if (Status s = m_context.AppSettings().SetPortDevice(port, device); !s) {
+    m_context.Notices().FileErr(s.ErrorText());
+    return false;
+  }
+  return true;
 }
 
 void TSetCom::PreparePanel(QWidget* panel, const char* caption) {
@@ -100,7 +137,13 @@ void TSetCom::FillPortList() {
 void TSetCom::PortListClick() {
   const int row = m_portList->currentRow();
   if (row < 0 || row >= static_cast<int>(m_ports.size())) return;
-  if (m_ports[row].comNumber > 0) m_comboBox1->setCurrentIndex(m_ports[row].comNumber - 1);
+  const SerialPortInfo& chosen = m_ports[row];
+  if (chosen.comNumber > 0) m_comboBox1->setCurrentIndex(chosen.comNumber - 1);
+  // By the adapter's stable name when it has one, so that it stays the same port after a
+  // replug.
+  if (chosen.present) {
+    m_portDevice->setText(FromUtf8(chosen.stableName.empty() ? chosen.device : chosen.stableName));
+  }
 }
 
 void TSetCom::ShowDisplayPanel() {
@@ -110,24 +153,14 @@ void TSetCom::ShowDisplayPanel() {
 
 void TSetCom::OKClick() {
   const int port = m_comboBox1->currentIndex() + 1;
+#ifndef _WIN32
+  // The dialog stays for a field that cannot be kept.
+  if (!KeepPortDevice(port)) return;
+#endif
   m_context.Road().SetPortNumber(port);
   if (Status s = m_context.AppSettings().SetPortNumber(port); !s) {
     m_context.Notices().FileErr(s.ErrorText());
   }
-#ifndef _WIN32
-  // A device chosen in the list is what this port opens from now on, by its stable name when
-  // it has one, so that it stays the same port after a replug.
-  const int row = m_portList->currentRow();
-  if (row >= 0 && row < static_cast<int>(m_ports.size()) && m_ports[row].present) {
-    const SerialPortInfo& chosen = m_ports[row];
-    const std::string device = chosen.stableName.empty() ? chosen.device : chosen.stableName;
-    if (m_context.AppSettings().PortDevice(port) != device) {
-      if (Status s = m_context.AppSettings().SetPortDevice(port, device); !s) {
-        m_context.Notices().FileErr(s.ErrorText());
-      }
-    }
-  }
-#endif
   accept();
 }
 

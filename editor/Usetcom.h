@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QWidget>
 #include <functional>
@@ -13,8 +14,10 @@
 namespace tavrin {
 
 // The communication settings dialog: the port panel chooses the serial port every sign
-// function opens, and lists the serial devices present with the numbers that open them;
-// the display time panel inserts a wait tag into the message.
+// function opens, what that port opens (a device path, or HOST:PORT of a serial device server
+// or a virtual sign; kept as the settings' "Ports" entry), and lists the serial devices
+// present with the numbers that open them; the display time panel inserts a wait tag into the
+// message.
 class TSetCom : public QDialog {
   Q_OBJECT
  public:
@@ -38,8 +41,13 @@ class TSetCom : public QDialog {
   void FillPortList();
 
  private:
-  // A device chosen in the list: its number is chosen in ComboBox1.
+  // A device chosen in the list: its number is chosen in ComboBox1, its path in the field.
   void PortListClick();
+  // The field shows what the chosen port opens now ("Ports" entry), or nothing.
+  void ShowPortDevice();
+  // Keeps the field as the port's "Ports" entry when it changed; false (and said why) when it
+  // is neither a device path nor HOST:PORT.
+  bool KeepPortDevice(int port);
 
   WindowContext& m_context;
   QWidget* m_comPanel = nullptr;
@@ -47,6 +55,7 @@ class TSetCom : public QDialog {
   QComboBox* m_comboBox1 = nullptr;
   QComboBox* m_comboBox2 = nullptr;
   QListWidget* m_portList = nullptr;
+  QLineEdit* m_portDevice = nullptr;
   std::vector<SerialPortInfo> m_ports;
   std::function<std::vector<SerialPortInfo>()> m_portSource;
 };

@@ -8,6 +8,7 @@
 #include "common/ascii.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
+#include "editor/vocabulary.h"
 
 namespace tavrin {
 
@@ -440,6 +441,26 @@ std::string WriteMessageRtf(const std::vector<TextRun>& runs, const std::string&
   }
   out += "\\cf1\\b0\\par\r\n}\r\n";
   return out;
+}
+
+std::vector<TextRun> RunsOfPastedText(std::string_view pasted) {
+  const std::string text = WithBlanksForTabs(std::string(pasted));
+  std::vector<TextRun> runs;
+  std::size_t plainFrom = 0;
+  for (std::size_t open = text.find('<'); open != std::string::npos;
+       open = text.find('<', open + 1)) {
+    const std::size_t close = text.find_first_of("<>", open + 1);
+    if (close == std::string::npos || text[close] != '>') continue;
+    const std::string_view tag = std::string_view(text).substr(open, close - open + 1);
+    if (!IsDisplayTag(tag)) continue;
+    runs.push_back({text.substr(plainFrom, open - plainFrom), false});
+    runs.push_back({std::string(tag), true});
+    plainFrom = close + 1;
+    open = close;
+  }
+  runs.push_back({text.substr(plainFrom), false});
+  std::erase_if(runs, [](const TextRun& run) { return run.text.empty(); });
+  return MergeRuns(std::move(runs));
 }
 
 std::string WithBlanksForTabs(std::string text) {

@@ -68,6 +68,11 @@ Result<std::vector<TextRun>> ReadMessageFile(std::string_view bytes, const std::
 Result<std::vector<TextRun>> LoadMessageFile(const std::filesystem::path& path,
                                              const std::string& codePage);
 
+// Text that comes into a line from outside (pasted) as the editor holds it: tabs made blanks
+// (WithBlanksForTabs), every display tag (IsDisplayTag) in the tag colour and the rest black,
+// as if the tags had been inserted from the menus.
+std::vector<TextRun> RunsOfPastedText(std::string_view text);
+
 // Runs that touch and look alike are joined.
 std::vector<TextRun> MergeRuns(std::vector<TextRun> runs);
 

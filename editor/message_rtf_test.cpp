@@ -163,4 +163,22 @@ TEST(MessageFileTest, OpeningAFileOfAtMostAMessagesCharacters) {
 }
 
 }  // namespace
+// Pasted text takes the tag colour where a tag the menus insert stands, as typed tags would
+// look had they been inserted; half tags and unknown tags stay black.
+TEST(MessageRtfTest, PastedTagsAreFoundWhereverTheyStand) {
+  const struct {
+    std::string pasted;
+    Runs runs;
+  } rows[] = {
+      {"<Red>", {{"<Red>", true}}},
+      {"<<Red>x", {{"<", false}, {"<Red>", true}, {"x", false}}},
+      {"<Red", {{"<Red", false}}},
+      {"a<Nope>b<COL 007>", {{"a<Nope>b", false}, {"<COL 007>", true}}},
+      {"<Speed 2><0.5Sec><UFF><U4g>", {{"<Speed 2><0.5Sec><UFF>", true}, {"<U4g>", false}}},
+      {"x\ty", {{"x y", false}}},
+      {"", {}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(RunsOfPastedText(row.pasted), row.runs) << row.pasted;
+}
+
 }  // namespace tavrin

@@ -213,6 +213,20 @@ std::string GraphicTagName(std::string_view tag) {
   return std::string(tag.substr(kGraphicTagStart.size(), tag.size() - kGraphicTagStart.size() - 1));
 }
 
+bool IsEuropeanCharacterTag(std::string_view tag) {
+  const auto upperHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+  return tag.size() == 5 && tag.substr(0, 2) == "<U" && upperHex(tag[2]) && upperHex(tag[3]) &&
+         tag[4] == '>';
+}
+
+bool IsDisplayTag(std::string_view tag) {
+  for (const TagTable table : {TagTable::Format, TagTable::UpperEffect, TagTable::LowerEffect,
+                               TagTable::Mode, TagTable::Wait, TagTable::Speed}) {
+    if (Lookup(table, tag)) return true;
+  }
+  return ColumnTagValue(tag).has_value() || IsGraphicTag(tag) || IsEuropeanCharacterTag(tag);
+}
+
 std::span<const TagMenuItem> TagMenuItems(TagMenu menu) {
   static const EffectItems<15> leading('1');
   static const EffectItems<11> closing('2');

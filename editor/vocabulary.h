@@ -45,6 +45,14 @@ bool IsGraphicTag(std::string_view tag);
 // The name inside a graphic tag: the tag without its first five bytes and its final ">".
 std::string GraphicTagName(std::string_view tag);
 
+// European character tags: "<U" + two upper-case hexadecimal digits + ">" ("<U41>").
+bool IsEuropeanCharacterTag(std::string_view tag);
+
+// Whether a whole tag, from "<" to ">", is one the menus and dialogs insert: a tag of the six
+// tables, a column, speed or graphic tag, or a European character tag. The editor shows these
+// in the tag colour.
+bool IsDisplayTag(std::string_view tag);
+
 // The entry of the wait table for a display time list item ("0.5Sec" -> "<0.5Sec>").
 inline constexpr std::size_t kWaitTagCount = 26;
 inline constexpr std::size_t kSpeedTagCount = 4;

@@ -360,6 +360,7 @@ class SignWindowsTest : public QObject {
     QVERIFY(w.link.Writes().empty());
     QVERIFY(w.setId->isVisible());  // the dialog stays for another try
 
+    w.notice.saveAnswers = {NoticeAnswer::Discard};
     w.form1->NewClick();
     w.form1->InsertAtCaret("Hi");
     w.In<QComboBox>(w.setId.get(), "ComboBox5")->setCurrentIndex(1);

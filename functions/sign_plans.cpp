@@ -122,7 +122,7 @@ SignPlan PlanSetSignId(std::uint8_t newId) {
   step.echoId = newId;
   step.failure = NoticeText::Failure("    Set ID Error    ");
   plan.steps.push_back(std::move(step));
-  plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    "};
+  plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    ", {}};
   plan.summary = "Set ID " + HexByte(newId);
   return plan;
 }

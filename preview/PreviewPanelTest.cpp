@@ -98,6 +98,7 @@ class PreviewPanelTest : public QObject {
     // What will not show as typed is said under the sign.
     QTest::keyClicks(w.form1.Line1Editor(), "<Purple>");
     QVERIFY(w.In<QLabel>("PreviewWarnings")->text().contains("<Purple> is no display tag"));
+    w.notice.saveAnswers = {NoticeAnswer::Discard};
     w.form1.NewClick();
     QVERIFY(w.In<QLabel>("PreviewWarnings")->text().isEmpty());
     QVERIFY(w.Shown().Blank());

@@ -5,6 +5,58 @@
 
 namespace tavrin {
 
+#ifndef _WIN32
+namespace {
+
+// The link of a port number: at each open it asks the settings what the port opens, a serial
+// device or, for a "Ports" entry of HOST:PORT, a serial device server or a virtual sign.
+class PortLink : public SignLink {
+ public:
+  explicit PortLink(Settings settings)
+      : m_settings(std::move(settings)),
+        m_serial([this](int port) { return PosixPortDevice(port, m_settings.PortDevice(port)); }) {}
+
+  bool OpenLink(int portNumber, int baud) override {
+    if (m_inner != nullptr && m_inner->IsOpen()) m_inner->CloseLink();
+    const int port = NormalizePortNumber(portNumber);
+    std::string host;
+    int tcpPort = 0;
+    if (ParseHostPort(m_settings.PortDevice(port), host, tcpPort)) {
+      m_tcp = std::make_unique<TcpLink>(host, tcpPort);
+      m_inner = m_tcp.get();
+    } else {
+      m_inner = &m_serial;
+    }
+    return Told(m_inner->OpenLink(port, baud));
+  }
+  int ReadByte(std::uint8_t& byte) override {
+    return m_inner != nullptr ? Told(m_inner->ReadByte(byte)) : 0;
+  }
+  bool Write(std::string_view bytes, const WriteProgress& progress = {}) override {
+    return m_inner != nullptr && Told(m_inner->Write(bytes, progress));
+  }
+  void CloseLink() override {
+    if (m_inner != nullptr) m_inner->CloseLink();
+  }
+  bool IsOpen() const override { return m_inner != nullptr && m_inner->IsOpen(); }
+
+ private:
+  // Passes a result on with the inner link's account of what went wrong.
+  template <class T>
+  T Told(T result) {
+    m_lastError = m_inner->LastError();
+    return result;
+  }
+
+  Settings m_settings;
+  SerialLink m_serial;
+  std::unique_ptr<TcpLink> m_tcp;
+  SignLink* m_inner = nullptr;
+};
+
+}  // namespace
+#endif
+
 Result<std::unique_ptr<SignLink>> MakeLink(const LinkTarget& target, const Settings& settings) {
   switch (target.kind) {
     case LinkTarget::Kind::Device: {
@@ -33,8 +85,7 @@ Result<std::unique_ptr<SignLink>> MakeLink(const LinkTarget& target, const Setti
   return std::unique_ptr<SignLink>(
       std::make_unique<SerialLink>([](int port) { return WindowsPortDeviceName(port); }));
 #else
-  return std::unique_ptr<SignLink>(std::make_unique<SerialLink>(
-      [settings](int port) { return PosixPortDevice(port, settings.PortDevice(port)); }));
+  return std::unique_ptr<SignLink>(std::make_unique<PortLink>(settings));
 #endif
 }
 

@@ -20,9 +20,11 @@ struct LinkTarget {
   std::string address;  // the device or "HOST:PORT"; unused for Port
 };
 
-// Makes the link for a target; the one place that knows which kind of link is which. A serial
-// link asks the settings for the port's device at each open, so that a changed "Ports" entry
-// is used by the next command. An address that cannot be used is an error saying why.
+// Makes the link for a target; the one place that knows which kind of link is which. A port's
+// link asks the settings at each open what the port opens (its "Ports" entry: a device, or
+// HOST:PORT of a serial device server or a virtual sign; else the port's usual device), so
+// that a changed entry is used by the next command. An address that cannot be used is an
+// error saying why.
 Result<std::unique_ptr<SignLink>> MakeLink(const LinkTarget& target, const Settings& settings);
 
 // Where a port number goes, for people: "COM3 /dev/ttyS2 default", "COM1 /dev/pts/4

@@ -91,6 +91,7 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
     result.linkError = s.link.LastError();
     result.failure = kOpenComErrorText;
     result.notice = NoticeText::ErrorBox(kOpenComErrorText);
+    result.notice->detail = result.linkError;
     result.outcome = SignOutcome::PortError;
     return result;
   }

@@ -219,7 +219,9 @@ TEST(SignRoadTest, EventsComeInOrderToTheCommandAndToObservers) {
   road.RunAndWait(plan);
   link.FailOpen(true);
   const PlanResult failed = road.RunAndWait(plan);
-  EXPECT_EQ(failed.notice, NoticeText::ErrorBox(" Open Com Error "));
+  ASSERT_TRUE(failed.notice);
+  EXPECT_EQ(failed.notice->text, " Open Com Error ");
+  EXPECT_EQ(failed.notice->detail, link.LastError());  // why, under the Part's text
   const std::vector<std::string> refused{
       "started Send Message to sign 01, page A, 2 graphics",
       "opened",

@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <QPainter>
+
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QGuiApplication>
@@ -170,6 +172,27 @@ class CentreOnShowFilter : public QObject {
 
 void CentreOnShow(QWidget* window, const QWidget* mainWindow) {
   window->installEventFilter(new CentreOnShowFilter(window, mainWindow));
+}
+
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void ElidedLabel::SetText(const QString& text) {
+  setText(text);
+  setToolTip(text);
+}
+
+QSize ElidedLabel::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+QSize ElidedLabel::sizeHint() const { return {0, QLabel::sizeHint().height()}; }
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect room = contentsRect();
+  painter.setPen(palette().color(foregroundRole()));
+  painter.drawText(room, Qt::AlignVCenter | Qt::AlignLeft,
+                   fontMetrics().elidedText(text(), Qt::ElideMiddle, room.width()));
 }
 
 }  // namespace tavrin

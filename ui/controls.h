@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QString>
 #include <span>
@@ -48,6 +49,21 @@ QHBoxLayout* OkCancelRow(QPushButton* ok, QPushButton* cancel);
 void CentreOnScreen(QWidget* window, const QWidget* mainWindow = nullptr);
 // Centres the window so each time it is shown, just before it appears.
 void CentreOnShow(QWidget* window, const QWidget* mainWindow);
+
+// A label of one line that shows as much of its text as fits, cut in the middle ("…"), and
+// the whole text in its tooltip; text() is the whole text. It asks for no width of its own,
+// so a long text never widens the window (the status line).
+class ElidedLabel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit ElidedLabel(QWidget* parent = nullptr);
+  void SetText(const QString& text);
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // Text between the editors (UTF-16) and the model (UTF-8).
 inline std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }

@@ -8,9 +8,16 @@
 namespace tavrin {
 
 NoticeAnswer QtNotice::Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) {
+  return ShowNotice(NoticeText{kind, buttons, text, {}});
+}
+
+NoticeAnswer QtNotice::ShowNotice(const NoticeText& notice) {
+  const NoticeKind kind = notice.kind;
+  const NoticeButtons buttons = notice.buttons;
   QMessageBox box(m_parent);
   box.setWindowTitle(QCoreApplication::applicationName());
-  box.setText(FromUtf8(text));
+  box.setText(FromUtf8(notice.text));
+  if (!notice.detail.empty()) box.setInformativeText(FromUtf8(notice.detail));
   switch (kind) {
     case NoticeKind::Information:
       box.setIcon(QMessageBox::Information);
@@ -35,10 +42,28 @@ NoticeAnswer QtNotice::Show(NoticeKind kind, NoticeButtons buttons, const std::s
     case NoticeButtons::YesNo:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       break;
+    case NoticeButtons::SaveDiscardCancel:
+      box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Save);
+      break;
   }
-  const int answer = box.exec();
-  if (answer == QMessageBox::No) return NoticeAnswer::No;
-  return answer == QMessageBox::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
+  switch (box.exec()) {
+    case QMessageBox::No:
+      return NoticeAnswer::No;
+    case QMessageBox::Ok:
+      return NoticeAnswer::Ok;
+    case QMessageBox::Save:
+      return NoticeAnswer::Save;
+    case QMessageBox::Discard:
+      return NoticeAnswer::Discard;
+    case QMessageBox::Cancel:
+      return NoticeAnswer::Cancel;
+    default:
+      // Closed without a button (Escape): the safe answer.
+      return buttons == NoticeButtons::SaveDiscardCancel ? NoticeAnswer::Cancel
+             : buttons == NoticeButtons::YesNo           ? NoticeAnswer::No
+                                                         : NoticeAnswer::Yes;
+  }
 }
 
 }  // namespace tavrin

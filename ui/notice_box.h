@@ -13,6 +13,8 @@ class QtNotice : public Notice {
  public:
   explicit QtNotice(QWidget* parent) : m_parent(parent) {}
   NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override;
+  // The detail, when there is one, is shown under the text.
+  NoticeAnswer ShowNotice(const NoticeText& notice) override;
 
  private:
   QWidget* m_parent;

@@ -19,17 +19,27 @@ class RecordingNotice : public Notice {
     QString text;
   };
 
-  QStringList shown;  // the texts alone
+  QStringList shown;    // the texts alone
+  QStringList details;  // the detail of each box, "" when it had none
   QList<Box> boxes;
   NoticeAnswer answer = NoticeAnswer::Yes;
+  // The answers to "Save changes?", in turn; Cancel when they run out.
+  QList<NoticeAnswer> saveAnswers;
   std::function<void()> whileShown;  // runs as if the user acted while the box is up
 
   NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override {
-    shown << QString::fromStdString(text);
-    boxes << Box{kind, buttons, QString::fromStdString(text)};
+    return ShowNotice(NoticeText{kind, buttons, text, {}});
+  }
+  NoticeAnswer ShowNotice(const NoticeText& n) override {
+    shown << QString::fromStdString(n.text);
+    details << QString::fromStdString(n.detail);
+    boxes << Box{n.kind, n.buttons, QString::fromStdString(n.text)};
     if (whileShown) whileShown();
-    if (buttons == NoticeButtons::YesNo) return answer;
-    return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
+    if (n.buttons == NoticeButtons::YesNo) return answer;
+    if (n.buttons == NoticeButtons::SaveDiscardCancel) {
+      return saveAnswers.isEmpty() ? NoticeAnswer::Cancel : saveAnswers.takeFirst();
+    }
+    return n.buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
   }
 
   // Each box as "kind buttons: text", for comparing kind, buttons and text at once:
@@ -42,11 +52,13 @@ class RecordingNotice : public Notice {
   }
   static QString Describe(NoticeKind kind, NoticeButtons buttons) {
     if (buttons == NoticeButtons::YesNo) return "question YesNo";
+    if (buttons == NoticeButtons::SaveDiscardCancel) return "question SaveDiscardCancel";
     const char* kinds[] = {"information", "error", "confirmation", "plain"};
     return QString(kinds[static_cast<int>(kind)]) + (buttons == NoticeButtons::Ok ? " OK" : " Yes");
   }
   void Clear() {
     shown.clear();
+    details.clear();
     boxes.clear();
   }
 };

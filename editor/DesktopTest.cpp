@@ -45,34 +45,22 @@ struct Window {
     }
     return text;
   }
-  // The next file dialog, when it comes, chooses `file` (or is cancelled for an empty one).
+  // The next question for a file is answered with `file` (cancelled for an empty one).
   void AnswerFileDialog(const std::filesystem::path& file) {
-    m_answer = file;
     dialogShown = false;
-    QObject::disconnect(&m_watch, nullptr, nullptr, nullptr);
-    QObject::connect(&m_watch, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      m_watch.stop();
-      dialogShown = true;
-      if (m_answer.empty()) {
-        dialog->reject();
-      } else {
-        dialog->selectFile(QString::fromStdString(m_answer.string()));
-        QMetaObject::invokeMethod(dialog, "accept");
-      }
-    });
-    m_watch.start(5);
+    form1().SetFileChooser(
+        [this, file](TForm1::FileQuestion, const QString& folder, const QString&) {
+          dialogShown = true;
+          askedIn = folder;
+          return QString::fromStdString(file.string());
+        });
   }
   bool dialogShown = false;
+  QString askedIn;
 
   testing::ScratchFolder home;
   testing::RecordingNotice notice;
   testing::MainWindow main;
-
- private:
-  std::filesystem::path m_answer;
-  QTimer m_watch;
 };
 
 const QString kQuestion = "question SaveDiscardCancel: Save changes to a.tvr?";
@@ -109,6 +97,27 @@ class DesktopTest : public QObject {
     // The dialogs start in the folder of the last message file, in later runs too.
     QCOMPARE(QString::fromStdString(w.form1().AppSettings().FileFolder()),
              QString::fromStdString(w.home.Path().string()));
+    QCOMPARE(w.askedIn, QString::fromStdString(w.home.Path().string()));
+  }
+
+  // The file dialogs themselves: their names, the filter of message files, the folder.
+  void TheFileDialogs() {
+    Window w;
+    QVERIFY(w.form1().SaveMessageAs(QString::fromStdString((w.home / "a.tvr").string())));
+    for (const char* command : {"Open1", "SaveAs1"}) {
+      QString seen;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        seen = dialog->objectName() + " " + dialog->nameFilters().join(";;") + " in " +
+               dialog->directory().absolutePath();
+        dialog->reject();
+      });
+      w.Action(command)->trigger();
+      const QString name = QString(command) == "Open1" ? "OpenDialog1" : "SaveDialog1";
+      QCOMPARE(seen, name + " Message files (*.tvr);;All files (*) in " +
+                         QString::fromStdString(w.home.Path().string()));
+    }
   }
 
   // New, Open and Exit ask before a changed message is thrown away, and only then: Save

@@ -801,14 +801,29 @@ void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<vo
       });
 }
 
+QString TForm1::FileDialog(FileQuestion question, const QString& folder, const QString& name) {
+  const bool open = question == FileQuestion::Open;
+  QFileDialog dialog(this, open ? "Open" : "Save As", folder, kMessageFilter);
+  dialog.setObjectName(open ? "OpenDialog1" : "SaveDialog1");
+  dialog.setDefaultSuffix("tvr");
+  if (open) {
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Replacing an existing file is not asked about.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!name.isEmpty()) dialog.selectFile(name);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
 void TForm1::OpenClick() {
   if (!MayLeaveTheMessage()) return;
-  QFileDialog dialog(this, "Open", DialogFolder(), kMessageFilter);
-  dialog.setObjectName("OpenDialog1");
-  dialog.setDefaultSuffix("tvr");
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  OpenMessageFile(dialog.selectedFiles().front().toStdString(), [this](const Status& s) {
+  const QString path = m_chooseFile ? m_chooseFile(FileQuestion::Open, DialogFolder(), {})
+                                    : FileDialog(FileQuestion::Open, DialogFolder(), {});
+  if (path.isEmpty()) return;
+  OpenMessageFile(path.toStdString(), [this](const Status& s) {
     if (!s) m_notice->FileErr(s.ErrorText());
   });
 }
@@ -822,15 +837,10 @@ void TForm1::SaveClick() {
 }
 
 bool TForm1::SaveAsClick() {
-  QFileDialog dialog(this, "Save As", DialogFolder(), kMessageFilter);
-  dialog.setObjectName("SaveDialog1");
-  dialog.setDefaultSuffix("tvr");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  // Replacing an existing file is not asked about.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (!m_fileName.isEmpty()) dialog.selectFile(QFileInfo(m_fileName).fileName());
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  return SaveMessageAs(dialog.selectedFiles().front());
+  const QString name = m_fileName.isEmpty() ? QString() : QFileInfo(m_fileName).fileName();
+  const QString path = m_chooseFile ? m_chooseFile(FileQuestion::SaveAs, DialogFolder(), name)
+                                    : FileDialog(FileQuestion::SaveAs, DialogFolder(), name);
+  return !path.isEmpty() && SaveMessageAs(path);
 }
 
 bool TForm1::SaveMessageAs(const QString& path) {

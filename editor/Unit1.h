@@ -99,6 +99,12 @@ class TForm1 : public QMainWindow, public WindowContext {
   void SetNotice(Notice* notice);
   void SetLink(SignLink* link) { m_road.SetLink(link); }
   void SetWaiter(Waiter* waiter) { m_road.SetWaiter(waiter); }
+  // Where Open and Save As ask for a message file: the path chosen, or empty when the user
+  // cancelled. The file dialogs ("OpenDialog1", "SaveDialog1") but for tests.
+  enum class FileQuestion { Open, SaveAs };
+  using FileChooser =
+      std::function<QString(FileQuestion question, const QString& folder, const QString& name)>;
+  void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
   // The program that opens a document as the desktop does (xdg-open on Linux).
   void SetOpenProgram(QString program) { m_openProgram = std::move(program); }
 
@@ -162,6 +168,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   void ShowCaption();
   // Where the file dialogs start: the folder of the last message file.
   QString DialogFolder() const;
+  // The file dialog of Open or Save As.
+  QString FileDialog(FileQuestion question, const QString& folder, const QString& name);
   void RememberFolder(const QString& path);
   // Puts pasted text at the caret after the length check: tabs made blanks, display tags in
   // the tag colour, the rest black.
@@ -195,6 +203,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   std::vector<QAction*> m_tripleColorItems;
   bool m_shownOnce = false;
   QString m_fileName;
+  FileChooser m_chooseFile;
   QPalette m_pagePalette;
 };
 

@@ -303,10 +303,7 @@ class Runner {
       spooler->SelectPrinter(*m_options.queue);
     } else {
       Result<std::unique_ptr<SignLink>> made = MakeLink(Target(), m_settings);
-      if (!made) {
-        m_err << "tavrin-cli: " << made.ErrorText() << '\n';
-        return kExitUsage;
-      }
+      if (!made) return TellBadArguments(m_err, kProgram, made.ErrorText());
       link = std::move(*made);
     }
     if (const std::optional<PlanResult> ended = RefuseOrAsk(plan, notice)) {

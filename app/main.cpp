@@ -22,15 +22,8 @@ constexpr const char* kUsage =
 // rest (a file to open, Qt's options) is the program's.
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  switch (tavrin::RequestOf(args)) {
-    case tavrin::CommandLineRequest::Help:
-      std::cout << kUsage;
-      return 0;
-    case tavrin::CommandLineRequest::Version:
-      std::cout << tavrin::VersionLine("Tavrin");
-      return 0;
-    case tavrin::CommandLineRequest::Run:
-      break;
+  if (const auto answered = tavrin::AnswerHelpOrVersion(args, std::cout, "Tavrin", kUsage)) {
+    return *answered;
   }
   const std::string problem = tavrin::ArgumentsProblem(args, {{"--exit-when-shown"}, true, true});
   if (!problem.empty()) return tavrin::TellBadArguments(std::cerr, "Tavrin", problem);

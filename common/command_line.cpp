@@ -34,6 +34,21 @@ std::string VersionLine(std::string_view program) {
   return std::string(program) + " " + TAVRIN_VERSION + "\n";
 }
 
+std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out,
+                                       std::string_view program, std::string_view usage) {
+  switch (RequestOf(args)) {
+    case CommandLineRequest::Help:
+      out << usage;
+      return 0;
+    case CommandLineRequest::Version:
+      out << VersionLine(program);
+      return 0;
+    case CommandLineRequest::Run:
+      break;
+  }
+  return std::nullopt;
+}
+
 int TellBadArguments(std::ostream& err, std::string_view program, std::string_view what) {
   err << program << ": " << what << "\nTry '" << program << " --help'.\n";
   return kExitBadArguments;

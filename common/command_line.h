@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ CommandLineRequest RequestOf(const std::vector<std::string>& args);
 
 // "tavrin-cli 2.2.0" and a line end: the program's name and the version of this build.
 std::string VersionLine(std::string_view program);
+
+// Answers a request for help (with the usage) or for the version on out: the exit code when
+// one was asked, nothing when the program is to run.
+std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out,
+                                       std::string_view program, std::string_view usage);
 
 // Writes "PROGRAM: what" and "Try 'PROGRAM --help'.", a line each, to err, and returns
 // kExitBadArguments.

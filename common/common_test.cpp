@@ -51,6 +51,11 @@ TEST(CommandLineTest, HelpVersionAndMistakes) {
   EXPECT_TRUE(
       std::regex_match(VersionLine("tavrin-cli"), std::regex("tavrin-cli \\d+\\.\\d+\\.\\d+\n")))
       << VersionLine("tavrin-cli");
+  std::ostringstream out;
+  EXPECT_EQ(AnswerHelpOrVersion({"x"}, out, "p", "usage: p\n"), std::nullopt);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(AnswerHelpOrVersion({"x", "-h"}, out, "p", "usage: p\n"), std::optional<int>(0));
+  EXPECT_EQ(out.str(), "usage: p\n");
   std::ostringstream err;
   EXPECT_EQ(TellBadArguments(err, "virtual-sign", "unknown option --bogus"), 2);
   EXPECT_EQ(err.str(), "virtual-sign: unknown option --bogus\nTry 'virtual-sign --help'.\n");

@@ -28,15 +28,11 @@ constexpr const char* kUsage =
 // Answers --help and --version, and refuses arguments it does not know: the exit code when the
 // program ends here, nothing when the run may go on.
 std::optional<int> EndedByCommandLine(const std::vector<std::string>& args) {
-  switch (tavrin::RequestOf(args)) {
-    case tavrin::CommandLineRequest::Help:
-      SayOnCommandLine(kUsage, false);
-      return 0;
-    case tavrin::CommandLineRequest::Version:
-      SayOnCommandLine(tavrin::VersionLine("launchet"), false);
-      return 0;
-    case tavrin::CommandLineRequest::Run:
-      break;
+  std::ostringstream answer;
+  if (const std::optional<int> answered =
+          tavrin::AnswerHelpOrVersion(args, answer, "launchet", kUsage)) {
+    SayOnCommandLine(answer.str(), false);
+    return answered;
   }
   const std::string problem = tavrin::ArgumentsProblem(args, {{}, true, false});
   if (problem.empty()) return std::nullopt;

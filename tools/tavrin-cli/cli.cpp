@@ -664,15 +664,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"transfer-font", TransferFont},
       {"recall-font", RecallFont},
   };
-  switch (RequestOf(args)) {
-    case CommandLineRequest::Help:
-      out << kUsage;
-      return kExitOk;
-    case CommandLineRequest::Version:
-      out << VersionLine(kProgram);
-      return kExitOk;
-    case CommandLineRequest::Run:
-      break;
+  if (const std::optional<int> answered = AnswerHelpOrVersion(args, out, kProgram, kUsage)) {
+    return *answered;
   }
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);

@@ -203,15 +203,9 @@ int RunTcp(Server& server, int port) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  switch (tavrin::RequestOf(args)) {
-    case tavrin::CommandLineRequest::Help:
-      std::cout << kSignUsage;
-      return 0;
-    case tavrin::CommandLineRequest::Version:
-      std::cout << tavrin::VersionLine("virtual-sign");
-      return 0;
-    case tavrin::CommandLineRequest::Run:
-      break;
+  if (const auto answered =
+          tavrin::AnswerHelpOrVersion(args, std::cout, "virtual-sign", kSignUsage)) {
+    return *answered;
   }
   SignOptions options;
   std::string error;

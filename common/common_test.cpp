@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <sstream>
 
 #include "common/bytes.h"
 #include "common/codepage.h"
+#include "common/command_line.h"
 #include "common/file_io.h"
 #include "common/program_folder.h"
 #include "tests/support/scratch_folder.h"
@@ -30,6 +33,60 @@ TEST(BytesTest, EscapesWhatATerminalCannotShow) {
   EXPECT_EQ(EscapeBytes("<ID01> ~"), "<ID01> ~");
   EXPECT_EQ(EscapeBytes(std::string("a\\b\0\x1F\x7F\x80\xFF", 8)),
             "a\\x5Cb\\x00\\x1F\\x7F\\x80\\xFF");
+}
+
+TEST(CommandLineTest, HelpVersionAndMistakes) {
+  using R = CommandLineRequest;
+  const std::vector<std::pair<std::vector<std::string>, R>> requests = {
+      {{}, R::Run},
+      {{"-h"}, R::Help},
+      {{"send", "x", "--help"}, R::Help},
+      {{"--version", "--help"}, R::Version},
+      {{"send", "--", "-h"}, R::Run},  // after "--", a text like any other
+      {{"-help", "help", "--helpme"}, R::Run},
+  };
+  for (const auto& [args, request] : requests) {
+    EXPECT_EQ(RequestOf(args), request) << ::testing::PrintToString(args);
+  }
+  EXPECT_TRUE(
+      std::regex_match(VersionLine("tavrin-cli"), std::regex("tavrin-cli \\d+\\.\\d+\\.\\d+\n")))
+      << VersionLine("tavrin-cli");
+  std::ostringstream out;
+  EXPECT_EQ(AnswerHelpOrVersion({"x"}, out, "p", "usage: p\n"), std::nullopt);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(AnswerHelpOrVersion({"x", "-h"}, out, "p", "usage: p\n"), std::optional<int>(0));
+  EXPECT_EQ(out.str(), "usage: p\n");
+  std::ostringstream err;
+  EXPECT_EQ(TellBadArguments(err, "virtual-sign", "unknown option --bogus"), 2);
+  EXPECT_EQ(err.str(), "virtual-sign: unknown option --bogus\nTry 'virtual-sign --help'.\n");
+}
+
+TEST(CommandLineTest, WhatAProgramOfFewArgumentsAccepts) {
+  const ArgumentRules window{{"--exit-when-shown"}, true, true};
+  const ArgumentRules nothing{};
+  struct Row {
+    std::vector<std::string> args;
+    const ArgumentRules& rules;
+    std::string problem;
+  } rows[] = {
+      {{}, nothing, ""},
+      {{"x.tvr"}, nothing, "unexpected argument x.tvr"},
+      {{"-platform", "offscreen"}, nothing, "unknown option -platform"},
+      {{"x.tvr", "-"}, window, ""},
+      {{"--exit-when-shown", "-platform", "offscreen", "--style", "fusion", "-style=fusion",
+        "-reverse", "--display", ":1", "a.tvr"},
+       window,
+       ""},
+      {{"--bogus"}, window, "unknown option --bogus"},
+      {{"-x", "a.tvr"}, window, "unknown option -x"},
+      {{"-platform"}, window, "-platform needs a value"},
+      {{"-reverse=1"}, window, "unknown option -reverse=1"},
+      {{"---platform", "x"}, window, "unknown option ---platform"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ArgumentsProblem(row.args, row.rules), row.problem)
+        << ::testing::PrintToString(row.args);
+  }
 }
 
 TEST(ProgramFolderTest, WhoDecides) {

@@ -485,10 +485,11 @@ struct ProgramRun {
   std::string log;
 };
 
-// Runs the launchet in the folder with the environment of the tests less everything that
-// picks its questions' windows and answers, plus what is given; its log goes to the folder.
-// A run that has not ended after ten seconds is killed.
-ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& settings) {
+// Runs the launchet in the folder, with the arguments, and with the environment of the tests
+// less everything that picks its questions' windows and answers, plus what is given; its log
+// goes to the folder. A run that has not ended after ten seconds is killed.
+ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& settings,
+                      std::vector<std::string> args = {}) {
   std::vector<std::string> environment;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
@@ -503,7 +504,9 @@ ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& 
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
   std::string program = (dir / "launchet").string();
-  char* argv[] = {program.data(), nullptr};
+  std::vector<char*> argv{program.data()};
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, (dir / "output").c_str(),
@@ -511,7 +514,8 @@ ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& 
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   pid_t pid = 0;
   ProgramRun run;
-  const int error = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+  const int error =
+      ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return run;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -562,6 +566,44 @@ TEST(LaunchetProgramTest, WithNoWindowToShowTheTextGoesToStderrAndEveryAnswerIsN
         << what;
     EXPECT_TRUE(asked.log.ends_with("Total Trace : 2   Total Logged : 2\r\n\r\n")) << what;
   }
+}
+
+// A question about the program, or a mistake in its arguments, is answered without a run: no
+// step starts, and the log of the last run stays as it was.
+TEST(LaunchetProgramTest, HelpVersionAndMistakesRunNothing) {
+  if (!std::filesystem::exists(LaunchetPath())) GTEST_SKIP() << "this build has no launchet";
+  ScratchFolder dir;
+  std::filesystem::copy_file(LaunchetPath(), dir / "launchet");
+  const std::string made = (dir / "made").string();
+  dir.Put("launchet.inf", "[ScrivDriver]\r\nExecCount=1\r\nExecCmd0=Driver,," + kChild + " 0 0 " +
+                              made + ",,\r\n[ScrivAppl]\r\nExecCmd=" + kChild + "\r\n");
+  dir.Put("~launchet.lg0", "the last run\r\n");
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    std::string output;
+  } rows[] = {
+      {{"--help"}, 0, "usage: launchet\n"},
+      {{"-h"}, 0, "usage: launchet\n"},
+      {{"--version"}, 0, "launchet "},
+      {{"--bogus"}, 2, "launchet: unknown option --bogus\nTry 'launchet --help'.\n"},
+      {{"setup.inf"}, 2, "launchet: unexpected argument setup.inf\nTry 'launchet --help'.\n"},
+      {{"-platform"}, 2, "launchet: -platform needs a value\n"},
+  };
+  for (const Row& row : rows) {
+    const ProgramRun run = RunProgram(dir, {}, row.args);
+    const std::string what = ::testing::PrintToString(row.args);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == row.code)
+        << what << ": " << run.status << "\n"
+        << run.output;
+    EXPECT_TRUE(run.output.starts_with(row.output)) << what << ": " << run.output;
+    EXPECT_EQ(run.log, "the last run\r\n") << what;
+    EXPECT_FALSE(std::filesystem::exists(made)) << what;
+  }
+  // Qt's own options pass to the run.
+  const ProgramRun run = RunProgram(dir, {}, {"-platform", "offscreen"});
+  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.output;
+  EXPECT_TRUE(std::filesystem::exists(made)) << run.output << run.log;
 }
 #endif
 

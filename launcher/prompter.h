@@ -42,4 +42,11 @@ std::unique_ptr<LauncherPrompter> MakeWindowPrompter(int& argc, char** argv);
 // else lines on stderr with the cancelling answers.
 std::unique_ptr<LauncherPrompter> MakePrompter(int& argc, char** argv);
 
+// Writes what launchet says on its command line (its usage, its version, a mistake in its
+// arguments) to stdout, or to stderr when `error`. On Windows, where launchet is a program
+// without a console of its own, the text goes where its standard handles lead when they lead
+// somewhere (a file, a pipe), else to the console of the program that started it; started
+// from neither (a shortcut, the Explorer), it shows the text in a message box.
+void SayOnCommandLine(const std::string& text, bool error);
+
 }  // namespace tavrin::launcher

@@ -146,6 +146,10 @@ class QtPrompter : public LauncherPrompter {
 
 }  // namespace
 
+void SayOnCommandLine(const std::string& text, bool error) {
+  (error ? std::cerr : std::cout) << text << std::flush;
+}
+
 std::unique_ptr<LauncherPrompter> MakeWindowPrompter(int& argc, char** argv) {
   const char* x = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");

@@ -31,6 +31,14 @@ UINT IconOf(BoxIcon icon) {
   return MB_ICONINFORMATION;
 }
 
+// True when the whole text went to the handle.
+bool WriteAll(HANDLE handle, const std::string& text) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
+
 constexpr wchar_t kStatusClass[] = L"Prompt setup";
 
 // The text the status window paints, kept by the window itself.
@@ -108,6 +116,23 @@ class Win32Prompter : public LauncherPrompter {
 };
 
 }  // namespace
+
+void SayOnCommandLine(const std::string& text, bool error) {
+  if (WriteAll(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text)) return;
+  // Started from a console without redirection, a program without a console of its own has no
+  // standard handles; the console is still there to borrow. (The shell does not wait for such
+  // a program: the text may come after its next prompt.)
+  if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool said = WriteAll(console, text);
+    if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+    FreeConsole();
+    if (said) return;
+  }
+  MessageBoxW(nullptr, Wide(text).c_str(), L"launchet",
+              MB_OK | (error ? MB_ICONSTOP : MB_ICONINFORMATION));
+}
 
 std::unique_ptr<LauncherPrompter> MakeWindowPrompter(int&, char**) {
   return std::make_unique<Win32Prompter>();

@@ -13,6 +13,7 @@
 #include <windows.h>
 #else
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #endif
 
@@ -73,6 +74,54 @@ std::string SysfsDescription(const fs::path& sysRoot, const std::string& name) {
     return maker + " " + product;
   }
   return {};
+}
+
+// "crw-rw----", as ls -l shows the mode.
+std::string ModeText(mode_t mode) {
+  std::string text = S_ISCHR(mode) ? "c" : S_ISBLK(mode) ? "b" : S_ISDIR(mode) ? "d" : "-";
+  const mode_t bits[] = {S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP,
+                         S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH};
+  for (std::size_t i = 0; i < std::size(bits); ++i) text += (mode & bits[i]) ? "rwx"[i % 3] : '-';
+  return text;
+}
+
+std::string UserName(uid_t uid) {
+  const struct passwd* p = ::getpwuid(uid);
+  return p != nullptr ? p->pw_name : std::to_string(uid);
+}
+
+std::string GroupName(gid_t gid) {
+  const struct group* g = ::getgrgid(gid);
+  return g != nullptr ? g->gr_name : std::to_string(gid);
+}
+
+// The user may not open the device. Joining the device's group helps only when that group may
+// read and write it, and the group is not root's; otherwise the device needs another group,
+// which only the administrator can give it.
+std::string ExplainDeniedAccess(const std::string& device) {
+  const std::string denied = "you may not open " + device;
+  struct stat info {};
+  if (::stat(device.c_str(), &info) != 0) {
+    return denied + ": ask the administrator of this computer for access to it";
+  }
+  const std::string group = GroupName(info.st_gid);
+  const std::string owner = UserName(info.st_uid);
+  const std::string said =
+      denied + " (" + ModeText(info.st_mode) + " " + owner + " " + group + "): ";
+  const bool groupMayUse = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  if (groupMayUse && info.st_gid != 0) {
+    return said + "it is for the group \"" + group + "\". Add yourself to it (sudo usermod -aG " +
+           group + " $USER) and log in again";
+  }
+  // udev names the device by the kernel's name, whatever link led to it.
+  std::error_code ec;
+  const fs::path real = fs::canonical(device, ec);
+  const std::string kernelName = (ec ? fs::path(device) : real).filename().string();
+  return said + (groupMayUse ? "only the group root may use it" : "its group may not use it") +
+         ". Ask the administrator to give it to the group dialout with a udev rule: a file in " +
+         "/etc/udev/rules.d/ (such as 50-serial.rules) holding KERNEL==\"" + kernelName +
+         "\", GROUP=\"dialout\", MODE=\"0660\"; then add yourself to that group (sudo usermod " +
+         "-aG dialout $USER) and log in again";
 }
 #endif
 
@@ -206,15 +255,8 @@ std::string ExplainOpenFailure(const std::string& device, int errnoValue) {
              " is not there: no such serial device is plugged in "
              "(tavrin-cli ports lists those that are)";
     case EACCES:
-    case EPERM: {
-      struct stat info {};
-      std::string group = "dialout";
-      if (::stat(device.c_str(), &info) == 0) {
-        if (const struct group* g = ::getgrgid(info.st_gid)) group = g->gr_name;
-      }
-      return "you may not open " + device + ": it belongs to the group \"" + group +
-             "\". Add yourself to it (sudo usermod -aG " + group + " $USER) and log in again";
-    }
+    case EPERM:
+      return ExplainDeniedAccess(device);
     case EBUSY:
       return device + " is in use by another program";
     default:

@@ -38,8 +38,10 @@ std::vector<SerialPortInfo> ListSerialPorts(const Settings& settings,
                                             const std::filesystem::path& sysRoot = "/sys");
 
 // Why a serial device could not be opened, in words that say what to do: a device that is not
-// there, or one the user may not open (and the group that may, usually dialout). errnoValue
-// is the errno of the failed open. Empty for other failures.
+// there, or one the user may not open, with its mode, owner and group as ls -l shows them
+// ("crw-rw---- root dialout") and the fix: joining its group when that group may read and
+// write it (and is not root's), else a udev rule that gives it to the group dialout, for the
+// administrator. errnoValue is the errno of the failed open. Empty for other failures.
 std::string ExplainOpenFailure(const std::string& device, int errnoValue);
 
 }  // namespace tavrin

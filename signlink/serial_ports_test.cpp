@@ -1,7 +1,9 @@
 #include "signlink/serial_ports.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -112,14 +114,64 @@ TEST(SerialPortsTest, DefaultNumbersAndExplainedFailures) {
   EXPECT_EQ(DefaultPortNumberOf("/dev/ttyUSB32"), 0);
   EXPECT_EQ(DefaultPortNumberOf("/dev/pts/3"), 0);
 
-  ScratchFolder dir;
-  const fs::path device = dir.Put("ttyUSB0", "");
-  const std::string denied = ExplainOpenFailure(device.string(), EACCES);
-  EXPECT_NE(denied.find("you may not open " + device.string()), std::string::npos);
-  EXPECT_NE(denied.find("sudo usermod -aG "), std::string::npos) << denied;
   EXPECT_NE(ExplainOpenFailure("/dev/ttyUSB7", ENOENT).find("/dev/ttyUSB7 is not there"),
             std::string::npos);
   EXPECT_EQ(ExplainOpenFailure("/dev/ttyUSB7", EIO), "");
+}
+
+// A device the user may not open: its mode, owner and group, and a fix that works. Joining the
+// device's group helps only when that group may read and write it; else the administrator
+// must give the device a group (a udev rule), and joining root's group is never the advice.
+TEST(SerialPortsTest, AccessDeniedNamesAFixThatWorks) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving files to root and dialout needs root";
+  const struct group* dialout = ::getgrnam("dialout");
+  ASSERT_NE(dialout, nullptr) << "Debian has the group dialout";
+  ScratchFolder dir;
+  struct Row {
+    const char* name;
+    mode_t mode;
+    gid_t group;
+    std::vector<std::string> said;
+    std::vector<std::string> notSaid;
+  } rows[] = {
+      {"ttyS0",
+       0600,
+       0,
+       {"you may not open " + (dir / "ttyS0").string() + " (-rw------- root root): ",
+        "its group may not use it", "/etc/udev/rules.d/",
+        "KERNEL==\"ttyS0\", GROUP=\"dialout\", MODE=\"0660\"", "sudo usermod -aG dialout $USER"},
+       {"-aG root"}},
+      {"ttyUSB0",
+       0660,
+       dialout->gr_gid,
+       {"(-rw-rw---- root dialout): it is for the group \"dialout\"",
+        "Add yourself to it (sudo usermod -aG dialout $USER) and log in again"},
+       {"udev"}},
+      {"ttyACM0",
+       0660,
+       0,
+       {"(-rw-rw---- root root): only the group root may use it",
+        "KERNEL==\"ttyACM0\", GROUP=\"dialout\""},
+       {"-aG root"}},
+  };
+  for (const Row& row : rows) {
+    const fs::path device = dir.Put(row.name, "");
+    ASSERT_EQ(::chown(device.c_str(), 0, row.group), 0);
+    ASSERT_EQ(::chmod(device.c_str(), row.mode), 0);
+    const std::string told = ExplainOpenFailure(device.string(), EACCES);
+    for (const std::string& part : row.said) EXPECT_NE(told.find(part), std::string::npos) << told;
+    for (const std::string& part : row.notSaid)
+      EXPECT_EQ(told.find(part), std::string::npos) << told;
+  }
+  // A stable name leads to the device: the rule names the device the kernel knows.
+  fs::create_symlink(dir / "ttyS0", dir / "usb-Sign_Adapter-if00");
+  EXPECT_NE(
+      ExplainOpenFailure((dir / "usb-Sign_Adapter-if00").string(), EPERM).find("KERNEL==\"ttyS0\""),
+      std::string::npos);
+  // Nothing to look at: no group to name, so none is named.
+  const std::string missing = ExplainOpenFailure((dir / "ttyUSB9").string(), EACCES);
+  EXPECT_NE(missing.find("ask the administrator"), std::string::npos) << missing;
+  EXPECT_EQ(missing.find("usermod"), std::string::npos) << missing;
 }
 
 }  // namespace

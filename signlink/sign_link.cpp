@@ -6,18 +6,22 @@
 
 namespace tavrin {
 
-bool ReadAck(SignLink& link) {
+AckReply ReadAckReply(SignLink& link) {
+  AckReply reply;
   std::array<std::uint8_t, 4> buffer{};
-  for (int i = 0; i < kReplyReads; ++i) {
+  const auto read = [&](std::size_t position) {
     std::uint8_t byte = 0;
-    if (link.ReadByte(byte) == 1) buffer[i] = byte;
-  }
-  if (ReplyNeedsFourthRead(buffer[0])) {
-    std::uint8_t byte = 0;
-    if (link.ReadByte(byte) == 1) buffer[3] = byte;
-  }
-  return ReplyAccepted(buffer);
+    if (link.ReadByte(byte) != 1) return;
+    buffer[position] = byte;
+    reply.received += static_cast<char>(byte);
+  };
+  for (int i = 0; i < kReplyReads; ++i) read(static_cast<std::size_t>(i));
+  if (ReplyNeedsFourthRead(buffer[0])) read(3);
+  reply.accepted = ReplyAccepted(buffer);
+  return reply;
 }
+
+bool ReadAck(SignLink& link) { return ReadAckReply(link).accepted; }
 
 int NormalizePortNumber(int portNumber) {
   return (portNumber < 1 || portNumber > 255) ? 1 : portNumber;

@@ -70,8 +70,15 @@ class Waiter {
   virtual void WaitMs(int ms) = 0;
 };
 
-// Reads the reply to the frame just written: three bytes, a fourth after an "N", and true
+// The sign's reply to a frame, as ReadAck reads it.
+struct AckReply {
+  std::string received;   // the bytes that came, in order; a read that timed out adds none
+  bool accepted = false;  // the reply was exactly "ACK"
+};
+
+// Reads the reply to the frame just written: three bytes, a fourth after an "N", accepted
 // exactly for "ACK". Bytes beyond those stay unread.
+AckReply ReadAckReply(SignLink& link);
 bool ReadAck(SignLink& link);
 
 // Port numbers below 1 or above 255 open port 1.

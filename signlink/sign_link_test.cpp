@@ -18,15 +18,16 @@ TEST(ReadAckTest, JudgesWhatArrivesAndTakesOnlyItsBytes) {
     bool accepted;
     int reads;
     std::size_t leftOver;
+    std::string received;
   } rows[] = {
-      {"ACK", true, 3, 0},
-      {"ACKACK", true, 3, 3},  // bytes beyond the third stay on the line
-      {"NACK", false, 4, 0},   // a refusal is taken off whole
-      {"NAK!x", false, 4, 1},
-      {"AC", false, 3, 0},  // partial: the third read times out
-      {"ACX", false, 3, 0},
-      {"", false, 3, 0},  // silence: three time-outs
-      {std::string("\0CK", 3), false, 3, 0},
+      {"ACK", true, 3, 0, "ACK"},
+      {"ACKACK", true, 3, 3, "ACK"},  // bytes beyond the third stay on the line
+      {"NACK", false, 4, 0, "NACK"},  // a refusal is taken off whole
+      {"NAK!x", false, 4, 1, "NAK!"},
+      {"AC", false, 3, 0, "AC"},  // partial: the third read times out
+      {"ACX", false, 3, 0, "ACX"},
+      {"", false, 3, 0, ""},  // silence: three time-outs
+      {std::string("\0CK", 3), false, 3, 0, std::string("\0CK", 3)},
   };
   for (const Row& row : rows) {
     ScriptedLink link = Answering(row.reply);
@@ -34,10 +35,17 @@ TEST(ReadAckTest, JudgesWhatArrivesAndTakesOnlyItsBytes) {
     int timeouts = 0;
     link.OnReadTimeout([&] { ++timeouts; });
     link.Write("<ID01><BB>02<E>");
-    EXPECT_EQ(ReadAck(link), row.accepted) << row.reply;
+    const AckReply reply = ReadAckReply(link);
+    EXPECT_EQ(reply.accepted, row.accepted) << row.reply;
+    EXPECT_EQ(reply.received, row.received) << row.reply;
     EXPECT_EQ(link.Reads(), row.reads) << row.reply;
     EXPECT_EQ(link.Unread(), row.leftOver) << row.reply;
     EXPECT_EQ(timeouts, std::max(0, row.reads - static_cast<int>(row.reply.size()))) << row.reply;
+    // ReadAck gives the same verdict on the same reply.
+    ScriptedLink again = Answering(row.reply);
+    ASSERT_TRUE(again.OpenLink(1, kSignBaud));
+    again.Write("<ID01><BB>02<E>");
+    EXPECT_EQ(ReadAck(again), row.accepted) << row.reply;
   }
 }
 

@@ -4,30 +4,60 @@
 #include <exception>
 #include <future>
 
+#include "common/bytes.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {
 
 namespace {
 
-// Reads the reply to a step's frame as its policy says; true when the step may go on.
-bool ReplyLetsItGoOn(const PlanStep& step, SignLink& link) {
+std::string Seconds(std::chrono::milliseconds took) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(took.count()) / 1000.0);
+  return text;
+}
+
+std::string Quoted(std::string_view bytes) { return "\"" + EscapeBytes(bytes) + "\""; }
+
+// Reads the reply to a step's frame as its policy says. Empty when the step may go on; else
+// why not, said of the frame `frame` ("frame 2 of 3").
+std::string ReplyProblem(const PlanStep& step, SignLink& link, const std::string& frame) {
+  const auto silence = [&](int reads) {
+    return "no answer within " + Seconds(std::chrono::milliseconds(reads * kReadTimeoutMs)) +
+           " to " + frame;
+  };
   switch (step.reply) {
     case ReplyPolicy::None:
-      return true;
+      return {};
     case ReplyPolicy::Ignore:
       ReadAck(link);
-      return true;
-    case ReplyPolicy::Judge:
-      return ReadAck(link);
+      return {};
+    case ReplyPolicy::Judge: {
+      const AckReply reply = ReadAckReply(link);
+      const std::string& got = reply.received;
+      if (reply.accepted) return {};
+      if (got.empty()) return silence(kReplyReads);
+      if (ReplyNeedsFourthRead(static_cast<std::uint8_t>(got[0]))) {
+        return "refused (" + EscapeBytes(got) + ") at " + frame;
+      }
+      if (std::string_view("ACK").starts_with(got)) {
+        return "an incomplete answer " + Quoted(got) + " to " + frame;
+      }
+      return "the answer " + Quoted(got) + " to " + frame + ", not ACK";
+    }
     case ReplyPolicy::SetIdEcho: {
       std::uint8_t first = 0, second = 0;
-      link.ReadByte(first);
-      link.ReadByte(second);
-      return SetIdEchoAccepted(step.echoId, first, second);
+      std::string got;
+      if (link.ReadByte(first) == 1) got += static_cast<char>(first);
+      if (link.ReadByte(second) == 1) got += static_cast<char>(second);
+      if (SetIdEchoAccepted(step.echoId, first, second)) return {};
+      if (got.empty()) return silence(2);
+      if (got.size() == 1) return "an incomplete answer " + Quoted(got) + " to " + frame;
+      return "the answer " + Quoted(got) + " to " + frame + ", not the new ID " +
+             HexByte(step.echoId);
     }
   }
-  return false;
+  return "an unknown reply policy";
 }
 
 // A notice's text as one line without its framing blanks.
@@ -36,12 +66,6 @@ std::string Plain(const std::string& text) {
   const std::size_t first = line.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return line.substr(first, line.find_last_not_of(' ') - first + 1);
-}
-
-std::string Seconds(std::chrono::milliseconds took) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(took.count()) / 1000.0);
-  return text;
 }
 
 }  // namespace
@@ -68,7 +92,10 @@ std::string StatusLine(const SignPlan& plan, const PlanResult& r, std::chrono::m
     case SignOutcome::Over:
       return what + ": sent in " + Seconds(took) + " (ID 00 does not answer)";
     case SignOutcome::Refused:
-      return what + ": failed" + because(!r.linkError.empty() ? r.linkError : Plain(r.failure));
+      return what + ": failed" +
+             because(!r.reason.empty()      ? r.reason
+                     : !r.linkError.empty() ? r.linkError
+                                            : Plain(r.failure));
     case SignOutcome::PortError:
       return what + ": the port did not open" + because(r.linkError);
     case SignOutcome::Cancelled:
@@ -108,8 +135,11 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
     if (s.watcher != nullptr) s.watcher->LinkClosed(completed);
     if (planProgress != nullptr) planProgress->SetPosition(0);
   };
-  // Writes a frame and reads its reply; true when the command may go on.
-  const auto send = [&](const PlanStep& step, ProgressSink* byteProgress) {
+  // Writes a frame and reads its reply; true when the command may go on, else `problem` says
+  // why not.
+  std::string problem;
+  const auto send = [&](const PlanStep& step, ProgressSink* byteProgress,
+                        const std::string& frameName) {
     if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
     SignLink::WriteProgress onBytes;
     if (byteProgress != nullptr) {
@@ -121,12 +151,16 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
         byteProgress->SetPosition(static_cast<int>(next / 2));
       };
     }
-    const bool written = s.link.Write(step.frame, onBytes);
-    if (written) ++result.framesWritten;
-    return written && ReplyLetsItGoOn(step, s.link);
+    if (!s.link.Write(step.frame, onBytes)) {
+      problem = frameName + " could not be written";
+      return false;
+    }
+    ++result.framesWritten;
+    problem = ReplyProblem(step, s.link, frameName);
+    return problem.empty();
   };
   const auto cleanUp = [&] {
-    for (const PlanStep& cleanup : plan.cleanup) send(cleanup, nullptr);
+    for (const PlanStep& cleanup : plan.cleanup) send(cleanup, nullptr, "a closing frame");
   };
 
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
@@ -141,8 +175,13 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
     }
     if (step.advancesProgress && planProgress != nullptr) planProgress->SetPosition(++planPosition);
     ProgressSink* byteProgress = step.showsProgress ? s.progress : nullptr;
-    if (!send(step, byteProgress)) {
+    const std::string frameName =
+        "frame " + std::to_string(i + 1) + " of " + std::to_string(plan.steps.size());
+    if (!send(step, byteProgress, frameName)) {
       result.linkError = s.link.LastError();
+      // A broken link answers every read at once with nothing: what it said is the reason.
+      result.reason = result.linkError.empty() ? problem : result.linkError + " at " + frameName;
+      result.failedStep = i;
       if (step.cleanupOnFailure) cleanUp();
       close(false);
       if (byteProgress != nullptr) byteProgress->SetPosition(0);

@@ -44,6 +44,13 @@ struct PlanResult {
   // What the user is told now that the command has ended (the port is closed by then): the
   // plan's end notice, the failure of the step that stopped it, or " Open Com Error ".
   std::optional<NoticeText> notice;
+  // When a step stopped the command: its index in the plan's steps, and why, said of its frame
+  // for a status line or stderr: "no answer within 3.3 s to frame 2 of 3", "refused (NACK) at
+  // frame 2 of 3", "an incomplete answer "AC" to frame 2 of 3", or what the link said ("the
+  // connection to the sign was closed at frame 2 of 3"). Initialised here, so that a result
+  // spelled out positionally without them is complete.
+  std::optional<std::size_t> failedStep = std::nullopt;
+  std::string reason{};
 };
 
 // What running a plan over a link needs, besides the plan: the link, how to wait, the port
@@ -68,8 +75,8 @@ struct LinkSession {
 //  2. each step: its wait before, the frame in one write (progress told as its bytes leave),
 //     its reply as its policy says, its wait after. A frame not written, or a judged reply that
 //     is not an acceptance, ends the command: the plan's cleanup frames go first when the step
-//     asks for them, then the port closes, and the step's failure is to be told; no other frame
-//     after it is written;
+//     asks for them, then the port closes, and the step's failure is to be told (with the step
+//     and the reason in the result); no other frame after it is written;
 //  3. the port closes; the end notice, if any, is to be told.
 PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& session);
 
@@ -91,7 +98,8 @@ struct SignSession {
 PlanResult RunPlan(const SignPlan& plan, SignSession& session);
 
 // What a status line says of a command that has ended: "Send Message to sign 01, page A,
-// 2 graphics: done in 1.8 s", or what went wrong. Empty for a command refused as busy.
+// 2 graphics: done in 1.8 s", or what went wrong ("...: failed: refused (NACK) at frame 2 of
+// 3"). Empty for a command refused as busy.
 std::string StatusLine(const SignPlan& plan, const PlanResult& result,
                        std::chrono::milliseconds took);
 

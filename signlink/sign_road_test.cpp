@@ -77,20 +77,34 @@ TEST(SignRoadTest, TheButtonIsHeldOnlyWhileThePortIsOpenAndNoticesWaitForTheClos
   EXPECT_EQ(link.Opens(), 2);
 }
 
+// Each step's reply is read as its policy says; one that stops the command is said in words,
+// with the frame it answered.
 TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
   struct Row {
     ReplyPolicy policy;
     std::string reply;
-    bool goesOn;
     int reads;
+    std::string reason;  // empty: the command goes on
   } rows[] = {
-      {ReplyPolicy::None, "NACK", true, 0},     {ReplyPolicy::Ignore, "NACK", true, 4},
-      {ReplyPolicy::Ignore, "", true, 3},       {ReplyPolicy::Judge, "ACK", true, 3},
-      {ReplyPolicy::Judge, "AC", false, 3},     {ReplyPolicy::SetIdEcho, "2A", true, 2},
-      {ReplyPolicy::SetIdEcho, "A2", false, 2},
+      {ReplyPolicy::None, "NACK", 0, ""},
+      {ReplyPolicy::Ignore, "NACK", 4, ""},
+      {ReplyPolicy::Ignore, "", 3, ""},
+      {ReplyPolicy::Judge, "ACK", 3, ""},
+      {ReplyPolicy::Judge, "AC", 3, "an incomplete answer \"AC\" to frame 1 of 2"},
+      {ReplyPolicy::Judge, "", 3, "no answer within 3.3 s to frame 1 of 2"},
+      {ReplyPolicy::Judge, "NACK", 4, "refused (NACK) at frame 1 of 2"},
+      {ReplyPolicy::Judge, "ACX", 3, "the answer \"ACX\" to frame 1 of 2, not ACK"},
+      {ReplyPolicy::Judge, std::string("\x15\\\0", 3), 3,
+       "the answer \"\\x15\\x5C\\x00\" to frame 1 of 2, not ACK"},
+      {ReplyPolicy::SetIdEcho, "2A", 2, ""},
+      {ReplyPolicy::SetIdEcho, "A2", 2, "the answer \"A2\" to frame 1 of 2, not the new ID 2A"},
+      {ReplyPolicy::SetIdEcho, "2", 2, "an incomplete answer \"2\" to frame 1 of 2"},
+      {ReplyPolicy::SetIdEcho, "", 2, "no answer within 2.2 s to frame 1 of 2"},
   };
   for (const Row& row : rows) {
-    ScriptedLink link([&](std::size_t, std::string_view) { return row.reply; });
+    ScriptedLink link([&](std::size_t write, std::string_view) {
+      return write == 0 ? row.reply : std::string("ACK");
+    });
     Log log(link);
     SignPlan plan;
     plan.steps.push_back(Step("x", 0, 0, "bad"));
@@ -98,13 +112,35 @@ TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
     plan.steps.back().echoId = 0x2A;
     plan.steps.push_back(Step("y", 0, 0, "bad"));
     plan.steps.back().reply = ReplyPolicy::None;
+    plan.done = NoticeText::Inform("done");
     SignSession session{link, log, log};
     const PlanResult result = RunPlan(plan, session);
-    EXPECT_EQ(result.outcome, row.goesOn ? SignOutcome::Accepted : SignOutcome::Refused)
-        << row.reply;
-    EXPECT_EQ(result.framesWritten, row.goesOn ? 2u : 1u) << row.reply;
+    const bool goesOn = row.reason.empty();
+    EXPECT_EQ(result.outcome, goesOn ? SignOutcome::Accepted : SignOutcome::Refused) << row.reply;
+    EXPECT_EQ(result.framesWritten, goesOn ? 2u : 1u) << row.reply;
     EXPECT_EQ(link.Reads(), row.reads) << row.reply;
+    EXPECT_EQ(result.reason, row.reason);
+    EXPECT_EQ(result.failedStep, goesOn ? std::nullopt : std::optional<std::size_t>(0));
+    // The notice is the step's own, word for word.
+    ASSERT_FALSE(log.events.empty());
+    EXPECT_EQ(log.events.back(), goesOn ? "closed notice done" : "closed notice bad") << row.reply;
   }
+}
+
+// A link that breaks says so itself: its reads return at once, so "no answer within 3.3 s"
+// would be untrue.
+TEST(SignRoadTest, ABrokenLinkIsTheReason) {
+  ScriptedLink link;
+  link.BreakAfterWrites(2);
+  Log log(link);
+  SignPlan plan = TwoFrames();
+  plan.steps.push_back(Step("three", 0, 0, "bad 3"));
+  SignSession session{link, log, log};
+  const PlanResult result = RunPlan(plan, session);
+  EXPECT_EQ(result.outcome, SignOutcome::Refused);
+  EXPECT_EQ(result.failedStep, std::optional<std::size_t>(2));
+  EXPECT_EQ(result.reason, "the scripted device is gone at frame 3 of 3");
+  EXPECT_EQ(result.framesWritten, 2u);
 }
 
 // A waiter that holds the worker in its first wait until the test lets it go on.
@@ -231,7 +267,7 @@ TEST(SignRoadTest, EventsComeInOrderToTheCommandAndToObservers) {
       "progress 20/20",
       "closed early",
       "progress 0/20",
-      "Send Message to sign 01, page A, 2 graphics: failed: bad 2"};
+      "Send Message to sign 01, page A, 2 graphics: failed: refused (NACK) at frame 2 of 2"};
   EXPECT_EQ(own->events, refused);
   std::vector<std::string> all = refused;
   for (const char* event :

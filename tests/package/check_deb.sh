@@ -14,14 +14,14 @@ dpkg -x "$deb" "$root"
 fail() { echo "FAIL: $*"; exit 1; }
 for f in usr/bin/Tavrin usr/bin/tavrin usr/bin/tavrin-cli usr/bin/virtual-sign usr/bin/launchet \
          usr/share/tavrin/Manual.txt usr/share/applications/tavrin.desktop \
-         usr/share/icons/hicolor/scalable/apps/tavrin.svg \
+         usr/share/mime/packages/tavrin.xml usr/share/icons/hicolor/scalable/apps/tavrin.svg \
          usr/share/metainfo/org.tavrin.Tavrin.metainfo.xml \
          usr/share/man/man1/tavrin.1.gz usr/share/man/man1/tavrin-cli.1.gz \
          usr/share/man/man1/virtual-sign.1.gz usr/share/man/man1/launchet.1.gz; do
   [ -e "$root/$f" ] || fail "the package has no $f"
 done
 # Nothing of the build: no tests, no libraries, no headers.
-extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|icons|metainfo|man))/' || true)
+extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|mime/packages|icons|metainfo|man))/' || true)
 [ -z "$extra" ] || fail "the package holds more than it should: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -34,6 +34,22 @@ if command -v apt-get >/dev/null; then
 fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/tavrin.desktop" || fail "the desktop entry"
+fi
+# A message file opens Tavrin with it: the entry takes a file and names the type that the
+# package brings, and the shared MIME database reads that type (errors go to its output, not
+# to its exit code).
+entry="$root/usr/share/applications/tavrin.desktop"
+grep -qx 'Exec=Tavrin %f' "$entry" || fail "the desktop entry does not pass Tavrin a file: $(grep ^Exec= "$entry")"
+grep -qx 'MimeType=application/x-tavrin-message;' "$entry" || fail "the desktop entry names no type of message files"
+if command -v update-mime-database >/dev/null; then
+  mime="$scratch/share/mime"
+  mkdir -p "$mime/packages"
+  cp "$root/usr/share/mime/packages/tavrin.xml" "$mime/packages/"
+  said=$(XDG_DATA_DIRS="$scratch/share" update-mime-database "$mime" 2>&1) || fail "update-mime-database failed: $said"
+  [ -z "$said" ] || fail "update-mime-database cannot read the type of message files: $said"
+  grep -qx '[0-9]*:application/x-tavrin-message:\*\.tvr' "$mime/globs2" || fail "no *.tvr in the MIME database: $(cat "$mime/globs2")"
+  grep -q '<comment>Tavrin message</comment>' "$mime/application/x-tavrin-message.xml" ||
+    fail "the type of message files is not called \"Tavrin message\""
 fi
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$root/usr/share/metainfo/org.tavrin.Tavrin.metainfo.xml" >/dev/null ||
@@ -53,5 +69,11 @@ want='<ID01><BE>05<E>
 <ID01><BF>06<E>'
 [ "$got" = "$want" ] || fail "the installed tavrin-cli printed: $got"
 [ -d "$home/.local/share/Tavrin" ] || fail "the installed program did not use the per-user folder"
+# Every program knows the version it was packed as, and says it without a window.
+version=$(dpkg-deb -f "$deb" Version)
+for program in Tavrin tavrin-cli virtual-sign launchet; do
+  said=$(QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/$program" --version 2>&1) || true
+  [ "$said" = "$program $version" ] || fail "$program --version said: $said"
+done
 [ ! -e "$root/usr/bin/Tavrin.INI" ] || fail "the installed program wrote beside itself"
 echo "ok: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB) installs its files; Depends: $depends"

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,7 @@
 
 #include "common/bytes.h"
 #include "common/codepage.h"
+#include "common/command_line.h"
 #include "common/file_io.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
@@ -30,11 +32,15 @@ namespace tavrin::cli {
 
 namespace {
 
+constexpr const char* kProgram = "tavrin-cli";
+
 constexpr const char* kUsage =
     "usage: tavrin-cli [--home DIR] [--port N | --device PATH | --tcp HOST:PORT | --queue NAME]\n"
     "                  [--id HH] [--dry-run] COMMAND ...\n"
+    "       tavrin-cli -h | --help | --version\n"
     "commands:\n"
-    "  send [--page X] TEXT                 send TEXT as Line 1 to page X (default A)\n"
+    "  send [--page X] [--] TEXT            send TEXT as Line 1 to page X (default A); after\n"
+    "                                       --, a TEXT that begins with - too\n"
     "  send [--page X] --file FILE.tvr      send Line 1 of a message file saved by Tavrin\n"
     "  set-id NEW                           give the sign the new ID NEW (01 to FF)\n"
     "  clock [--at \"YYYY-MM-DD hh:mm:ss\"]   set the sign's clock (default: now)\n"
@@ -71,6 +77,10 @@ constexpr const char* kUsage =
     "  --queue NAME     send as one raw print job to the print queue NAME (send only)\n"
     "  --id HH          the sign ID, two hexadecimal digits 00 to FF (default 01)\n"
     "  --dry-run        print the frames, one a line, instead of sending them\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "A sign command prints one line at its end: its notice, or what it sent (sent: 3 frames\n"
+    "to sign 01, page A in 0.5 s); a failure goes to stderr with its reason.\n"
     "exit: 0 done, 1 refused or silent (or a graphic file failed, or the queue dropped the\n"
     "      job), 2 bad arguments, 3 the port or the queue cannot be opened\n";
 
@@ -86,10 +96,17 @@ struct Options {
   std::vector<std::string> args;
 };
 
-// A mistake in the command line, told with the usage.
+// A mistake in the command line.
 struct UsageError {
   std::string message;
 };
+
+// A notice's text without the blanks around it.
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
 
 // Prints notices as the windows would show them: the text without its surrounding blanks,
 // errors on stderr; questions are answered Yes, the command line having asked already.
@@ -98,11 +115,7 @@ class PrintingNotice : public Notice {
   PrintingNotice(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
   NoticeAnswer Show(NoticeKind kind, NoticeButtons buttons, const std::string& text) override {
     if (buttons == NoticeButtons::YesNo) return NoticeAnswer::Yes;
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::string trimmed = first == std::string::npos
-                                    ? std::string()
-                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
-    (kind == NoticeKind::Error ? m_err : m_out) << trimmed << '\n';
+    (kind == NoticeKind::Error ? m_err : m_out) << Trimmed(text) << '\n';
     return buttons == NoticeButtons::Ok ? NoticeAnswer::Ok : NoticeAnswer::Yes;
   }
 
@@ -228,6 +241,13 @@ void Now(std::chrono::year_month_day& date, std::string& time) {
   time = text;
 }
 
+std::string Seconds(std::chrono::steady_clock::duration took) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s",
+                std::chrono::duration_cast<std::chrono::duration<double>>(took).count());
+  return text;
+}
+
 int ExitCode(SignOutcome outcome) {
   switch (outcome) {
     case SignOutcome::Accepted:
@@ -268,33 +288,48 @@ class Runner {
     return DescribePort(PortNumber(), m_settings);
   }
 
-  // Runs the plan; a watcher, when given, hears each frame that went through.
-  int Run(const SignPlan& plan, CommandWatcher* watcher = nullptr) {
+  // Runs the plan, and prints how it ended: the notice of its end; the failure of a step with
+  // its reason, on stderr; or, when the plan says nothing at its end, what it sent (to the
+  // sign named by `to`, "sign 01, page A"; the sign of the options when empty). A watcher, when
+  // given, hears each frame that went through.
+  int Run(const SignPlan& plan, const std::string& to = {}, CommandWatcher* watcher = nullptr) {
     if (m_options.dryRun) return DryRun(plan);
-    if (m_options.queue) return RunAsPrintJob(plan, *m_options.queue);
-    Result<std::unique_ptr<SignLink>> link = MakeLink(Target(), m_settings);
-    if (!link) {
-      m_err << "tavrin-cli: " << link.ErrorText() << '\n';
-      return kExitUsage;
+    PrintingNotice notice(m_out, m_err);
+    SleepingWaiter waiter;
+    std::unique_ptr<Spooler> spooler;
+    std::unique_ptr<SignLink> link;
+    if (m_options.queue) {
+      spooler = MakeSystemSpooler();
+      spooler->SelectPrinter(*m_options.queue);
+    } else {
+      Result<std::unique_ptr<SignLink>> made = MakeLink(Target(), m_settings);
+      if (!made) return TellBadArguments(m_err, kProgram, made.ErrorText());
+      link = std::move(*made);
     }
-    PrintingNotice notice(m_out, m_err);
-    SleepingWaiter waiter;
-    SignSession session{**link, notice, waiter, PortNumber(), nullptr, watcher};
-    const PlanResult result = RunPlan(plan, session);
-    if (!result.linkError.empty()) m_err << "tavrin-cli: " << result.linkError << '\n';
-    return ExitCode(result.outcome);
-  }
-
-  // Runs the plan as one raw job on the print queue, and follows the job until the queue has
-  // passed it on (or a few seconds have gone).
-  int RunAsPrintJob(const SignPlan& plan, const std::string& queue) {
-    const std::unique_ptr<Spooler> spooler = MakeSystemSpooler();
-    spooler->SelectPrinter(queue);
-    PrintingNotice notice(m_out, m_err);
-    SleepingWaiter waiter;
-    PrintSession session{*spooler, notice, waiter};
-    const PlanResult result = RunPlanAsPrintJob(plan, session);
-    if (!result.linkError.empty() && result.outcome != SignOutcome::Accepted) {
+    if (const std::optional<PlanResult> ended = RefuseOrAsk(plan, notice)) {
+      return ExitCode(ended->outcome);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    // A print job follows its job until the queue has passed it on (or a few seconds went).
+    const PlanResult result =
+        spooler ? ExecutePlanAsPrintJob(plan, PrintJobSession{*spooler, waiter, watcher})
+                : ExecutePlan(plan, LinkSession{*link, waiter, PortNumber(), nullptr, watcher});
+    const bool done =
+        result.outcome == SignOutcome::Accepted || result.outcome == SignOutcome::Over;
+    if (result.failedStep) {
+      const std::string failure = Trimmed(result.failure);
+      m_err << failure << (failure.empty() ? "" : ": ") << result.reason << '\n';
+    } else if (result.notice) {
+      notice.Tell(*result.notice);
+    } else if (done) {
+      m_out << "sent: " << result.framesWritten
+            << (result.framesWritten == 1 ? " frame" : " frames") << " to "
+            << (to.empty() ? SignName(m_options.signId) : to)
+            << (spooler ? " through the print queue " + *m_options.queue : std::string()) << " in "
+            << Seconds(std::chrono::steady_clock::now() - start)
+            << (result.outcome == SignOutcome::Over ? " (ID 00 does not answer)" : "") << '\n';
+    }
+    if (!result.failedStep && !done && !result.linkError.empty()) {
       m_err << "tavrin-cli: " << result.linkError << '\n';
     }
     return ExitCode(result.outcome);
@@ -326,9 +361,9 @@ class Runner {
   Settings m_settings;
 };
 
+// A mistake in the arguments: one line saying what is wrong, then where help is (exit 2).
 int Usage(std::ostream& err, const std::string& message) {
-  err << "tavrin-cli: " << message << "\n" << kUsage;
-  return kExitUsage;
+  return TellBadArguments(err, kProgram, message);
 }
 
 using Command = std::function<int(const Options&, Runner&, std::ostream& out, std::ostream& err)>;
@@ -355,6 +390,10 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
     } else if (o.args[i] == "--file") {
       if (i + 1 >= o.args.size() || file) return Usage(err, "--file needs one message file");
       file = o.args[++i];
+    } else if (o.args[i] == "--" && !text) {
+      // What follows is the TEXT, whatever it begins with.
+      if (i + 2 != o.args.size()) return Usage(err, "send takes one TEXT after --");
+      text = WithBlanksForTabs(o.args[++i]);
     } else if (!text) {
       text = WithBlanksForTabs(o.args[i]);
     } else {
@@ -377,7 +416,8 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (!signText) return Usage(err, signText.ErrorText());
   const GraphicFolder graphics(runner.Home());
   return runner.Run(o.queue ? PlanSendViaNetwork(graphics, *signText, page, o.signId)
-                            : PlanSendMessage(graphics, *signText, page, o.signId));
+                            : PlanSendMessage(graphics, *signText, page, o.signId),
+                    SignName(o.signId) + ", page " + page);
 }
 
 int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -414,7 +454,7 @@ int RunPageCommand(const Options& o, Runner& runner, std::ostream&, std::ostream
   return runner.Run(PlanRunPage(o.signId, o.args[0][0]));
 }
 
-int Schedule(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+int Schedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.empty() || o.args.size() % 3 != 0 || o.args.size() > 3 * ScheduleList::kMaxEntries) {
     return Usage(err, "schedule takes 1 to 5 entries of START END PAGES");
   }
@@ -430,10 +470,7 @@ int Schedule(const Options& o, Runner& runner, std::ostream& out, std::ostream& 
       return Usage(err, "PAGES are up to 26 letters A to Z");
     }
     Result<ScheduleEntry> entry = MakeScheduleEntry(start, end, pages);
-    if (!entry) {
-      out << entry.ErrorText() << '\n';
-      return kExitUsage;
-    }
+    if (!entry) return Usage(err, entry.ErrorText());
     if (Status added = list.Add(*entry); !added) return Usage(err, added.ErrorText());
   }
   return runner.Run(PlanSendSchedules(o.signId, list));
@@ -459,8 +496,9 @@ int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& er
   for (const std::string& a : o.args) {
     const bool ok = (a.size() == 1 || (a.size() == 2 && (a[1] == '1' || a[1] == '2'))) &&
                     a[0] >= 'A' && a[0] <= 'Z';
-    if (!ok)
+    if (!ok) {
       return Usage(err, "delete-page takes a page letter and a line, e.g. C2, or C for both");
+    }
     const int page = a[0] - 'A';
     for (int line = 1; line <= 2; ++line) {
       const bool wanted = a.size() == 1 || a[1] - '0' == line;
@@ -507,7 +545,7 @@ int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& 
   }
   const FontTransferPlan plan = PlanFontTransfer(o.signId, *list);
   SentCharacters sent(plan);
-  const int code = runner.Run(plan.plan, &sent);
+  const int code = runner.Run(plan.plan, {}, &sent);
   if (sent.completed && !o.dryRun) RecordSentCharacters(runner.Home(), sent.sent, err);
   return code;
 }
@@ -626,6 +664,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"transfer-font", TransferFont},
       {"recall-font", RecallFont},
   };
+  if (const std::optional<int> answered = AnswerHelpOrVersion(args, out, kProgram, kUsage)) {
+    return *answered;
+  }
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);
   for (const auto& [name, command] : kCommands) {

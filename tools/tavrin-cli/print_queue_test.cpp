@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "tests/support/private_cups.h"
@@ -72,7 +73,12 @@ TEST_F(PrintQueueTest, AMessageWithTwoGraphicsIsOneJobOfThreeFrames) {
   const ProcessResult r =
       Cli({"--queue", "sign", "--id", "01", "send", "--page", "C", "Hi <Pic:G02><Pic:G01>"});
   ASSERT_EQ(r.code, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "");  // the sign got it: nothing to say
+  // The queue has passed the job on: what went, and where.
+  EXPECT_TRUE(std::regex_match(
+      r.out, std::regex("sent: 3 frames to sign 01, page C through the print queue sign in "
+                        "\\d+\\.\\d s\n")))
+      << r.out;
+  EXPECT_EQ(r.err, "");
 
   const std::vector<std::string> lines = LogLines(Log(), 3);
   ASSERT_EQ(lines.size(), 3u) << s_cups->Log();

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <thread>
 
+#include "common/command_line.h"
 #include "tools/virtual-sign/led_picture.h"
 #include "tools/virtual-sign/sign_options.h"
 
@@ -201,11 +202,15 @@ int RunTcp(Server& server, int port) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const auto answered =
+          tavrin::AnswerHelpOrVersion(args, std::cout, "virtual-sign", kSignUsage)) {
+    return *answered;
+  }
   SignOptions options;
   std::string error;
-  if (!ParseSignOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::cerr << "virtual-sign: " << error << "\n" << kSignUsage;
-    return 2;
+  if (!ParseSignOptions(args, options, error)) {
+    return tavrin::TellBadArguments(std::cerr, "virtual-sign", error);
   }
   struct sigaction action {};
   action.sa_handler = OnSignal;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "common/bytes.h"
 
@@ -47,8 +48,16 @@ bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std:
       o.show = true;
       continue;
     }
+    static constexpr std::string_view kTakingValues[] = {
+        "--link",   "--tcp",     "--id",      "--width",    "--log",        "--refuse",
+        "--silent", "--partial", "--garbage", "--delay-ms", "--drop-after", "--exit-after"};
+    if (std::find(std::begin(kTakingValues), std::end(kTakingValues), a) ==
+        std::end(kTakingValues)) {
+      error = a.starts_with("-") ? "unknown option " + a : "unexpected argument " + a;
+      return false;
+    }
     if (!hasValue) {
-      error = a.starts_with("--") ? a + " needs a value" : "unexpected " + a;
+      error = a + " needs a value";
       return false;
     }
     if (a == "--link") {
@@ -77,12 +86,9 @@ bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std:
     } else if (a == "--drop-after") {
       ok = ParseCount(value, number) && number >= 1;
       o.faults.dropAfter = number;
-    } else if (a == "--exit-after") {
+    } else {  // --exit-after
       ok = ParseCount(value, number) && number >= 1;
       o.exitAfter = number;
-    } else {
-      error = "unknown option " + a;
-      return false;
     }
     if (!ok) {
       error = "bad value for " + a + ": " + value;

@@ -27,6 +27,7 @@ inline constexpr const char* kSignUsage =
     "                    [--width 128|96|160]\n"
     "                    [--refuse N,...] [--silent N,...] [--partial N,...] [--garbage N,...]\n"
     "                    [--delay-ms D] [--drop-after N] [--exit-after N]\n"
+    "       virtual-sign -h | --help | --version\n"
     "  --pty          make a pseudo-terminal and print its path as the first line\n"
     "  --link PATH    also make PATH a symbolic link to it\n"
     "  --tcp PORT     listen on 127.0.0.1:PORT (0: any) and print HOST:PORT as the first line\n"
@@ -39,9 +40,12 @@ inline constexpr const char* kSignUsage =
     "                 answer NACK, nothing, AC, or junk to the Nth frame for this sign\n"
     "  --delay-ms D   wait D ms before every answer\n"
     "  --drop-after N hang up after N frames for this sign\n"
-    "  --exit-after N stop after N frames\n";
+    "  --exit-after N stop after N frames\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and exit\n";
 
-// Reads the command line (without the program name); an error says what is wrong.
+// Reads the command line (without the program name), -h, --help and --version apart; an error
+// says in one line what is wrong ("unknown option --x", "--id needs a value").
 bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& options,
                       std::string& error);
 

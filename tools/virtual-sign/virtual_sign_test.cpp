@@ -191,17 +191,24 @@ TEST(SignOptionsTest, ReadsTheCommandLine) {
   SignOptions narrow;
   ASSERT_TRUE(ParseSignOptions({"--tcp", "0", "--width", "96"}, narrow, error)) << error;
   EXPECT_EQ(narrow.width, 96);
-  for (const std::vector<std::string>& bad : {std::vector<std::string>{},
-                                              {"--pty", "--tcp", "1"},
-                                              {"--tcp", "70000"},
-                                              {"--pty", "--refuse", "0"},
-                                              {"--pty", "--refuse", "1,,2"},
-                                              {"--tcp", "1", "--link", "x"},
-                                              {"--pty", "--id"},
-                                              {"--pty", "--width", "100"},
-                                              {"--pty", "--x", "1"}}) {
+  const std::pair<std::vector<std::string>, std::string> bad[] = {
+      {{}, "give either --pty or --tcp PORT"},
+      {{"--pty", "--tcp", "1"}, "give either --pty or --tcp PORT"},
+      {{"--tcp", "70000"}, "bad value for --tcp: 70000"},
+      {{"--pty", "--refuse", "0"}, "bad value for --refuse: 0"},
+      {{"--pty", "--refuse", "1,,2"}, "bad value for --refuse: 1,,2"},
+      {{"--tcp", "1", "--link", "x"}, "--link goes with --pty"},
+      {{"--pty", "--id"}, "--id needs a value"},
+      {{"--pty", "--width", "100"}, "bad value for --width: 100"},
+      {{"--pty", "--x", "1"}, "unknown option --x"},
+      // An unknown option is that, whether or not something follows it.
+      {{"--pty", "--bogus"}, "unknown option --bogus"},
+      {{"--pty", "extra"}, "unexpected argument extra"},
+  };
+  for (const auto& [args, problem] : bad) {
     SignOptions ignored;
-    EXPECT_FALSE(ParseSignOptions(bad, ignored, error)) << ::testing::PrintToString(bad);
+    EXPECT_FALSE(ParseSignOptions(args, ignored, error)) << ::testing::PrintToString(args);
+    EXPECT_EQ(error, problem) << ::testing::PrintToString(args);
   }
 }
 

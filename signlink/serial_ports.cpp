@@ -253,7 +253,7 @@ std::string ExplainOpenFailure(const std::string& device, int errnoValue) {
     case ENODEV:
       return device +
              " is not there: no such serial device is plugged in "
-             "(tavrin-cli ports lists those that are)";
+             "(Set COM and tavrin-cli ports list those that are)";
     case EACCES:
     case EPERM:
       return ExplainDeniedAccess(device);

@@ -25,7 +25,7 @@ extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|appl
 [ -z "$extra" ] || fail "the package holds more than it should: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6core6 libcups2 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libqt6core6 libcups2 qt6-qpa-plugins libqt6svg6; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 # Its dependencies are packages Debian has (a simulated install resolves them).

@@ -18,8 +18,8 @@
 namespace {
 
 QPalette DarkPalette() {
-  QPalette dark;
   const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+  QPalette dark(window);  // light, dark, mid and shadow made from the window's colour
   dark.setColor(QPalette::Window, window);
   dark.setColor(QPalette::WindowText, text);
   dark.setColor(QPalette::Base, base);
@@ -64,11 +64,20 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path home = std::filesystem::temp_directory_path() / "tavrin-gallery";
   std::filesystem::create_directories(home / "Graphdata");
+  // No sign colour dialog at the start, which would hold the main window disabled.
+  FILE* settings = std::fopen((home / "Tavrin.INI").string().c_str(), "wb");
+  if (settings != nullptr) {
+    std::fputs("[Sign]\r\nshowform=0\r\n", settings);
+    std::fclose(settings);
+  }
   tavrin::TavrinApp windows(home);
   tavrin::TForm1& form1 = windows.Form1();
   form1.InsertAtCaret("<Curtain Up><Red>");
   form1.Line1Editor()->insertPlainText("Hello, sign");
-  Save(form1, out, "main-window");
+  form1.resize(640, 480);
+  form1.show();
+  QApplication::processEvents();
+  form1.grab().save(out + "/main-window.png");
   form1.show();
 
   using P = tavrin::TSetID::Panel;

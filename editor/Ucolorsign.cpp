@@ -37,20 +37,20 @@ TsignColorfrm::TsignColorfrm(WindowContext& context) : m_context(context) {
   setWindowFlag(Qt::WindowStaysOnTopHint);
   auto* layout = new QVBoxLayout(this);
   auto* choices = new QGridLayout;
-  m_rb02 = new QRadioButton("TRIPLE COLOR", this);
-  m_rb02->setObjectName("rb02");
-  m_rb02->setChecked(true);
-  m_rb01 = new QRadioButton("SINGLE COLOR", this);
-  m_rb01->setObjectName("rb01");
-  choices->addWidget(m_rb02, 0, 0);
+  m_tripleColor = new QRadioButton("TRIPLE COLOR", this);
+  m_tripleColor->setObjectName("rb02");
+  m_tripleColor->setChecked(true);
+  m_singleColor = new QRadioButton("SINGLE COLOR", this);
+  m_singleColor->setObjectName("rb01");
+  choices->addWidget(m_tripleColor, 0, 0);
   choices->addWidget(SignPicture(true, this), 0, 1);
-  choices->addWidget(m_rb01, 1, 0);
+  choices->addWidget(m_singleColor, 1, 0);
   choices->addWidget(SignPicture(false, this), 1, 1);
   layout->addLayout(choices);
-  m_checkBox1 = new QCheckBox("Show when program starts", this);
-  m_checkBox1->setObjectName("CheckBox1");
-  m_checkBox1->setChecked(true);
-  layout->addWidget(m_checkBox1);
+  m_showAtStart = new QCheckBox("Show when program starts", this);
+  m_showAtStart->setObjectName("CheckBox1");
+  m_showAtStart->setChecked(true);
+  layout->addWidget(m_showAtStart);
   auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("Button1");
@@ -67,8 +67,8 @@ TsignColorfrm::TsignColorfrm(WindowContext& context) : m_context(context) {
 }
 
 void TsignColorfrm::Preset(int color, int showForm) {
-  (color == 2 ? m_rb02 : m_rb01)->setChecked(true);
-  m_checkBox1->setChecked(showForm == 1);
+  (color == 2 ? m_tripleColor : m_singleColor)->setChecked(true);
+  m_showAtStart->setChecked(showForm == 1);
 }
 
 bool TsignColorfrm::WantedAtStart(const Settings& settings) { return settings.ShowForm() == 1; }
@@ -89,8 +89,8 @@ void TsignColorfrm::ShowSetting() {
 }
 
 void TsignColorfrm::Button1Click() {
-  const bool triple = m_rb02->isChecked();
-  if (Status written = m_context.AppSettings().SetSignColor(triple, m_checkBox1->isChecked());
+  const bool triple = m_tripleColor->isChecked();
+  if (Status written = m_context.AppSettings().SetSignColor(triple, m_showAtStart->isChecked());
       !written) {
     m_context.Notices().FileErr(written.ErrorText());
   }

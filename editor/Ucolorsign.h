@@ -36,9 +36,9 @@ class TsignColorfrm : public QDialog {
 
  private:
   WindowContext& m_context;
-  QRadioButton* m_rb02 = nullptr;
-  QRadioButton* m_rb01 = nullptr;
-  QCheckBox* m_checkBox1 = nullptr;
+  QRadioButton* m_tripleColor = nullptr;
+  QRadioButton* m_singleColor = nullptr;
+  QCheckBox* m_showAtStart = nullptr;
 };
 
 }  // namespace tavrin

@@ -17,33 +17,33 @@ TMoveSpeedfrm::TMoveSpeedfrm(WindowContext& context)
   setModal(false);
   auto* layout = new QVBoxLayout(this);
 
-  m_panel1 = new QWidget(this);
-  m_panel1->setObjectName("Panel1");
-  auto* column = new QHBoxLayout(m_panel1);
-  column->addWidget(new QLabel("Column:", m_panel1));
-  m_comboBox1 = new QComboBox(m_panel1);
-  m_comboBox1->setObjectName("ComboBox1");
-  for (int c = 0; c <= 255; ++c) m_comboBox1->addItem(QString::number(c));
-  m_comboBox1->setCurrentIndex(0);
-  MakePickOnly(m_comboBox1);
-  column->addWidget(m_comboBox1);
-  auto* button1 = new QPushButton("OK", m_panel1);
+  m_columnPanel = new QWidget(this);
+  m_columnPanel->setObjectName("Panel1");
+  auto* column = new QHBoxLayout(m_columnPanel);
+  column->addWidget(new QLabel("Column:", m_columnPanel));
+  m_columns = new QComboBox(m_columnPanel);
+  m_columns->setObjectName("ComboBox1");
+  for (int c = 0; c <= 255; ++c) m_columns->addItem(QString::number(c));
+  m_columns->setCurrentIndex(0);
+  MakePickOnly(m_columns);
+  column->addWidget(m_columns);
+  auto* button1 = new QPushButton("OK", m_columnPanel);
   button1->setObjectName("Button1");
   column->addWidget(button1);
   connect(button1, &QPushButton::clicked, this, &TMoveSpeedfrm::Button1Click);
-  layout->addWidget(m_panel1);
+  layout->addWidget(m_columnPanel);
 
   m_speedPanel = new QWidget(this);
   m_speedPanel->setObjectName("speedPanel");
   auto* speed = new QVBoxLayout(m_speedPanel);
-  m_trackBar1 = new QSlider(Qt::Horizontal, m_speedPanel);
-  m_trackBar1->setObjectName("TrackBar1");
-  m_trackBar1->setRange(0, 3);
-  m_trackBar1->setValue(0);
-  m_trackBar1->setTickPosition(QSlider::TicksBelow);
-  m_trackBar1->setTickInterval(1);
-  m_trackBar1->setPageStep(1);
-  speed->addWidget(m_trackBar1);
+  m_speed = new QSlider(Qt::Horizontal, m_speedPanel);
+  m_speed->setObjectName("TrackBar1");
+  m_speed->setRange(0, 3);
+  m_speed->setValue(0);
+  m_speed->setTickPosition(QSlider::TicksBelow);
+  m_speed->setTickInterval(1);
+  m_speed->setPageStep(1);
+  speed->addWidget(m_speed);
   auto* ends = new QHBoxLayout;
   ends->addWidget(new QLabel("3 Fast", m_speedPanel));
   ends->addStretch();
@@ -67,17 +67,17 @@ void TMoveSpeedfrm::ShowPanel(QWidget* panel, QWidget* hidden, const char* capti
   activateWindow();
 }
 
-void TMoveSpeedfrm::ShowSpeedPanel() { ShowPanel(m_speedPanel, m_panel1, "Move Speed"); }
-void TMoveSpeedfrm::ShowColumnPanel() { ShowPanel(m_panel1, m_speedPanel, "Set Starting Column"); }
+void TMoveSpeedfrm::ShowSpeedPanel() { ShowPanel(m_speedPanel, m_columnPanel, "Move Speed"); }
+void TMoveSpeedfrm::ShowColumnPanel() { ShowPanel(m_columnPanel, m_speedPanel, "Set Starting Column"); }
 
 void TMoveSpeedfrm::Button1Click() {
-  m_context.InsertAtCaret(FromUtf8(ColumnTag(m_comboBox1->currentIndex())));
+  m_context.InsertAtCaret(FromUtf8(ColumnTag(m_columns->currentIndex())));
   close();
 }
 
 void TMoveSpeedfrm::OKClick() {
   // The left end is the fastest.
-  m_context.InsertAtCaret(FromUtf8(SpeedTag(3 - m_trackBar1->value())));
+  m_context.InsertAtCaret(FromUtf8(SpeedTag(3 - m_speed->value())));
   close();
 }
 

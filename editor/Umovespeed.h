@@ -26,10 +26,10 @@ class TMoveSpeedfrm : public QDialog {
   void ShowPanel(QWidget* panel, QWidget* hidden, const char* caption);
 
   WindowContext& m_context;
-  QWidget* m_panel1 = nullptr;
+  QWidget* m_columnPanel = nullptr;
   QWidget* m_speedPanel = nullptr;
-  QComboBox* m_comboBox1 = nullptr;
-  QSlider* m_trackBar1 = nullptr;
+  QComboBox* m_columns = nullptr;
+  QSlider* m_speed = nullptr;
 };
 
 }  // namespace tavrin

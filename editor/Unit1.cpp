@@ -64,20 +64,31 @@ QTextCharFormat Format(const QColor& colour) {
 }
 
 // The grey item of the Functions menu that draws itself.
+// Its grey is its own, so its text is black on it whatever the desktop's colours (the
+// desktop's window-text colour is light under a dark theme, and unreadable on this grey); the
+// item chosen with the mouse or the keys shows the desktop's highlight as the others do.
 class ColorSettingItem : public QWidget {
  public:
   ColorSettingItem(QAction* action, QWidget* parent) : QWidget(parent), m_action(action) {
     setMinimumSize(160, 22);
+    setMouseTracking(true);
   }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(180, 180, 180));
-    painter.setPen(palette().color(QPalette::WindowText));
+    auto* menu = qobject_cast<QMenu*>(parentWidget());
+    const bool chosen = menu != nullptr && menu->activeAction() == m_action;
+    painter.fillRect(rect(), chosen ? palette().color(QPalette::Highlight) : QColor(180, 180, 180));
+    painter.setPen(chosen ? palette().color(QPalette::HighlightedText) : QColor(Qt::black));
     painter.drawText(rect().adjusted(20, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                      "Show Color Setting...");
   }
+  void enterEvent(QEnterEvent*) override {
+    if (auto* menu = qobject_cast<QMenu*>(parentWidget())) menu->setActiveAction(m_action);
+    update();
+  }
+  void leaveEvent(QEvent*) override { update(); }
   void mouseReleaseEvent(QMouseEvent*) override {
     if (!m_action->isEnabled()) return;
     if (auto* menu = qobject_cast<QMenu*>(parentWidget())) menu->close();
@@ -313,14 +324,14 @@ void TForm1::BuildEditors() {
     connect(editor, &MessageEdit::textPasted, this,
             [this, editor](const QString& text) { PasteText(editor, text); });
     connect(editor->document(), &QTextDocument::modificationChanged, this, &TForm1::ShowCaption);
-    (i == 0 ? m_richEdit1 : m_richEdit2) = editor;
+    (i == 0 ? m_line1 : m_line2) = editor;
   }
   // "Line 2" exists but its tab is hidden: the user cannot switch to it.
   m_pageControl->setTabVisible(1, false);
   connect(m_pageControl, &QTabWidget::currentChanged, this, &TForm1::PageChanged);
-  m_current = m_richEdit1;
+  m_current = m_line1;
   setCentralWidget(m_pageControl);
-  m_richEdit1->setFocus();
+  m_line1->setFocus();
 
   auto* status = statusBar();
   status->setObjectName("StatusBar1");
@@ -454,10 +465,18 @@ void TForm1::BuildMenus() {
   const std::string cut = "Cu&t" + shown(QKeySequence::Cut);
   const std::string copy = "&Copy" + shown(QKeySequence::Copy);
   const std::string paste = "&Paste" + shown(QKeySequence::Paste);
+  const std::string undo = "&Undo" + shown(QKeySequence::Undo);
+  connect(Item(edit, "Undo1", undo.c_str()), &QAction::triggered, this,
+          [this] { m_current->undo(); });
+  edit->addSeparator();
   connect(Item(edit, "Cut1", cut.c_str()), &QAction::triggered, this, &TForm1::CutClick);
   connect(Item(edit, "Copy1", copy.c_str()), &QAction::triggered, this, &TForm1::CopyClick);
   connect(Item(edit, "Paste1", paste.c_str()), &QAction::triggered, this, &TForm1::PasteClick);
   connect(Item(edit, "Delete1", "&Delete\tDel"), &QAction::triggered, this, &TForm1::DeleteClick);
+  edit->addSeparator();
+  const std::string all = "Select &All" + shown(QKeySequence::SelectAll);
+  connect(Item(edit, "SelectAll1", all.c_str()), &QAction::triggered, this,
+          [this] { m_current->selectAll(); });
 
   QMenu* commands = bar->addMenu("&Commands");
   commands->setObjectName("Commands1");
@@ -629,18 +648,18 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   const Qt::KeyboardModifiers mods = key->modifiers();
   const bool shortcut = mods.testFlag(Qt::MetaModifier) ||
                         (mods.testFlag(Qt::ControlModifier) && !mods.testFlag(Qt::AltModifier));
-  if (watched == m_richEdit1 && !typed.isEmpty() && typed[0].isPrint() && !shortcut) {
-    if (m_richEdit1->toPlainText().size() >= kMaxMessageLength) {
+  if (watched == m_line1 && !typed.isEmpty() && typed[0].isPrint() && !shortcut) {
+    if (m_line1->toPlainText().size() >= kMaxMessageLength) {
       m_notice->Fail(kMaxLengthText);
       return true;
     }
-    SetDefaultFormat(m_richEdit1);
+    SetDefaultFormat(m_line1);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::TextChanged() {
-  if (sender() == m_richEdit1) {
+  if (sender() == m_line1) {
     for (const auto& listener : m_line1Listeners) listener();
   }
   const int length = static_cast<int>(m_current->toPlainText().size());
@@ -649,21 +668,21 @@ void TForm1::TextChanged() {
 }
 
 void TForm1::PageChanged(int index) {
-  m_current = index == 1 ? m_richEdit2 : m_richEdit1;
+  m_current = index == 1 ? m_line2 : m_line1;
   m_statusPanels[1]->setText(QString::number(m_current->toPlainText().size()));
 }
 
 void TForm1::NewClick() {
   if (!MayLeaveTheMessage()) return;
-  m_richEdit1->clear();
-  m_richEdit2->clear();
-  SetDefaultFormat(m_richEdit1);
-  SetDefaultFormat(m_richEdit2);
+  m_line1->clear();
+  m_line2->clear();
+  SetDefaultFormat(m_line1);
+  SetDefaultFormat(m_line2);
   TakeFile({});
 }
 
 bool TForm1::Modified() const {
-  return m_richEdit1->document()->isModified() || m_richEdit2->document()->isModified();
+  return m_line1->document()->isModified() || m_line2->document()->isModified();
 }
 
 bool TForm1::MayLeaveTheMessage() {
@@ -683,8 +702,8 @@ bool TForm1::MayLeaveTheMessage() {
 
 void TForm1::TakeFile(const QString& path) {
   m_fileName = path;
-  m_richEdit1->document()->setModified(false);
-  m_richEdit2->document()->setModified(false);
+  m_line1->document()->setModified(false);
+  m_line2->document()->setModified(false);
   ShowCaption();
 }
 
@@ -769,17 +788,17 @@ void TForm1::SetRuns(QTextEdit* editor, const std::vector<TextRun>& runs) {
 }
 
 Result<std::string> TForm1::Line1SignText() const {
-  return Utf8ToCodePage(ToUtf8(m_richEdit1->toPlainText()), m_settings.CodePage());
+  return Utf8ToCodePage(ToUtf8(m_line1->toPlainText()), m_settings.CodePage());
 }
 
 std::string TForm1::LineText(int line) const {
-  return ToUtf8((line == 2 ? m_richEdit2 : m_richEdit1)->toPlainText());
+  return ToUtf8((line == 2 ? m_line2 : m_line1)->toPlainText());
 }
 
 bool TForm1::Line2Active() const { return m_pageControl->currentIndex() == 1; }
 
 Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
-  return WriteFileAtomically(path, WriteMessageRtf(Runs(m_richEdit1), m_settings.CodePage()));
+  return WriteFileAtomically(path, WriteMessageRtf(Runs(m_line1), m_settings.CodePage()));
 }
 
 void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done) {
@@ -791,7 +810,7 @@ void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<vo
       [this, name, done = std::move(done)](Result<std::vector<TextRun>> runs) {
         Status status;
         if (runs) {
-          SetRuns(m_richEdit1, *runs);
+          SetRuns(m_line1, *runs);
           TakeFile(name);
           RememberFolder(name);
         } else {

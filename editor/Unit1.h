@@ -108,7 +108,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   // The program that opens a document as the desktop does (xdg-open on Linux).
   void SetOpenProgram(QString program) { m_openProgram = std::move(program); }
 
-  MessageEdit* Line1Editor() const { return m_richEdit1; }
+  MessageEdit* Line1Editor() const { return m_line1; }
 
   // An effect: the upper-case tag on "Line 2", or on "Line 1" while "Effect Control By Line
   // 1" is checked; the lower-case tag otherwise.
@@ -195,8 +195,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   std::vector<std::function<void(bool)>> m_colorModeListeners;
 
   QTabWidget* m_pageControl = nullptr;
-  MessageEdit* m_richEdit1 = nullptr;
-  MessageEdit* m_richEdit2 = nullptr;
+  MessageEdit* m_line1 = nullptr;
+  MessageEdit* m_line2 = nullptr;
   MessageEdit* m_current = nullptr;
   QLabel* m_statusPanels[3] = {};
   QAction* m_capitalControl = nullptr;

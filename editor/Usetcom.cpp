@@ -20,10 +20,10 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
   auto* comColumn = new QVBoxLayout(m_comPanel);
   auto* com = new QHBoxLayout;
   com->addWidget(new QLabel("COM Port:", m_comPanel));
-  m_comboBox1 = MakeList(m_comPanel, "ComboBox1");
-  for (int port = 1; port <= 255; ++port) m_comboBox1->addItem(QString("COM%1").arg(port));
-  MakePickOnly(m_comboBox1);
-  com->addWidget(m_comboBox1);
+  m_comPorts = MakeList(m_comPanel, "ComboBox1");
+  for (int port = 1; port <= 255; ++port) m_comPorts->addItem(QString("COM%1").arg(port));
+  MakePickOnly(m_comPorts);
+  com->addWidget(m_comPorts);
   auto* ok = MakeButton(m_comPanel, "OK", "OK");
   com->addWidget(ok);
   connect(ok, &QPushButton::clicked, this, &TSetCom::OKClick);
@@ -39,7 +39,7 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
 #else
   m_portDevice->hide();  // Windows names its ports itself
 #endif
-  connect(m_comboBox1, &QComboBox::currentIndexChanged, this, &TSetCom::ShowPortDevice);
+  connect(m_comPorts, &QComboBox::currentIndexChanged, this, &TSetCom::ShowPortDevice);
   comColumn->addWidget(new QLabel("Serial devices present:", m_comPanel));
   m_portList = new QListWidget(m_comPanel);
   m_portList->setObjectName("PortList");
@@ -54,14 +54,14 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
   m_displayPanel->setObjectName("displayPanel");
   auto* display = new QHBoxLayout(m_displayPanel);
   display->addWidget(new QLabel("Display Time:", m_displayPanel));
-  m_comboBox2 = MakeList(m_displayPanel, "ComboBox2");
+  m_displayTimes = MakeList(m_displayPanel, "ComboBox2");
   // The entries are the wait tags without their brackets: "0.5Sec" ... "25Sec".
   for (const std::string_view tag : Table(TagTable::Wait).tags) {
-    m_comboBox2->addItem(FromUtf8(tag.substr(1, tag.size() - 2)));
+    m_displayTimes->addItem(FromUtf8(tag.substr(1, tag.size() - 2)));
   }
-  m_comboBox2->setCurrentIndex(0);
-  MakePickOnly(m_comboBox2);
-  display->addWidget(m_comboBox2);
+  m_displayTimes->setCurrentIndex(0);
+  MakePickOnly(m_displayTimes);
+  display->addWidget(m_displayTimes);
   auto* displayOk = MakeButton(m_displayPanel, "DisplayTimebtn", "OK");
   display->addWidget(displayOk);
   connect(displayOk, &QPushButton::clicked, this, &TSetCom::DisplayTimebtnClick);
@@ -69,12 +69,12 @@ TSetCom::TSetCom(WindowContext& context) : QDialog(context.MainWindow()), m_cont
 
   // A stored port beyond the list selects nothing.
   const int port = PortNumber();
-  m_comboBox1->setCurrentIndex(port <= 255 ? port - 1 : -1);
+  m_comPorts->setCurrentIndex(port <= 255 ? port - 1 : -1);
   ShowPortDevice();
 }
 
 void TSetCom::ShowPortDevice() {
-  const int port = m_comboBox1->currentIndex() + 1;
+  const int port = m_comPorts->currentIndex() + 1;
   m_portDevice->setText(port > 0 ? FromUtf8(m_context.AppSettings().PortDevice(port)) : QString());
 }
 
@@ -84,9 +84,9 @@ bool TSetCom::KeepPortDevice(int port) {
   std::string host;
   int tcpPort = 0;
   if (!device.empty() && !device.starts_with('/') && !ParseHostPort(device, host, tcpPort)) {
-    m_context.Notices().Fail("\"" + device +
-                             "\" is neither a device path (/dev/...) nor HOST:PORT (a serial "
-                             "device server or a virtual sign, sign.local:4001)");
+    m_context.Notices().FileErr("\"" + device +
+                                "\" is neither a device path (/dev/...) nor HOST:PORT (a serial "
+                                "device server or a virtual sign, sign.local:4001)");
     return false;
   }
   if (Status s = m_context.AppSettings().SetPortDevice(port, device); !s) {
@@ -138,7 +138,7 @@ void TSetCom::PortListClick() {
   const int row = m_portList->currentRow();
   if (row < 0 || row >= static_cast<int>(m_ports.size())) return;
   const SerialPortInfo& chosen = m_ports[row];
-  if (chosen.comNumber > 0) m_comboBox1->setCurrentIndex(chosen.comNumber - 1);
+  if (chosen.comNumber > 0) m_comPorts->setCurrentIndex(chosen.comNumber - 1);
   // By the adapter's stable name when it has one, so that it stays the same port after a
   // replug.
   if (chosen.present) {
@@ -152,7 +152,7 @@ void TSetCom::ShowDisplayPanel() {
 }
 
 void TSetCom::OKClick() {
-  const int port = m_comboBox1->currentIndex() + 1;
+  const int port = m_comPorts->currentIndex() + 1;
 #ifndef _WIN32
   // The dialog stays for a field that cannot be kept.
   if (!KeepPortDevice(port)) return;
@@ -165,7 +165,7 @@ void TSetCom::OKClick() {
 }
 
 void TSetCom::DisplayTimebtnClick() {
-  m_context.InsertAtCaret("<" + m_comboBox2->currentText() + ">");
+  m_context.InsertAtCaret("<" + m_displayTimes->currentText() + ">");
   accept();
 }
 

@@ -52,8 +52,8 @@ class TSetCom : public QDialog {
   WindowContext& m_context;
   QWidget* m_comPanel = nullptr;
   QWidget* m_displayPanel = nullptr;
-  QComboBox* m_comboBox1 = nullptr;
-  QComboBox* m_comboBox2 = nullptr;
+  QComboBox* m_comPorts = nullptr;
+  QComboBox* m_displayTimes = nullptr;
   QListWidget* m_portList = nullptr;
   QLineEdit* m_portDevice = nullptr;
   std::vector<SerialPortInfo> m_ports;

@@ -23,10 +23,10 @@ TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> rec
   QFont bold = label1->font();
   bold.setBold(true);
   label1->setFont(bold);
-  m_comboBox1 = MakeList(this, "ComboBox1");
-  FillSignIds(m_comboBox1);
+  m_signIds = MakeList(this, "ComboBox1");
+  FillSignIds(m_signIds);
   idRow->addWidget(label1);
-  idRow->addWidget(m_comboBox1, 1);
+  idRow->addWidget(m_signIds, 1);
   layout->addLayout(idRow);
   auto* body = new QHBoxLayout;
   auto* image1 = new QLabel(this);
@@ -40,22 +40,22 @@ TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> rec
   body->addWidget(image1);
   body->addWidget(label2, 1);
   layout->addLayout(body);
-  m_button1 = MakeButton(this, "Button1", "Yes");
+  m_recall = MakeButton(this, "Button1", "Yes");
   auto* button2 = MakeButton(this, "Button2", "No");
-  layout->addLayout(OkCancelRow(m_button1, button2));
-  connect(m_button1, &QPushButton::clicked, this, &TDeleteFontfrm::Button1Click);
+  layout->addLayout(OkCancelRow(m_recall, button2));
+  connect(m_recall, &QPushButton::clicked, this, &TDeleteFontfrm::Button1Click);
   connect(button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TDeleteFontfrm::Button1Click() {
   // The picture goes back once the sign accepted the recall, even if this dialog, made for
   // the one use, is gone by then.
-  WindowCommand how{m_context.MainWindow(), m_button1, {}, {}, {}, {}};
+  WindowCommand how{m_context.MainWindow(), m_recall, {}, {}, {}, {}};
   how.stepSent = [recall = m_recallPicture](std::size_t) {
     if (recall) recall();
   };
   StartCommand(m_context.Road(), m_context.Notices(),
-               PlanRecallDefaultFont(SelectedSignId(m_comboBox1)), std::move(how));
+               PlanRecallDefaultFont(SelectedSignId(m_signIds)), std::move(how));
 }
 
 }  // namespace tavrin

@@ -22,8 +22,8 @@ class TDeleteFontfrm : public QDialog {
  private:
   WindowContext& m_context;
   std::function<void()> m_recallPicture;
-  QComboBox* m_comboBox1 = nullptr;
-  QPushButton* m_button1 = nullptr;
+  QComboBox* m_signIds = nullptr;
+  QPushButton* m_recall = nullptr;
 };
 
 }  // namespace tavrin

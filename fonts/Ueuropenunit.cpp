@@ -44,20 +44,20 @@ TuEuropeanCharForm::TuEuropeanCharForm(WindowContext& context)
   panel->setObjectName("Panel1");
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(0, 0, 0, 0);
-  m_image1 = new EuroTableView(this, panel);
-  panelLayout->addWidget(m_image1);
+  m_table = new EuroTableView(this, panel);
+  panelLayout->addWidget(m_table);
   layout->addWidget(panel);
   auto* row = new QHBoxLayout;
-  m_label1 = new QLabel(this);
-  m_label1->setObjectName("Label1");
-  QFont big = m_label1->font();
+  m_chosenLabel = new QLabel(this);
+  m_chosenLabel->setObjectName("Label1");
+  QFont big = m_chosenLabel->font();
   big.setBold(true);
   big.setPointSize(big.pointSize() + 6);
-  m_label1->setFont(big);
-  QPalette red = m_label1->palette();
+  m_chosenLabel->setFont(big);
+  QPalette red = m_chosenLabel->palette();
   red.setColor(QPalette::WindowText, Qt::red);
-  m_label1->setPalette(red);
-  row->addWidget(m_label1, 1);
+  m_chosenLabel->setPalette(red);
+  row->addWidget(m_chosenLabel, 1);
   auto* insert = MakeButton(this, "Insert", "Insert");
   auto* cancel = MakeButton(this, "Cancel", "Cancel");
   row->addWidget(insert);
@@ -75,7 +75,7 @@ void TuEuropeanCharForm::Open() {
   activateWindow();
 }
 
-QString TuEuropeanCharForm::Chosen() const { return m_label1->text(); }
+QString TuEuropeanCharForm::Chosen() const { return m_chosenLabel->text(); }
 
 void TuEuropeanCharForm::DrawFocus(const PixelRect& r) {
   if (r.Empty()) return;
@@ -92,25 +92,25 @@ void TuEuropeanCharForm::Image1MouseDown(QPoint p) {
   DrawFocus(m_selection);
   m_selection = EuroFocusRect(*cell);
   DrawFocus(m_selection);
-  m_label1->setText(FromUtf8(EuroLabel(*cell)));
-  m_image1->update();
+  m_chosenLabel->setText(FromUtf8(EuroLabel(*cell)));
+  m_table->update();
 }
 
 void TuEuropeanCharForm::InsertClick() {
   // Nothing is inserted before a character was chosen.
-  if (m_label1->text().isEmpty()) return;
-  m_context.InsertAtCaret("<" + m_label1->text() + ">");
+  if (m_chosenLabel->text().isEmpty()) return;
+  m_context.InsertAtCaret("<" + m_chosenLabel->text() + ">");
 }
 
 void TuEuropeanCharForm::DrawTransferred(const UserFontRecord& record) {
   DrawTransferredCharacter(m_picture, record);
-  m_image1->update();
+  m_table->update();
 }
 
 Status TuEuropeanCharForm::SavePicture() {
   DrawFocus(m_selection);
   m_selection = {};
-  m_image1->update();
+  m_table->update();
   return SaveEuroPicture(m_context.ProgramFolder() / kEuroPictureFile, m_picture);
 }
 
@@ -121,7 +121,7 @@ void TuEuropeanCharForm::RecallDefault() {
     DrawFocus(m_selection);
   }
   m_selection = {};
-  m_image1->update();
+  m_table->update();
 }
 
 }  // namespace tavrin

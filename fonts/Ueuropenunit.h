@@ -43,8 +43,8 @@ class TuEuropeanCharForm : public QWidget {
   WindowContext& m_context;
   QImage m_picture;
   PixelRect m_selection;
-  EuroTableView* m_image1 = nullptr;
-  QLabel* m_label1 = nullptr;
+  EuroTableView* m_table = nullptr;
+  QLabel* m_chosenLabel = nullptr;
 };
 
 }  // namespace tavrin

@@ -156,24 +156,26 @@ void TFontMakefrm::BuildWindow() {
   auto* panel2 = new QWidget(central);
   panel2->setObjectName("Panel2");
   panel2->setAutoFillBackground(true);
+  // A pale yellow of its own, with black text on it whatever the desktop's colours.
   QPalette yellow = panel2->palette();
   yellow.setColor(QPalette::Window, QColor(255, 255, 230));
+  yellow.setColor(QPalette::WindowText, Qt::black);
   panel2->setPalette(yellow);
   auto* top = new QHBoxLayout(panel2);
-  m_comboBox1 = MakeList(panel2, "ComboBox1");
+  m_codes = MakeList(panel2, "ComboBox1");
   for (int code = kFirstUserCode; code <= kLastUserCode; ++code) {
-    m_comboBox1->addItem(FromUtf8(UserCodeText(code)));
+    m_codes->addItem(FromUtf8(UserCodeText(code)));
   }
-  m_comboBox1->setCurrentIndex(0);
-  MakePickOnly(m_comboBox1);
-  m_comboBox2 = MakeList(panel2, "ComboBox2");
-  for (const FontSize& size : kFontSizes) m_comboBox2->addItem(FromUtf8(size.text));
-  m_comboBox2->setCurrentIndex(0);
-  MakePickOnly(m_comboBox2);
+  m_codes->setCurrentIndex(0);
+  MakePickOnly(m_codes);
+  m_sizes = MakeList(panel2, "ComboBox2");
+  for (const FontSize& size : kFontSizes) m_sizes->addItem(FromUtf8(size.text));
+  m_sizes->setCurrentIndex(0);
+  MakePickOnly(m_sizes);
   top->addWidget(new QLabel("Char Code:", panel2));
-  top->addWidget(m_comboBox1);
+  top->addWidget(m_codes);
   top->addWidget(new QLabel("Font Size:", panel2));
-  top->addWidget(m_comboBox2);
+  top->addWidget(m_sizes);
   top->addWidget(new QLabel("Pixels", panel2));
   auto* add = new QToolButton(panel2);
   add->setObjectName("SpeedButton1");
@@ -191,30 +193,30 @@ void TFontMakefrm::BuildWindow() {
   layout->addWidget(panel2);
 
   auto* middle = new QHBoxLayout;
-  m_listBox1 = new QListWidget(central);
-  m_listBox1->setObjectName("ListBox1");
-  m_listBox1->setItemDelegate(new FontItemDelegate(m_maker, m_listBox1));
-  m_listBox1->setUniformItemSizes(true);
-  m_listBox1->viewport()->installEventFilter(this);
-  connect(m_listBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+  m_characters = new QListWidget(central);
+  m_characters->setObjectName("ListBox1");
+  m_characters->setItemDelegate(new FontItemDelegate(m_maker, m_characters));
+  m_characters->setUniformItemSizes(true);
+  m_characters->viewport()->installEventFilter(this);
+  connect(m_characters, &QListWidget::currentRowChanged, this, [this](int row) {
     // A character chosen with the keys is chosen as with the mouse.
     if (row >= 0 && (!m_maker.Chosen() || static_cast<int>(*m_maker.Chosen()) != row)) {
       ListBox1MouseUp(row);
     }
   });
-  middle->addWidget(m_listBox1, 1);
+  middle->addWidget(m_characters, 1);
   auto* drawing = new QVBoxLayout;
   auto* label6 = new QLabel("Draw Font", central);
   label6->setObjectName("Label6");
   drawing->addWidget(label6);
-  m_image1 = new DotGridView(this, central);
-  drawing->addWidget(m_image1);
+  m_grid = new DotGridView(this, central);
+  drawing->addWidget(m_grid);
   auto* sizes = new QHBoxLayout;
-  m_label4 = new QLabel("Width:", central);
-  m_label4->setObjectName("Label4");
-  m_label5 = new QLabel("Height: ", central);
-  m_label5->setObjectName("Label5");
-  for (QLabel* l : {m_label4, m_label5}) {
+  m_widthLabel = new QLabel("Width:", central);
+  m_widthLabel->setObjectName("Label4");
+  m_heightLabel = new QLabel("Height: ", central);
+  m_heightLabel->setObjectName("Label5");
+  for (QLabel* l : {m_widthLabel, m_heightLabel}) {
     QPalette teal = l->palette();
     teal.setColor(QPalette::WindowText, QColor(0, 128, 128));
     l->setPalette(teal);
@@ -255,10 +257,11 @@ void TFontMakefrm::Open() {
 }
 
 void TFontMakefrm::FillList() {
-  const QSignalBlocker quiet(m_listBox1);
-  m_listBox1->clear();
-  for (const FontEntry& entry : m_maker.List().Entries()) m_listBox1->addItem(FromUtf8(entry.text));
-  m_listBox1->setCurrentRow(m_maker.Chosen() ? static_cast<int>(*m_maker.Chosen()) : -1);
+  const QSignalBlocker quiet(m_characters);
+  m_characters->clear();
+  for (const FontEntry& entry : m_maker.List().Entries())
+    m_characters->addItem(FromUtf8(entry.text));
+  m_characters->setCurrentRow(m_maker.Chosen() ? static_cast<int>(*m_maker.Chosen()) : -1);
 }
 
 void TFontMakefrm::DrawGrid() {
@@ -284,7 +287,7 @@ void TFontMakefrm::DrawGrid() {
     }
   }
   painter.end();
-  m_image1->update();
+  m_grid->update();
 }
 
 void TFontMakefrm::ShowPosition(const DotCell& cell) {
@@ -293,7 +296,7 @@ void TFontMakefrm::ShowPosition(const DotCell& cell) {
 
 void TFontMakefrm::SpeedButton1Click() {
   const Result<std::size_t> added =
-      m_maker.Add(kFirstUserCode + m_comboBox1->currentIndex(), ToUtf8(m_comboBox2->currentText()));
+      m_maker.Add(kFirstUserCode + m_codes->currentIndex(), ToUtf8(m_sizes->currentText()));
   if (!added) {
     m_context.Notices().Show(NoticeKind::Confirmation, NoticeButtons::Yes, added.ErrorText());
     return;
@@ -313,8 +316,8 @@ void TFontMakefrm::ListBox1MouseUp(int row) {
   m_maker.Choose(static_cast<std::size_t>(row));
   const FontGridGeometry& g = m_maker.Geometry();
   DrawGrid();
-  m_label4->setText(QString("Width: %1").arg(g.width));
-  m_label5->setText(QString("Height: %1").arg(g.height));
+  m_widthLabel->setText(QString("Width: %1").arg(g.width));
+  m_heightLabel->setText(QString("Height: %1").arg(g.height));
 }
 
 void TFontMakefrm::Image1MouseDown(QPoint p) {
@@ -334,12 +337,12 @@ void TFontMakefrm::Image1MouseMove(QPoint p, Qt::MouseButtons buttons) {
 
 void TFontMakefrm::Image1MouseUp() { m_maker.Release(); }
 
-void TFontMakefrm::Button1Click() { m_listBox1->viewport()->update(); }
+void TFontMakefrm::Button1Click() { m_characters->viewport()->update(); }
 
 void TFontMakefrm::Button2Click() {
   m_maker.ClearChosen();
   DrawGrid();
-  m_listBox1->viewport()->update();
+  m_characters->viewport()->update();
 }
 
 Status TFontMakefrm::SaveFontFile(const std::filesystem::path& path) {
@@ -377,9 +380,9 @@ void TFontMakefrm::Open1Click() {
 }
 
 bool TFontMakefrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_listBox1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == m_characters->viewport() && event->type() == QEvent::MouseButtonRelease) {
     const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-    if (QListWidgetItem* item = m_listBox1->itemAt(at)) ListBox1MouseUp(m_listBox1->row(item));
+    if (QListWidgetItem* item = m_characters->itemAt(at)) ListBox1MouseUp(m_characters->row(item));
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -64,12 +64,12 @@ class TFontMakefrm : public QMainWindow {
   FontMaker m_maker;
   QImage m_image;
   std::function<void()> m_transfer;
-  QComboBox* m_comboBox1 = nullptr;
-  QComboBox* m_comboBox2 = nullptr;
-  QListWidget* m_listBox1 = nullptr;
-  DotGridView* m_image1 = nullptr;
-  QLabel* m_label4 = nullptr;
-  QLabel* m_label5 = nullptr;
+  QComboBox* m_codes = nullptr;
+  QComboBox* m_sizes = nullptr;
+  QListWidget* m_characters = nullptr;
+  DotGridView* m_grid = nullptr;
+  QLabel* m_widthLabel = nullptr;
+  QLabel* m_heightLabel = nullptr;
   QLabel* m_statusPanels[2] = {};
   QAction* m_transferItem = nullptr;
 };

@@ -39,104 +39,110 @@ TDeletefrm::TDeletefrm(WindowContext& context) : QDialog(context.MainWindow()), 
   setObjectName("Deletefrm");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
+  m_panels[static_cast<int>(Panel::DelSchedule)] = BuildSchedulePanel();
+  m_panels[static_cast<int>(Panel::DelPage)] = BuildPagePanel();
+  m_panels[static_cast<int>(Panel::DeleteAll)] = BuildDeleteAllPanel();
+  m_panels[static_cast<int>(Panel::TransferFont)] = BuildTransferPanel();
+  for (QWidget* panel : m_panels) layout->addWidget(panel);
+  ShowChecks();
+}
 
-  auto panel = [this, layout](const char* name) {
-    auto* p = new QWidget(this);
-    p->setObjectName(name);
-    layout->addWidget(p);
-    return p;
-  };
-  auto idRow = [](QWidget* parent, QVBoxLayout* into, const char* label, QComboBox*& list,
-                  const char* name) { into->addLayout(SignIdRow(parent, label, name, list)); };
-  auto buttons = [](QVBoxLayout* into, QPushButton* ok, QPushButton* cancel) {
-    into->addLayout(OkCancelRow(ok, cancel));
-  };
+QWidget* TDeletefrm::MakePanel(const char* name) {
+  auto* panel = new QWidget(this);
+  panel->setObjectName(name);
+  return panel;
+}
 
-  QWidget* schedule = panel("DelSchedulePanel");
-  auto* scheduleLayout = new QVBoxLayout(schedule);
-  idRow(schedule, scheduleLayout, "Sign ID: ", m_comboBox1, "ComboBox1");
-  scheduleLayout->addWidget(new QLabel("Task NO.", schedule));
-  m_checkListBox1 = new QListWidget(schedule);
-  m_checkListBox1->setObjectName("CheckListBox1");
+QWidget* TDeletefrm::BuildSchedulePanel() {
+  QWidget* schedule = MakePanel("DelSchedulePanel");
+  auto* layout = new QVBoxLayout(schedule);
+  layout->addLayout(SignIdRow(schedule, "Sign ID: ", "ComboBox1", m_scheduleSignIds));
+  layout->addWidget(new QLabel("Task NO.", schedule));
+  m_scheduleItems = new QListWidget(schedule);
+  m_scheduleItems->setObjectName("CheckListBox1");
   for (int item = 1; item <= 5; ++item) {
-    auto* entry = new QListWidgetItem(QString::number(item), m_checkListBox1);
+    auto* entry = new QListWidgetItem(QString::number(item), m_scheduleItems);
     entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     entry->setCheckState(Qt::Unchecked);
   }
-  scheduleLayout->addWidget(m_checkListBox1);
+  layout->addWidget(m_scheduleItems);
   m_scheduleOk = MakeButton(schedule, "ScheduleOk", "OK");
-  auto* scheduleCancel = MakeButton(schedule, "ScheduleCancel", "Cancel");
-  buttons(scheduleLayout, m_scheduleOk, scheduleCancel);
+  auto* cancel = MakeButton(schedule, "ScheduleCancel", "Cancel");
+  layout->addLayout(OkCancelRow(m_scheduleOk, cancel));
   connect(m_scheduleOk, &QPushButton::clicked, this, &TDeletefrm::ScheduleOkClick);
-  connect(scheduleCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  return schedule;
+}
 
-  QWidget* pages = panel("DelPagePanel");
-  auto* pagesLayout = new QVBoxLayout(pages);
-  idRow(pages, pagesLayout, "Sign ID: ", m_comboBox2, "ComboBox2");
-  m_treeView1 = new QTreeWidget(pages);
-  m_treeView1->setObjectName("TreeView1");
-  m_treeView1->setHeaderHidden(true);
+QWidget* TDeletefrm::BuildPagePanel() {
+  QWidget* pages = MakePanel("DelPagePanel");
+  auto* layout = new QVBoxLayout(pages);
+  layout->addLayout(SignIdRow(pages, "Sign ID: ", "ComboBox2", m_pageSignIds));
+  m_pageTree = new QTreeWidget(pages);
+  m_pageTree->setObjectName("TreeView1");
+  m_pageTree->setHeaderHidden(true);
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    auto* page = new QTreeWidgetItem(m_treeView1, {QString("Page %1").arg(letter)});
+    auto* page = new QTreeWidgetItem(m_pageTree, {QString("Page %1").arg(letter)});
     new QTreeWidgetItem(page, {"Line 1"});
     new QTreeWidgetItem(page, {"Line 2"});
   }
-  m_treeView1->viewport()->installEventFilter(this);
-  pagesLayout->addWidget(m_treeView1);
+  m_pageTree->viewport()->installEventFilter(this);
+  layout->addWidget(m_pageTree);
   m_delPageOk = MakeButton(pages, "DelPageOK", "OK");
-  auto* delPageCancel = MakeButton(pages, "DelPageCancel", "Cancel");
-  buttons(pagesLayout, m_delPageOk, delPageCancel);
+  auto* cancel = MakeButton(pages, "DelPageCancel", "Cancel");
+  layout->addLayout(OkCancelRow(m_delPageOk, cancel));
   connect(m_delPageOk, &QPushButton::clicked, this, &TDeletefrm::DelPageOKClick);
-  connect(delPageCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  return pages;
+}
 
-  QWidget* all = panel("DeleteAllPanel");
-  auto* allLayout = new QVBoxLayout(all);
-  idRow(all, allLayout, "Sign ID:", m_comboBox3, "ComboBox3");
+QWidget* TDeletefrm::BuildDeleteAllPanel() {
+  QWidget* all = MakePanel("DeleteAllPanel");
+  auto* layout = new QVBoxLayout(all);
+  layout->addLayout(SignIdRow(all, "Sign ID:", "ComboBox3", m_allSignIds));
   m_deleteOk = MakeButton(all, "DeleteOk", "OK");
-  auto* deleteCancel = MakeButton(all, "DeleteCancel", "Cancel");
-  buttons(allLayout, m_deleteOk, deleteCancel);
+  auto* cancel = MakeButton(all, "DeleteCancel", "Cancel");
+  layout->addLayout(OkCancelRow(m_deleteOk, cancel));
   connect(m_deleteOk, &QPushButton::clicked, this, &TDeletefrm::DeleteOkClick);
-  connect(deleteCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  return all;
+}
 
-  QWidget* transfer = panel("TransferFontPanel");
-  auto* transferLayout = new QVBoxLayout(transfer);
-  auto* transferIdRow = new QHBoxLayout;
-  auto* label5 = new QLabel("Sign ID:", transfer);
-  label5->setObjectName("Label5");
-  QFont bold = label5->font();
+QWidget* TDeletefrm::BuildTransferPanel() {
+  QWidget* transfer = MakePanel("TransferFontPanel");
+  auto* layout = new QVBoxLayout(transfer);
+  auto* idRow = new QHBoxLayout;
+  auto* idLabel = new QLabel("Sign ID:", transfer);
+  idLabel->setObjectName("Label5");
+  QFont bold = idLabel->font();
   bold.setBold(true);
-  label5->setFont(bold);
-  m_comboBox4 = MakeList(transfer, "ComboBox4");
-  FillSignIds(m_comboBox4);
-  transferIdRow->addWidget(label5);
-  transferIdRow->addWidget(m_comboBox4, 1);
-  transferLayout->addLayout(transferIdRow);
+  idLabel->setFont(bold);
+  m_transferSignIds = MakeList(transfer, "ComboBox4");
+  FillSignIds(m_transferSignIds);
+  idRow->addWidget(idLabel);
+  idRow->addWidget(m_transferSignIds, 1);
+  layout->addLayout(idRow);
   m_transFont = MakeButton(transfer, "TransFont", "Transfer");
-  auto* transferCancel = MakeButton(transfer, "Button2", "Cancel");
-  buttons(transferLayout, m_transFont, transferCancel);
+  auto* cancel = MakeButton(transfer, "Button2", "Cancel");
+  layout->addLayout(OkCancelRow(m_transFont, cancel));
   connect(m_transFont, &QPushButton::clicked, this, &TDeletefrm::TransFontClick);
-  connect(transferCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   // The progress bar lives inside the status bar's one panel, 15 pixels short of its width.
-  m_statusBar1 = new QStatusBar(transfer);
-  m_statusBar1->setObjectName("StatusBar1");
-  m_statusBar1->setSizeGripEnabled(false);
-  m_statusBar1->setFixedWidth(296);
-  m_progressBar1 = new QProgressBar(m_statusBar1);
-  m_progressBar1->setObjectName("ProgressBar1");
-  m_progressBar1->setTextVisible(false);
-  m_progressBar1->setRange(0, 1);
-  m_progressBar1->setValue(0);
-  m_progressBar1->setStyleSheet(
+  auto* status = new QStatusBar(transfer);
+  status->setObjectName("StatusBar1");
+  status->setSizeGripEnabled(false);
+  status->setFixedWidth(296);
+  m_transferProgress = new QProgressBar(status);
+  m_transferProgress->setObjectName("ProgressBar1");
+  m_transferProgress->setTextVisible(false);
+  m_transferProgress->setRange(0, 1);
+  m_transferProgress->setValue(0);
+  m_transferProgress->setStyleSheet(
       "QProgressBar { border: none; } QProgressBar::chunk { background: rgb(0, 0, 255); }");
-  m_progressBar1->setFixedWidth(296 - 15);
-  m_statusBar1->addWidget(m_progressBar1);
-  transferLayout->addWidget(m_statusBar1);
-
-  m_panels[0] = schedule;
-  m_panels[1] = pages;
-  m_panels[2] = all;
-  m_panels[3] = transfer;
-  ShowChecks();
+  m_transferProgress->setFixedWidth(296 - 15);
+  status->addWidget(m_transferProgress);
+  layout->addWidget(status);
+  return transfer;
 }
 
 void TDeletefrm::PreparePanel(Panel panel) {
@@ -165,11 +171,11 @@ void TDeletefrm::ShowTransferPanel() {
 void TDeletefrm::TransFontClick() {
   // The plan holds copies of the characters: the font maker may change its list meanwhile.
   FontTransferPlan transfer =
-      PlanFontTransfer(SelectedSignId(m_comboBox4), m_context.AppWorkspace().userFonts);
+      PlanFontTransfer(SelectedSignId(m_transferSignIds), m_context.AppWorkspace().userFonts);
   // Each character the sign accepted is drawn into the European table, whose picture is saved
   // when the transfer ran to its end with at least one character sent.
   auto sent = std::make_shared<bool>(false);
-  WindowCommand how{this, m_transFont, m_progressBar1, {}, {}, {}};
+  WindowCommand how{this, m_transFont, m_transferProgress, {}, {}, {}};
   how.stepSent = [this, sent, records = std::move(transfer.recordOfStep)](std::size_t step) {
     const std::optional<UserFontRecord>& record = records.at(step);
     if (!record) return;
@@ -194,7 +200,7 @@ void TDeletefrm::ToggleTreeCheck(int page, int line) {
 
 void TDeletefrm::ShowChecks() {
   for (int page = 0; page < PageTree::kPages; ++page) {
-    QTreeWidgetItem* node = m_treeView1->topLevelItem(page);
+    QTreeWidgetItem* node = m_pageTree->topLevelItem(page);
     node->setIcon(0, CheckImage(m_tree.PageChecked(page)));
     for (int line = 1; line <= 2; ++line) {
       node->child(line - 1)->setIcon(0, CheckImage(m_tree.LineChecked(page, line)));
@@ -203,15 +209,15 @@ void TDeletefrm::ShowChecks() {
 }
 
 bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_treeView1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == m_pageTree->viewport() && event->type() == QEvent::MouseButtonRelease) {
     const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-    QTreeWidgetItem* item = m_treeView1->itemAt(at);
+    QTreeWidgetItem* item = m_pageTree->itemAt(at);
     // Only a click on the check image toggles; elsewhere it only selects. The expand arrow
     // lies left of the item's rectangle and only expands or collapses.
-    const int left = item != nullptr ? m_treeView1->visualItemRect(item).left() : 0;
+    const int left = item != nullptr ? m_pageTree->visualItemRect(item).left() : 0;
     if (item != nullptr && at.x() >= left && at.x() < left + kCheckImageWidth) {
       QTreeWidgetItem* parent = item->parent();
-      const int page = m_treeView1->indexOfTopLevelItem(parent != nullptr ? parent : item);
+      const int page = m_pageTree->indexOfTopLevelItem(parent != nullptr ? parent : item);
       ToggleTreeCheck(page, parent != nullptr ? parent->indexOfChild(item) + 1 : 0);
     }
   }
@@ -220,14 +226,14 @@ bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
 
 void TDeletefrm::ScheduleOkClick() {
   std::array<bool, 5> checked{};
-  for (int i = 0; i < 5; ++i) checked[i] = m_checkListBox1->item(i)->checkState() == Qt::Checked;
-  Run(m_scheduleOk, PlanDeleteSchedules(SelectedSignId(m_comboBox1), checked));
+  for (int i = 0; i < 5; ++i) checked[i] = m_scheduleItems->item(i)->checkState() == Qt::Checked;
+  Run(m_scheduleOk, PlanDeleteSchedules(SelectedSignId(m_scheduleSignIds), checked));
 }
 
 void TDeletefrm::DelPageOKClick() {
-  Run(m_delPageOk, PlanDeletePages(SelectedSignId(m_comboBox2), m_tree));
+  Run(m_delPageOk, PlanDeletePages(SelectedSignId(m_pageSignIds), m_tree));
 }
 
-void TDeletefrm::DeleteOkClick() { Run(m_deleteOk, PlanDeleteAll(SelectedSignId(m_comboBox3))); }
+void TDeletefrm::DeleteOkClick() { Run(m_deleteOk, PlanDeleteAll(SelectedSignId(m_allSignIds))); }
 
 }  // namespace tavrin

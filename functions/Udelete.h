@@ -53,24 +53,29 @@ class TDeletefrm : public QDialog {
 
  private:
   void ShowChecks();
+  QWidget* MakePanel(const char* name);
+  // One builder a panel; each returns its panel with its controls made and wired.
+  QWidget* BuildSchedulePanel();
+  QWidget* BuildPagePanel();
+  QWidget* BuildDeleteAllPanel();
+  QWidget* BuildTransferPanel();
   // Starts a command with its confirming button held down while the port is open.
   void Run(QPushButton* button, SignPlan plan);
   WindowContext& m_context;
   FontTransferHooks m_fontTransfer;
   PageTree m_tree;
   QWidget* m_panels[4] = {};
-  QComboBox* m_comboBox1 = nullptr;
-  QComboBox* m_comboBox2 = nullptr;
-  QComboBox* m_comboBox3 = nullptr;
-  QListWidget* m_checkListBox1 = nullptr;
-  QTreeWidget* m_treeView1 = nullptr;
+  QComboBox* m_scheduleSignIds = nullptr;
+  QListWidget* m_scheduleItems = nullptr;
   QPushButton* m_scheduleOk = nullptr;
+  QComboBox* m_pageSignIds = nullptr;
+  QTreeWidget* m_pageTree = nullptr;
   QPushButton* m_delPageOk = nullptr;
+  QComboBox* m_allSignIds = nullptr;
   QPushButton* m_deleteOk = nullptr;
-  QComboBox* m_comboBox4 = nullptr;
+  QComboBox* m_transferSignIds = nullptr;
   QPushButton* m_transFont = nullptr;
-  QStatusBar* m_statusBar1 = nullptr;
-  QProgressBar* m_progressBar1 = nullptr;
+  QProgressBar* m_transferProgress = nullptr;
 };
 
 }  // namespace tavrin

@@ -16,14 +16,14 @@ TLinkpagefrm::TLinkpagefrm(WindowContext& context)
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Sign ID:", this));
-  m_comboBox1 = MakeList(this, "ComboBox1");
-  FillSignIds(m_comboBox1);
-  layout->addWidget(m_comboBox1);
+  m_signIds = MakeList(this, "ComboBox1");
+  FillSignIds(m_signIds);
+  layout->addWidget(m_signIds);
   layout->addWidget(new QLabel("Page: (e.g. abcED)", this));
-  m_edit1 = new QLineEdit(this);
-  m_edit1->setObjectName("Edit1");
-  MakeLettersOnly(m_edit1);
-  layout->addWidget(m_edit1);
+  m_pages = new QLineEdit(this);
+  m_pages->setObjectName("Edit1");
+  MakeLettersOnly(m_pages);
+  layout->addWidget(m_pages);
   m_ok = MakeButton(this, "OK", "OK");
   layout->addWidget(m_ok);
   connect(m_ok, &QPushButton::clicked, this, &TLinkpagefrm::OKClick);
@@ -33,12 +33,12 @@ void TLinkpagefrm::Open() {
   show();
   raise();
   activateWindow();
-  m_edit1->setFocus();
+  m_pages->setFocus();
 }
 
 void TLinkpagefrm::OKClick() {
   StartCommand(m_context.Road(), m_context.Notices(),
-               PlanLinkPages(SelectedSignId(m_comboBox1), ToUtf8(m_edit1->text())),
+               PlanLinkPages(SelectedSignId(m_signIds), ToUtf8(m_pages->text())),
                {this, m_ok, {}, {}, {}, {}});
 }
 

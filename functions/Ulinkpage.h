@@ -22,8 +22,8 @@ class TLinkpagefrm : public QDialog {
 
  private:
   WindowContext& m_context;
-  QComboBox* m_comboBox1 = nullptr;
-  QLineEdit* m_edit1 = nullptr;
+  QComboBox* m_signIds = nullptr;
+  QLineEdit* m_pages = nullptr;
   QPushButton* m_ok = nullptr;
 };
 

@@ -32,15 +32,15 @@ TSchedule::TSchedule(WindowContext& context)
   setWindowTitle("Schedule");
   setModal(false);
   auto* layout = new QVBoxLayout(this);
-  m_listView1 = new QTreeWidget(this);
-  m_listView1->setObjectName("ListView1");
-  m_listView1->setHeaderLabels({"NO.", "Start DateTime", "End DateTime", "Page"});
-  m_listView1->setRootIsDecorated(false);
-  m_listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_listView1->header()->setDefaultAlignment(Qt::AlignCenter);
-  layout->addWidget(m_listView1);
-  QHBoxLayout* row = SignIdRow(this, "Sign ID: ", "ComboBox1", m_comboBox1);
+  m_entries = new QTreeWidget(this);
+  m_entries->setObjectName("ListView1");
+  m_entries->setHeaderLabels({"NO.", "Start DateTime", "End DateTime", "Page"});
+  m_entries->setRootIsDecorated(false);
+  m_entries->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_entries->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_entries->header()->setDefaultAlignment(Qt::AlignCenter);
+  layout->addWidget(m_entries);
+  QHBoxLayout* row = SignIdRow(this, "Sign ID: ", "ComboBox1", m_signIds);
   auto* add = MakeButton(this, "Add", "Add...");
   auto* modify = MakeButton(this, "Modify", "Modify...");
   auto* remove = MakeButton(this, "Delete", "Delete");
@@ -55,10 +55,10 @@ TSchedule::TSchedule(WindowContext& context)
 }
 
 void TSchedule::Refresh() {
-  m_listView1->clear();
+  m_entries->clear();
   const auto& entries = m_list.Entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    auto* item = new QTreeWidgetItem(m_listView1);
+    auto* item = new QTreeWidgetItem(m_entries);
     item->setText(0, FromUtf8(ScheduleList::Number(i)));
     item->setText(1, FromUtf8(entries[i].start));
     item->setText(2, FromUtf8(entries[i].end));
@@ -74,8 +74,8 @@ void TSchedule::Open() {
 }
 
 int TSchedule::SelectedRow() const {
-  const QList<QTreeWidgetItem*> selected = m_listView1->selectedItems();
-  return selected.isEmpty() ? -1 : m_listView1->indexOfTopLevelItem(selected.front());
+  const QList<QTreeWidgetItem*> selected = m_entries->selectedItems();
+  return selected.isEmpty() ? -1 : m_entries->indexOfTopLevelItem(selected.front());
 }
 
 void TSchedule::AddClick() {
@@ -104,7 +104,7 @@ void TSchedule::DeleteClick() {
 
 void TSchedule::SendClick() {
   StartCommand(m_context.Road(), m_context.Notices(),
-               PlanSendSchedules(SelectedSignId(m_comboBox1), m_list),
+               PlanSendSchedules(SelectedSignId(m_signIds), m_list),
                {this, m_send, {}, {}, {}, {}});
 }
 
@@ -116,22 +116,22 @@ TScheduleAdd::TScheduleAdd(WindowContext& context, TSchedule* schedule)
   auto* layout = new QVBoxLayout(this);
   auto* pages = new QHBoxLayout;
   pages->addWidget(new QLabel("Page:", this));
-  m_pageEdit = new QLineEdit(this);
-  m_pageEdit->setObjectName("PageEdit");
-  m_pageEdit->setMaxLength(26);
-  MakeLettersOnly(m_pageEdit);
-  pages->addWidget(m_pageEdit);
+  m_pages = new QLineEdit(this);
+  m_pages->setObjectName("PageEdit");
+  m_pages->setMaxLength(26);
+  MakeLettersOnly(m_pages);
+  pages->addWidget(m_pages);
   pages->addWidget(new QLabel("(e.g.:   abcDE  )", this));
   layout->addLayout(pages);
 
   // Date "MM/DD/YY" whose year must be typed; time "hh:nn" whose first digit may be blank.
-  m_maskEdit1 = Masked(this, "MaskEdit1", "00/00/99");
-  m_startMaskEdit = Masked(this, "StartMaskEdit", "09:99");
-  m_maskEdit2 = Masked(this, "MaskEdit2", "00/00/99");
-  m_endMaskEdit = Masked(this, "EndMaskEdit", "09:99");
+  m_startDate = Masked(this, "MaskEdit1", "00/00/99");
+  m_startTime = Masked(this, "StartMaskEdit", "09:99");
+  m_endDate = Masked(this, "MaskEdit2", "00/00/99");
+  m_endTime = Masked(this, "EndMaskEdit", "09:99");
   for (const auto& [title, date, time, timeLabel] :
-       {std::tuple{" Start DateTime  ", m_maskEdit1, m_startMaskEdit, "Time :"},
-        std::tuple{"End DateTime", m_maskEdit2, m_endMaskEdit, "Time:"}}) {
+       {std::tuple{" Start DateTime  ", m_startDate, m_startTime, "Time :"},
+        std::tuple{"End DateTime", m_endDate, m_endTime, "Time:"}}) {
     auto* group = new QGroupBox(title, this);
     auto* grid = new QGridLayout(group);
     grid->addWidget(date, 0, 0);
@@ -151,10 +151,10 @@ TScheduleAdd::TScheduleAdd(WindowContext& context, TSchedule* schedule)
   // Now, for both starts and ends.
   const QString time = QTime::currentTime().toString("hh:mm");
   const QString date = QDate::currentDate().toString("MM/dd/yy");
-  m_startMaskEdit->setText(time);
-  m_endMaskEdit->setText(time);
-  m_maskEdit1->setText(date);
-  m_maskEdit2->setText(date);
+  m_startTime->setText(time);
+  m_endTime->setText(time);
+  m_startDate->setText(date);
+  m_endDate->setText(date);
 }
 
 void TScheduleAdd::PrepareAdd() {
@@ -169,11 +169,11 @@ void TScheduleAdd::PrepareModify(int row) {
   const ScheduleEntry& entry = m_schedule->List().Entries().at(static_cast<std::size_t>(row));
   const ScheduleStampParts start = SplitScheduleStamp(entry.start);
   const ScheduleStampParts end = SplitScheduleStamp(entry.end);
-  m_maskEdit1->setText(FromUtf8(start.date));
-  m_startMaskEdit->setText(FromUtf8(start.time));
-  m_maskEdit2->setText(FromUtf8(end.date));
-  m_endMaskEdit->setText(FromUtf8(end.time));
-  m_pageEdit->setText(FromUtf8(entry.pages));
+  m_startDate->setText(FromUtf8(start.date));
+  m_startTime->setText(FromUtf8(start.time));
+  m_endDate->setText(FromUtf8(end.date));
+  m_endTime->setText(FromUtf8(end.time));
+  m_pages->setText(FromUtf8(entry.pages));
 }
 
 void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
@@ -184,9 +184,9 @@ void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
 
 void TScheduleAdd::OKClick() {
   Result<ScheduleEntry> entry =
-      MakeScheduleEntry(ToUtf8(m_maskEdit1->displayText()), ToUtf8(m_startMaskEdit->displayText()),
-                        ToUtf8(m_maskEdit2->displayText()), ToUtf8(m_endMaskEdit->displayText()),
-                        ToUtf8(m_pageEdit->text()));
+      MakeScheduleEntry(ToUtf8(m_startDate->displayText()), ToUtf8(m_startTime->displayText()),
+                        ToUtf8(m_endDate->displayText()), ToUtf8(m_endTime->displayText()),
+                        ToUtf8(m_pages->text()));
   if (!entry) {
     m_context.Notices().Fail(entry.ErrorText());
     return;

@@ -37,8 +37,8 @@ class TSchedule : public QDialog {
   WindowContext& m_context;
   TScheduleAdd* m_editor = nullptr;
   ScheduleList& m_list;  // the workspace's
-  QTreeWidget* m_listView1 = nullptr;
-  QComboBox* m_comboBox1 = nullptr;
+  QTreeWidget* m_entries = nullptr;
+  QComboBox* m_signIds = nullptr;
   QPushButton* m_send = nullptr;
 };
 
@@ -62,11 +62,11 @@ class TScheduleAdd : public QDialog {
   TSchedule* m_schedule;
   bool m_modify = false;
   int m_row = -1;
-  QLineEdit* m_pageEdit = nullptr;
-  QLineEdit* m_maskEdit1 = nullptr;      // start date
-  QLineEdit* m_startMaskEdit = nullptr;  // start time
-  QLineEdit* m_maskEdit2 = nullptr;      // end date
-  QLineEdit* m_endMaskEdit = nullptr;    // end time
+  QLineEdit* m_pages = nullptr;
+  QLineEdit* m_startDate = nullptr;      // start date
+  QLineEdit* m_startTime = nullptr;  // start time
+  QLineEdit* m_endDate = nullptr;      // end date
+  QLineEdit* m_endTime = nullptr;    // end time
 };
 
 }  // namespace tavrin

@@ -20,120 +20,131 @@ TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_contex
   setObjectName("SetID");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
+  m_panels[static_cast<int>(Panel::Id)] = BuildIdPanel();
+  m_panels[static_cast<int>(Panel::Clock)] = BuildClockPanel();
+  m_panels[static_cast<int>(Panel::RunPage)] = BuildRunPagePanel();
+  m_panels[static_cast<int>(Panel::SendMessage)] = BuildSendPanel();
+  m_panels[static_cast<int>(Panel::Bright)] = BuildBrightnessPanel();
+  m_panels[static_cast<int>(Panel::SendViaNet)] = BuildNetworkPanel();
+  for (QWidget* panel : m_panels) layout->addWidget(panel);
+}
 
-  // Set ID
+QWidget* TSetID::BuildIdPanel() {
   QWidget* id = MakePanel("IDPanel");
-  m_comboBox1 = MakeList(id, "ComboBox1");
-  FillSignIds(m_comboBox1, 1);
-  auto* idLayout = new QVBoxLayout(id);
-  idLayout->addLayout(LabelledRow(id, "Sign ID:", m_comboBox1));
-  m_ok = MakeButton(id, "OK", "OK");
+  m_newIds = MakeList(id, "ComboBox1");
+  FillSignIds(m_newIds, 1);
+  auto* layout = new QVBoxLayout(id);
+  layout->addLayout(LabelledRow(id, "Sign ID:", m_newIds));
+  m_setIdOk = MakeButton(id, "OK", "OK");
   auto* cancel = MakeButton(id, "Cancel", "Cancel");
-  idLayout->addLayout(OkCancelRow(m_ok, cancel));
-  connect(m_ok, &QPushButton::clicked, this, &TSetID::OKClick);
+  layout->addLayout(OkCancelRow(m_setIdOk, cancel));
+  connect(m_setIdOk, &QPushButton::clicked, this, &TSetID::OKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  return id;
+}
 
-  // Set Clock
+QWidget* TSetID::BuildClockPanel() {
   QWidget* clock = MakePanel("ClockPanel");
-  m_comboBox2 = MakeList(clock, "ComboBox2");
-  FillSignIds(m_comboBox2);
-  auto* clockLayout = new QVBoxLayout(clock);
-  clockLayout->addLayout(LabelledRow(clock, "Sign ID:", m_comboBox2));
+  m_clockSignIds = MakeList(clock, "ComboBox2");
+  FillSignIds(m_clockSignIds);
+  auto* layout = new QVBoxLayout(clock);
+  layout->addLayout(LabelledRow(clock, "Sign ID:", m_clockSignIds));
   auto* group = new QGroupBox(" Set Date and Time ", clock);
   auto* groupLayout = new QVBoxLayout(group);
-  m_dateTimePicker1 = new QDateEdit(QDate::currentDate(), group);
-  m_dateTimePicker1->setObjectName("DateTimePicker1");
-  m_dateTimePicker1->setCalendarPopup(true);
-  m_dateTimePicker1->setDisplayFormat("MM/dd/yyyy");
-  DiscardTypedKeys(m_dateTimePicker1);  // the calendar and the arrows choose
-  groupLayout->addLayout(LabelledRow(group, "Date:", m_dateTimePicker1));
-  m_maskEdit1 = new QLineEdit(group);
-  m_maskEdit1->setObjectName("MaskEdit1");
-  m_maskEdit1->setInputMask("09:99:99");  // the first digit may be left blank
-  m_maskEdit1->installEventFilter(this);
-  groupLayout->addLayout(LabelledRow(group, "Time:", m_maskEdit1));
-  clockLayout->addWidget(group);
-  m_dateTimeOk = MakeButton(clock, "DateTimeOK", "OK");
-  auto* dateTimeCancel = MakeButton(clock, "DateTimeCancel", "Cancel");
-  clockLayout->addLayout(OkCancelRow(m_dateTimeOk, dateTimeCancel));
-  connect(m_dateTimeOk, &QPushButton::clicked, this, &TSetID::DateTimeOKClick);
-  connect(dateTimeCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(m_maskEdit1, &QLineEdit::textEdited, this, &TSetID::MaskEdit1KeyUp);
-  m_timer1 = new QTimer(this);
-  m_timer1->setObjectName("Timer1");
-  m_timer1->setInterval(1000);
-  connect(m_timer1, &QTimer::timeout, this, &TSetID::Timer1Timer);
+  m_clockDate = new QDateEdit(QDate::currentDate(), group);
+  m_clockDate->setObjectName("DateTimePicker1");
+  m_clockDate->setCalendarPopup(true);
+  m_clockDate->setDisplayFormat("MM/dd/yyyy");
+  DiscardTypedKeys(m_clockDate);  // the calendar and the arrows choose
+  groupLayout->addLayout(LabelledRow(group, "Date:", m_clockDate));
+  m_clockTime = new QLineEdit(group);
+  m_clockTime->setObjectName("MaskEdit1");
+  m_clockTime->setInputMask("09:99:99");  // the first digit may be left blank
+  m_clockTime->installEventFilter(this);
+  groupLayout->addLayout(LabelledRow(group, "Time:", m_clockTime));
+  layout->addWidget(group);
+  m_clockOk = MakeButton(clock, "DateTimeOK", "OK");
+  auto* cancel = MakeButton(clock, "DateTimeCancel", "Cancel");
+  layout->addLayout(OkCancelRow(m_clockOk, cancel));
+  connect(m_clockOk, &QPushButton::clicked, this, &TSetID::DateTimeOKClick);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(m_clockTime, &QLineEdit::textEdited, this, &TSetID::MaskEdit1KeyUp);
+  m_clockTick = new QTimer(this);
+  m_clockTick->setObjectName("Timer1");
+  m_clockTick->setInterval(1000);
+  connect(m_clockTick, &QTimer::timeout, this, &TSetID::Timer1Timer);
+  return clock;
+}
 
-  // Run Page
+QWidget* TSetID::BuildRunPagePanel() {
   QWidget* run = MakePanel("RunPagePanel");
-  m_comboBox3 = MakeList(run, "ComboBox3");
-  FillSignIds(m_comboBox3);
-  m_comboBox4 = MakeList(run, "ComboBox4");
-  FillPages(m_comboBox4);
-  auto* runLayout = new QVBoxLayout(run);
-  runLayout->addLayout(LabelledRow(run, "Sign ID: ", m_comboBox3));
-  runLayout->addLayout(LabelledRow(run, "Page:", m_comboBox4));
-  m_runPageButton = MakeButton(run, "RunPageButton", "OK");
-  runLayout->addWidget(m_runPageButton);
-  connect(m_runPageButton, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
+  m_runSignIds = MakeList(run, "ComboBox3");
+  FillSignIds(m_runSignIds);
+  m_runPages = MakeList(run, "ComboBox4");
+  FillPages(m_runPages);
+  auto* layout = new QVBoxLayout(run);
+  layout->addLayout(LabelledRow(run, "Sign ID: ", m_runSignIds));
+  layout->addLayout(LabelledRow(run, "Page:", m_runPages));
+  m_runPageOk = MakeButton(run, "RunPageButton", "OK");
+  layout->addWidget(m_runPageOk);
+  connect(m_runPageOk, &QPushButton::clicked, this, &TSetID::RunPageButtonClick);
+  return run;
+}
 
-  // Send Message
+QWidget* TSetID::BuildSendPanel() {
   QWidget* send = MakePanel("SendMessagePanel");
-  auto* sendLayout = new QVBoxLayout(send);
-  auto* sendGroup = new QGroupBox(send);
-  auto* sendGroupLayout = new QVBoxLayout(sendGroup);
-  m_comboBox5 = MakeList(sendGroup, "ComboBox5");
-  FillSignIds(m_comboBox5);
-  m_comboBox6 = MakeList(sendGroup, "ComboBox6");
-  FillPages(m_comboBox6);
-  sendGroupLayout->addLayout(LabelledRow(sendGroup, "Sign ID: ", m_comboBox5));
-  sendGroupLayout->addLayout(LabelledRow(sendGroup, "Page: ", m_comboBox6));
-  sendLayout->addWidget(sendGroup);
-  m_progressBar1 = new QProgressBar(send);
-  m_progressBar1->setObjectName("ProgressBar1");
-  m_progressBar1->setRange(0, 100);
-  m_progressBar1->setValue(0);
-  m_progressBar1->setTextVisible(false);
-  sendLayout->addWidget(m_progressBar1);
-  m_sendMessButton = MakeButton(send, "SendMessButton", "OK");
-  sendLayout->addWidget(m_sendMessButton);
-  connect(m_sendMessButton, &QPushButton::clicked, this, &TSetID::SendMessButtonClick);
+  auto* layout = new QVBoxLayout(send);
+  auto* group = new QGroupBox(send);
+  auto* groupLayout = new QVBoxLayout(group);
+  m_sendSignIds = MakeList(group, "ComboBox5");
+  FillSignIds(m_sendSignIds);
+  m_sendPages = MakeList(group, "ComboBox6");
+  FillPages(m_sendPages);
+  groupLayout->addLayout(LabelledRow(group, "Sign ID: ", m_sendSignIds));
+  groupLayout->addLayout(LabelledRow(group, "Page: ", m_sendPages));
+  layout->addWidget(group);
+  m_sendProgress = new QProgressBar(send);
+  m_sendProgress->setObjectName("ProgressBar1");
+  m_sendProgress->setRange(0, 100);
+  m_sendProgress->setValue(0);
+  m_sendProgress->setTextVisible(false);
+  layout->addWidget(m_sendProgress);
+  m_sendOk = MakeButton(send, "SendMessButton", "OK");
+  layout->addWidget(m_sendOk);
+  connect(m_sendOk, &QPushButton::clicked, this, &TSetID::SendMessButtonClick);
+  return send;
+}
 
-  // Set Brightness
+QWidget* TSetID::BuildBrightnessPanel() {
   QWidget* bright = MakePanel("SetBrightPanel");
-  m_comboBox7 = MakeList(bright, "ComboBox7");
-  FillSignIds(m_comboBox7);
-  m_comboBox8 = MakeList(bright, "ComboBox8");
-  FillList(m_comboBox8, kBrightnessLevels);
-  auto* brightLayout = new QVBoxLayout(bright);
-  brightLayout->addLayout(LabelledRow(bright, "Sign ID:", m_comboBox7));
-  brightLayout->addLayout(LabelledRow(bright, "Brightness:", m_comboBox8));
+  m_brightSignIds = MakeList(bright, "ComboBox7");
+  FillSignIds(m_brightSignIds);
+  m_brightLevels = MakeList(bright, "ComboBox8");
+  FillList(m_brightLevels, kBrightnessLevels);
+  auto* layout = new QVBoxLayout(bright);
+  layout->addLayout(LabelledRow(bright, "Sign ID:", m_brightSignIds));
+  layout->addLayout(LabelledRow(bright, "Brightness:", m_brightLevels));
   m_brightOk = MakeButton(bright, "BrightOk", "Ok");
-  auto* brightCancel = MakeButton(bright, "BrightCancel", "Cancel");
-  brightLayout->addLayout(OkCancelRow(m_brightOk, brightCancel));
+  auto* cancel = MakeButton(bright, "BrightCancel", "Cancel");
+  layout->addLayout(OkCancelRow(m_brightOk, cancel));
   connect(m_brightOk, &QPushButton::clicked, this, &TSetID::BrightOkClick);
-  connect(brightCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  return bright;
+}
 
-  // Send via Network
+QWidget* TSetID::BuildNetworkPanel() {
   QWidget* net = MakePanel("SendViaNetPanel");
-  m_comboBox9 = MakeList(net, "ComboBox9");
-  FillSignIds(m_comboBox9);
-  m_comboBox10 = MakeList(net, "ComboBox10");
-  FillPages(m_comboBox10);
-  auto* netLayout = new QVBoxLayout(net);
-  netLayout->addLayout(LabelledRow(net, "Sign ID:", m_comboBox9));
-  netLayout->addLayout(LabelledRow(net, "Page:", m_comboBox10));
-  m_sendViaNetOk = MakeButton(net, "SendViaNetOK", "OK");
-  netLayout->addWidget(m_sendViaNetOk);
-  connect(m_sendViaNetOk, &QPushButton::clicked, this, &QDialog::accept);
-
-  m_panels[static_cast<int>(Panel::Id)] = id;
-  m_panels[static_cast<int>(Panel::Clock)] = clock;
-  m_panels[static_cast<int>(Panel::RunPage)] = run;
-  m_panels[static_cast<int>(Panel::SendMessage)] = send;
-  m_panels[static_cast<int>(Panel::Bright)] = bright;
-  m_panels[static_cast<int>(Panel::SendViaNet)] = net;
-  for (QWidget* panel : m_panels) layout->addWidget(panel);
+  m_netSignIds = MakeList(net, "ComboBox9");
+  FillSignIds(m_netSignIds);
+  m_netPages = MakeList(net, "ComboBox10");
+  FillPages(m_netPages);
+  auto* layout = new QVBoxLayout(net);
+  layout->addLayout(LabelledRow(net, "Sign ID:", m_netSignIds));
+  layout->addLayout(LabelledRow(net, "Page:", m_netPages));
+  m_netOk = MakeButton(net, "SendViaNetOK", "OK");
+  layout->addWidget(m_netOk);
+  connect(m_netOk, &QPushButton::clicked, this, &QDialog::accept);
+  return net;
 }
 
 TSetID::~TSetID() = default;
@@ -156,13 +167,13 @@ void TSetID::PreparePanel(Panel panel) {
   adjustSize();
   switch (panel) {
     case Panel::Id:
-      m_ok->setFocus();
+      m_setIdOk->setFocus();
       break;
     case Panel::RunPage:
-      m_runPageButton->setFocus();
+      m_runPageOk->setFocus();
       break;
     case Panel::SendMessage:
-      m_sendMessButton->setFocus();
+      m_sendOk->setFocus();
       break;
     case Panel::Bright:
       m_brightOk->setFocus();
@@ -171,7 +182,7 @@ void TSetID::PreparePanel(Panel panel) {
       break;  // FormActivate gives the focus
     case Panel::SendViaNet:
       // No button is given the focus: it starts where a dialog starts, in its first field.
-      m_comboBox9->setFocus();
+      m_netSignIds->setFocus();
       break;
   }
 }
@@ -188,35 +199,35 @@ bool TSetID::event(QEvent* e) {
 
 void TSetID::FormActivate() {
   if (m_panel != Panel::Clock) return;
-  m_dateTimeOk->setFocus();
-  m_maskEdit1->setText(QTime::currentTime().toString("hh:mm:ss"));
+  m_clockOk->setFocus();
+  m_clockTime->setText(QTime::currentTime().toString("hh:mm:ss"));
   // Once started it keeps ticking, even while the dialog is hidden.
-  if (!m_timer1->isActive()) m_timer1->start();
+  if (!m_clockTick->isActive()) m_clockTick->start();
 }
 
 void TSetID::Timer1Timer() {
-  const std::optional<std::string> next = TickTimeField(m_maskEdit1->displayText().toStdString());
+  const std::optional<std::string> next = TickTimeField(m_clockTime->displayText().toStdString());
   if (!next) return;
-  m_maskEdit1->setText(QString::fromStdString(*next));
+  m_clockTime->setText(QString::fromStdString(*next));
   // The user's place in the field survives the tick.
-  m_maskEdit1->setSelection(m_caretAtMouseDown, m_selectionAtMouseUp);
-  if (m_selectionAtMouseUp == 0) m_maskEdit1->setCursorPosition(m_caretAtMouseDown);
+  m_clockTime->setSelection(m_caretAtMouseDown, m_selectionAtMouseUp);
+  if (m_selectionAtMouseUp == 0) m_clockTime->setCursorPosition(m_caretAtMouseDown);
 }
 
 void TSetID::MaskEdit1KeyUp() {
-  const int caret = m_maskEdit1->cursorPosition();
-  m_maskEdit1->setText(
-      QString::fromStdString(CorrectTimeField(m_maskEdit1->displayText().toStdString())));
-  m_maskEdit1->setCursorPosition(caret);
+  const int caret = m_clockTime->cursorPosition();
+  m_clockTime->setText(
+      QString::fromStdString(CorrectTimeField(m_clockTime->displayText().toStdString())));
+  m_clockTime->setCursorPosition(caret);
 }
 
 bool TSetID::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == m_maskEdit1) {
+  if (watched == m_clockTime) {
     if (e->type() == QEvent::MouseButtonPress) {
-      QTimer::singleShot(0, this, [this] { m_caretAtMouseDown = m_maskEdit1->cursorPosition(); });
+      QTimer::singleShot(0, this, [this] { m_caretAtMouseDown = m_clockTime->cursorPosition(); });
     } else if (e->type() == QEvent::MouseButtonRelease) {
       QTimer::singleShot(0, this, [this] {
-        m_selectionAtMouseUp = static_cast<int>(m_maskEdit1->selectedText().size());
+        m_selectionAtMouseUp = static_cast<int>(m_clockTime->selectedText().size());
       });
     }
   }
@@ -229,24 +240,24 @@ void TSetID::Run(QPushButton* button, SignPlan plan) {
 }
 
 void TSetID::OKClick() {
-  Run(m_ok, PlanSetSignId(static_cast<std::uint8_t>(m_comboBox1->currentIndex() + 1)));
+  Run(m_setIdOk, PlanSetSignId(static_cast<std::uint8_t>(m_newIds->currentIndex() + 1)));
 }
 
 void TSetID::DateTimeOKClick() {
-  const QDate d = m_dateTimePicker1->date();
+  const QDate d = m_clockDate->date();
   const std::chrono::year_month_day date{std::chrono::year(d.year()),
                                          std::chrono::month(static_cast<unsigned>(d.month())),
                                          std::chrono::day(static_cast<unsigned>(d.day()))};
-  Run(m_dateTimeOk,
-      PlanSetClock(SelectedSignId(m_comboBox2), date, m_maskEdit1->displayText().toStdString()));
+  Run(m_clockOk,
+      PlanSetClock(SelectedSignId(m_clockSignIds), date, m_clockTime->displayText().toStdString()));
 }
 
 void TSetID::BrightOkClick() {
-  Run(m_brightOk, PlanSetBrightness(SelectedSignId(m_comboBox7), m_comboBox8->currentIndex()));
+  Run(m_brightOk, PlanSetBrightness(SelectedSignId(m_brightSignIds), m_brightLevels->currentIndex()));
 }
 
 void TSetID::RunPageButtonClick() {
-  Run(m_runPageButton, PlanRunPage(SelectedSignId(m_comboBox3), SelectedPage(m_comboBox4)));
+  Run(m_runPageOk, PlanRunPage(SelectedSignId(m_runSignIds), SelectedPage(m_runPages)));
 }
 
 void TSetID::SendMessButtonClick() {
@@ -256,8 +267,8 @@ void TSetID::SendMessButtonClick() {
     return;
   }
   SignPlan plan = PlanSendMessage(m_context.AppWorkspace().graphics, *line,
-                                  SelectedPage(m_comboBox6), SelectedSignId(m_comboBox5));
-  WindowCommand how{this, m_sendMessButton, m_progressBar1, {}, {}, {}};
+                                  SelectedPage(m_sendPages), SelectedSignId(m_sendSignIds));
+  WindowCommand how{this, m_sendOk, m_sendProgress, {}, {}, {}};
   // The dialog closes when the send has ended, unless there was nothing to send, a graphic
   // could not go or another command held the link: then it stays for another try. A dialog
   // the user closed meanwhile, or opened again for another panel, is left as it is.
@@ -303,7 +314,7 @@ void TSetID::ToolButton12Click() {
     return;
   }
   SignPlan plan = PlanSendViaNetwork(m_context.AppWorkspace().graphics, *line,
-                                     SelectedPage(m_comboBox10), SelectedSignId(m_comboBox9));
+                                     SelectedPage(m_netPages), SelectedSignId(m_netSignIds));
   const QString queue = QString::fromStdString(m_spooler->CurrentPrinter());
   // The job is written on the road's worker, with its waits, while the windows go on; the
   // print service is slow to answer at times, and the road keeps any other command out.

@@ -54,6 +54,13 @@ class TSetID : public QDialog {
 
  private:
   QWidget* MakePanel(const char* name);
+  // One builder a panel; each returns its panel with its controls made and wired.
+  QWidget* BuildIdPanel();
+  QWidget* BuildClockPanel();
+  QWidget* BuildRunPagePanel();
+  QWidget* BuildSendPanel();
+  QWidget* BuildBrightnessPanel();
+  QWidget* BuildNetworkPanel();
   // Starts a command with its confirming button held down while the port is open.
   void Run(QPushButton* button, SignPlan plan);
 
@@ -63,30 +70,30 @@ class TSetID : public QDialog {
   bool ChoosePrinterInDialog(Spooler& spooler);
 
   QWidget* m_panels[6] = {};
-  QComboBox* m_comboBox1 = nullptr;   // new ID
-  QComboBox* m_comboBox2 = nullptr;   // clock: sign ID
-  QComboBox* m_comboBox3 = nullptr;   // run page: sign ID
-  QComboBox* m_comboBox4 = nullptr;   // run page: page
-  QComboBox* m_comboBox5 = nullptr;   // send: sign ID
-  QComboBox* m_comboBox6 = nullptr;   // send: page
-  QComboBox* m_comboBox7 = nullptr;   // brightness: sign ID
-  QComboBox* m_comboBox8 = nullptr;   // brightness level
-  QComboBox* m_comboBox9 = nullptr;   // network: sign ID
-  QComboBox* m_comboBox10 = nullptr;  // network: page
-  QDateEdit* m_dateTimePicker1 = nullptr;
-  QLineEdit* m_maskEdit1 = nullptr;
-  QProgressBar* m_progressBar1 = nullptr;
-  QPushButton* m_ok = nullptr;
-  QPushButton* m_dateTimeOk = nullptr;
+  QComboBox* m_newIds = nullptr;
+  QComboBox* m_clockSignIds = nullptr;
+  QComboBox* m_runSignIds = nullptr;
+  QComboBox* m_runPages = nullptr;
+  QComboBox* m_sendSignIds = nullptr;
+  QComboBox* m_sendPages = nullptr;
+  QComboBox* m_brightSignIds = nullptr;
+  QComboBox* m_brightLevels = nullptr;
+  QComboBox* m_netSignIds = nullptr;
+  QComboBox* m_netPages = nullptr;
+  QDateEdit* m_clockDate = nullptr;
+  QLineEdit* m_clockTime = nullptr;
+  QProgressBar* m_sendProgress = nullptr;
+  QPushButton* m_setIdOk = nullptr;
+  QPushButton* m_clockOk = nullptr;
   QPushButton* m_brightOk = nullptr;
-  QPushButton* m_runPageButton = nullptr;
-  QPushButton* m_sendMessButton = nullptr;
-  QPushButton* m_sendViaNetOk = nullptr;
+  QPushButton* m_runPageOk = nullptr;
+  QPushButton* m_sendOk = nullptr;
+  QPushButton* m_netOk = nullptr;
   Spooler* m_spooler = nullptr;
   std::function<bool(Spooler&)> m_choosePrinter;
   // The application's printer: the print dialog starts from the last choice.
   std::unique_ptr<QPrinter> m_printer;
-  QTimer* m_timer1 = nullptr;
+  QTimer* m_clockTick = nullptr;
   int m_caretAtMouseDown = 0;
   // Counts the panels shown, so that a command's end knows whether its panel is still up.
   int m_shown = 0;

@@ -108,7 +108,12 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   row->addWidget(m_signWidth);
   m_warnings = new QLabel(this);
   m_warnings->setObjectName("PreviewWarnings");
-  m_warnings->setStyleSheet("color: rgb(170, 60, 0);");
+  // Orange that reads on the desktop's background, light or dark.
+  QPalette warning = m_warnings->palette();
+  warning.setColor(QPalette::WindowText, palette().color(QPalette::Window).lightness() < 128
+                                             ? QColor(255, 160, 80)
+                                             : QColor(170, 60, 0));
+  m_warnings->setPalette(warning);
   m_warnings->setWordWrap(true);
   row->addStretch(1);
   layout->addLayout(row);

@@ -198,7 +198,7 @@ int RunTavrin(int argc, char** argv) {
   }
   QApplication::setApplicationName("Tavrin");
   QGuiApplication::setDesktopFileName("tavrin");
-  QApplication::setWindowIcon(ThemedIcon("tavrin", [] { return QIcon(ProgramPicture()); }));
+  QApplication::setWindowIcon(ThemedIcon("tavrin"));
 
   TavrinApp windows(ProgramFolder());
   TForm1& form1 = windows.Form1();

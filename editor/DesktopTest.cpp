@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 
 #include "editor/Usetcom.h"
 #include "editor/message_rtf.h"
@@ -22,6 +23,7 @@
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/command_runner.h"
+#include "ui/themed_icon.h"
 
 using namespace tavrin;
 
@@ -191,6 +193,27 @@ class DesktopTest : public QObject {
     QTest::keyClicks(w.Line1(), "ab");
     QTest::keyClick(w.Line1(), Qt::Key_Return);
     QCOMPARE(w.Line1()->toPlainText(), QString("ab"));
+  }
+
+  // Every button of the toolbar shows a picture: the theme's, or ours from the resources
+  // (SVG, drawn by Qt's SVG icon engine).
+  void EveryButtonHasItsPicture() {
+    Window w;
+    int buttons = 0;
+    for (QAction* action : w.form1().findChild<QToolBar*>("ToolBar1")->actions()) {
+      if (action->isSeparator() || !action->isVisible()) continue;
+      ++buttons;
+      const QImage picture = action->icon().pixmap(16, 16).toImage();
+      int drawn = 0;
+      for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) drawn += qAlpha(picture.pixel(x, y)) > 0;
+      }
+      QVERIFY2(drawn > 20, qPrintable(action->objectName()));
+    }
+    QCOMPARE(buttons, 8);
+    for (const char* own : {"tavrin", "check-box", "check-box-ticked", "list-add", "list-remove"}) {
+      QVERIFY2(!OwnIcon(own).pixmap(16, 16).isNull(), own);
+    }
   }
 
   // Pasted display tags take the tag colour, the rest black, as if inserted; and saved so.

@@ -2,28 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "ui/controls.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
-
-QPixmap ProgramPicture() {
-  QPixmap pixmap(48, 48);
-  pixmap.fill(QColor(20, 20, 20));
-  QPainter painter(&pixmap);
-  painter.setPen(Qt::NoPen);
-  for (int y = 0; y < 7; ++y) {
-    for (int x = 0; x < 7; ++x) {
-      const bool lit = y == 0 || x == 3;
-      painter.setBrush(lit ? QColor(255, 40, 40) : QColor(70, 20, 20));
-      painter.drawEllipse(4 + x * 6, 4 + y * 6, 4, 4);
-    }
-  }
-  return pixmap;
-}
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");
@@ -34,7 +19,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* row = new QHBoxLayout(panel);
   auto* picture = new QLabel(panel);
   picture->setObjectName("ProgramIcon");
-  picture->setPixmap(ProgramPicture());
+  picture->setPixmap(OwnIcon("tavrin").pixmap(48, 48));
   row->addWidget(picture);
   auto* words = new QVBoxLayout;
   words->addWidget(new QLabel("<b>Tavrin</b>", panel));

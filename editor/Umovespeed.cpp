@@ -68,7 +68,9 @@ void TMoveSpeedfrm::ShowPanel(QWidget* panel, QWidget* hidden, const char* capti
 }
 
 void TMoveSpeedfrm::ShowSpeedPanel() { ShowPanel(m_speedPanel, m_columnPanel, "Move Speed"); }
-void TMoveSpeedfrm::ShowColumnPanel() { ShowPanel(m_columnPanel, m_speedPanel, "Set Starting Column"); }
+void TMoveSpeedfrm::ShowColumnPanel() {
+  ShowPanel(m_columnPanel, m_speedPanel, "Set Starting Column");
+}
 
 void TMoveSpeedfrm::Button1Click() {
   m_context.InsertAtCaret(FromUtf8(ColumnTag(m_columns->currentIndex())));

@@ -99,125 +99,6 @@ class ColorSettingItem : public QWidget {
   QAction* m_action;
 };
 
-// Pictures of our own for the toolbar, used when the desktop's icon theme has none.
-QPixmap Blank16() {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  return pixmap;
-}
-
-// "New": a sheet with its corner folded.
-QIcon NewIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setPen(QColor(60, 60, 60));
-  p.setBrush(Qt::white);
-  p.drawPolygon(
-      QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
-  p.drawPolyline(QPolygon({QPoint(10, 1), QPoint(10, 4), QPoint(13, 4)}));
-  return QIcon(pixmap);
-}
-
-// "Open": a folder.
-QIcon OpenIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setPen(QColor(120, 90, 20));
-  p.setBrush(QColor(240, 200, 90));
-  p.drawPolygon(QPolygon(
-      {QPoint(1, 3), QPoint(6, 3), QPoint(7, 5), QPoint(14, 5), QPoint(14, 13), QPoint(1, 13)}));
-  p.setBrush(QColor(250, 220, 130));
-  p.drawPolygon(QPolygon({QPoint(1, 13), QPoint(4, 7), QPoint(15, 7), QPoint(14, 13)}));
-  return QIcon(pixmap);
-}
-
-// "Save": a diskette.
-QIcon SaveIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setPen(QColor(30, 40, 90));
-  p.setBrush(QColor(60, 90, 170));
-  p.drawRect(1, 1, 13, 13);
-  p.setBrush(Qt::white);
-  p.drawRect(4, 1, 7, 5);
-  p.setBrush(QColor(200, 200, 200));
-  p.drawRect(3, 9, 9, 5);
-  return QIcon(pixmap);
-}
-
-QIcon CutIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(60, 60, 60), 1.4));
-  p.drawLine(QPointF(4, 1), QPointF(10, 10));
-  p.drawLine(QPointF(12, 1), QPointF(6, 10));
-  p.setPen(QPen(QColor(170, 20, 20), 1.6));
-  p.drawEllipse(QPointF(4.5, 12.5), 2.6, 2.6);
-  p.drawEllipse(QPointF(11.5, 12.5), 2.6, 2.6);
-  return QIcon(pixmap);
-}
-
-QIcon CopyIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setPen(QColor(40, 60, 120));
-  p.setBrush(Qt::white);
-  p.drawRect(1, 1, 9, 11);
-  p.drawRect(5, 4, 9, 11);
-  for (int y = 7; y <= 12; y += 2) p.drawLine(7, y, 12, y);
-  return QIcon(pixmap);
-}
-
-QIcon PasteIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.setPen(QColor(90, 60, 20));
-  p.setBrush(QColor(205, 160, 90));
-  p.drawRect(2, 2, 11, 13);
-  p.setBrush(QColor(120, 120, 120));
-  p.drawRect(5, 1, 5, 3);
-  p.setPen(QColor(40, 60, 120));
-  p.setBrush(Qt::white);
-  p.drawRect(6, 6, 8, 9);
-  return QIcon(pixmap);
-}
-
-// "Send Message": an arrow into a small LED sign.
-QIcon SendIcon() {
-  QPixmap pixmap = Blank16();
-  QPainter p(&pixmap);
-  p.fillRect(QRect(7, 3, 9, 10), QColor(40, 40, 40));
-  for (int y = 5; y <= 10; y += 3) {
-    for (int x = 9; x <= 14; x += 3) p.fillRect(QRect(x, y, 2, 2), QColor(255, 40, 40));
-  }
-  p.setPen(QPen(QColor(0, 120, 0), 2));
-  p.drawLine(1, 8, 5, 8);
-  p.drawLine(3, 5, 6, 8);
-  p.drawLine(3, 11, 6, 8);
-  return QIcon(pixmap);
-}
-
-// "Send via Network": a small LED sign over the nodes of a network, drawn when the icon theme
-// has no picture for it.
-QIcon NetworkSendIcon() {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.fillRect(QRect(1, 0, 14, 7), QColor(40, 40, 40));
-  for (int x = 3; x <= 12; x += 3) {
-    painter.fillRect(QRect(x, 2, 2, 3), x % 2 ? QColor(255, 40, 40) : QColor(60, 220, 60));
-  }
-  const QColor blue(30, 60, 150);
-  painter.setPen(QPen(blue, 1));
-  painter.drawLine(7, 7, 7, 12);
-  painter.drawLine(1, 10, 13, 10);
-  painter.drawLine(1, 10, 1, 12);
-  painter.drawLine(13, 10, 13, 12);
-  for (const int x : {0, 6, 12}) painter.fillRect(QRect(x, 12, 3, 4), blue);
-  return QIcon(pixmap);
-}
-
 }  // namespace
 
 void MessageEdit::keyPressEvent(QKeyEvent* event) {
@@ -575,27 +456,27 @@ void TForm1::BuildToolBar() {
     return a;
   };
   // The desktop's icon theme first, our own pictures where it has none.
-  const auto themed = [](const char* name, QIcon (*own)()) { return ThemedIcon(name, own); };
-  connect(button("ToolButton1", themed("document-new", NewIcon), "New File"), &QAction::triggered,
-          this, &TForm1::NewClick);
-  connect(button("ToolButton2", themed("document-open", OpenIcon), "Open File"),
-          &QAction::triggered, this, &TForm1::OpenClick);
-  connect(button("ToolButton3", themed("document-save", SaveIcon), "Save File"),
-          &QAction::triggered, this, &TForm1::SaveClick);
+  const auto themed = [](const char* name) { return ThemedIcon(name); };
+  connect(button("ToolButton1", themed("document-new"), "New File"), &QAction::triggered, this,
+          &TForm1::NewClick);
+  connect(button("ToolButton2", themed("document-open"), "Open File"), &QAction::triggered, this,
+          &TForm1::OpenClick);
+  connect(button("ToolButton3", themed("document-save"), "Save File"), &QAction::triggered, this,
+          &TForm1::SaveClick);
   bar->addSeparator()->setObjectName("ToolButton4");
-  connect(button("ToolButton5", themed("edit-cut", CutIcon), "Cut"), &QAction::triggered, this,
+  connect(button("ToolButton5", themed("edit-cut"), "Cut"), &QAction::triggered, this,
           &TForm1::CutClick);
-  connect(button("ToolButton6", themed("edit-copy", CopyIcon), "Copy"), &QAction::triggered, this,
+  connect(button("ToolButton6", themed("edit-copy"), "Copy"), &QAction::triggered, this,
           &TForm1::CopyClick);
-  connect(button("ToolButton7", themed("edit-paste", PasteIcon), "Paste"), &QAction::triggered,
-          this, &TForm1::PasteClick);
+  connect(button("ToolButton7", themed("edit-paste"), "Paste"), &QAction::triggered, this,
+          &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
-  button("ToolButton9", themed("mail-send", SendIcon), "Send Message");
+  button("ToolButton9", themed("mail-send"), "Send Message");
   // A button of the design that has no action: kept for its name, never shown.
   QAction* ten = button("ToolButton10", QIcon(), "");
   ten->setToolTip("");
   ten->setVisible(false);
-  button("ToolButton12", themed("network-transmit", NetworkSendIcon), "Send via Network");
+  button("ToolButton12", themed("network-transmit"), "Send via Network");
   // Commands of other windows stay disabled until they are bound to them.
   for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
     a->setEnabled(false);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ui/controls.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
 
@@ -38,16 +39,6 @@ QCursor PencilCursor() {
   s.drawLine(2, 6, 6, 2);
   s.drawLine(0, 0, 3, 3);
   return QCursor(shape, mask, 0, 0);
-}
-
-QIcon AddIcon(bool add) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(add ? QColor(0, 128, 0) : QColor(192, 0, 0), 2));
-  p.drawLine(3, 8, 13, 8);
-  if (add) p.drawLine(8, 3, 8, 13);
-  return QIcon::fromTheme(add ? "list-add" : "list-remove", QIcon(pixmap));
 }
 
 // Each list item: its text, and after it the character at one screen pixel a dot when any dot
@@ -179,11 +170,11 @@ void TFontMakefrm::BuildWindow() {
   top->addWidget(new QLabel("Pixels", panel2));
   auto* add = new QToolButton(panel2);
   add->setObjectName("SpeedButton1");
-  add->setIcon(AddIcon(true));
+  add->setIcon(ThemedIcon("list-add"));
   add->setToolTip("Add Char To Draw");
   auto* remove = new QToolButton(panel2);
   remove->setObjectName("SpeedButton2");
-  remove->setIcon(AddIcon(false));
+  remove->setIcon(ThemedIcon("list-remove"));
   remove->setToolTip("Delete Char");
   top->addWidget(add);
   top->addWidget(remove);

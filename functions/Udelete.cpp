@@ -10,26 +10,14 @@
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
 
 namespace {
 
 // The check-box images of the page tree: a box, ticked or not.
-QIcon CheckImage(bool checked) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setPen(Qt::black);
-  painter.setBrush(Qt::white);
-  painter.drawRect(2, 2, 11, 11);
-  if (checked) {
-    painter.setPen(QPen(Qt::black, 2));
-    painter.drawLine(4, 8, 7, 11);
-    painter.drawLine(7, 11, 12, 4);
-  }
-  return QIcon(pixmap);
-}
+QIcon CheckImage(bool checked) { return OwnIcon(checked ? "check-box-ticked" : "check-box"); }
 
 constexpr int kCheckImageWidth = 20;
 

@@ -51,6 +51,12 @@ class ThemedIconEngine : public QIconEngine {
 
 }  // namespace
 
+QIcon OwnIcon(const QString& name) { return QIcon(":/ui/icons/" + name + ".svg"); }
+
+QIcon ThemedIcon(const QString& themeName) {
+  return ThemedIcon(themeName, [themeName] { return OwnIcon(themeName); });
+}
+
 QIcon ThemedIcon(const QString& themeName, std::function<QIcon()> own) {
   return QIcon(
       new ThemedIconEngine(std::make_shared<Lookup>(Lookup{themeName, std::move(own), {}, false})));

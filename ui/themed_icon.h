@@ -11,5 +11,9 @@ namespace tavrin {
 // theme's folders costs milliseconds that the start of the program need not wait for. `own`
 // draws our picture; it is called at most once, and only when the theme has no such icon.
 QIcon ThemedIcon(const QString& themeName, std::function<QIcon()> own);
+// The same, with our picture of the same name from the resource (":/ui/icons/NAME.svg").
+QIcon ThemedIcon(const QString& themeName);
+// Our picture of that name alone, as an icon.
+QIcon OwnIcon(const QString& name);
 
 }  // namespace tavrin

@@ -270,19 +270,6 @@ class AppTest : public QObject {
     QVERIFY2(none.contains("main window \"Tavrin\" shown"), qPrintable(none));
   }
 
-  void BindingAnUnknownItemIsAMistake() {
-    testing::ScratchFolder home;
-    testing::MainWindow main(home.Path());
-    TForm1& form1 = main.form1;
-    bool refused = false;
-    try {
-      form1.Bind("SendMesage1", [] {});
-    } catch (const std::logic_error& e) {
-      refused = QString(e.what()).contains("SendMesage1");
-    }
-    QVERIFY(refused);
-  }
-
   // While a schedule send waits for a silent sign, Send Message is tried: it is refused, says
   // why, and writes nothing; the schedule send then ends as it would have.
   void OneCommandAtATime() {

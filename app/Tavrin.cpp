@@ -144,32 +144,30 @@ int TavrinApp::WindowsBuilt() const {
 
 void TavrinApp::BindCommands() {
   TForm1& f = m_form1;
-  f.Bind("SetCOM1", [this] { SetCom().ShowComPanel(); });
-  f.Bind("DisplayTime1", [this] { SetCom().ShowDisplayPanel(); });
-  f.Bind("MoveSpeed1", [this] { MoveSpeedfrm().ShowSpeedPanel(); });
-  f.Bind("Column1", [this] { MoveSpeedfrm().ShowColumnPanel(); });
-  f.Bind("About1", [this] { AboutBox().exec(); });
-  f.Bind("ShowColorSetting1", [this] { SignColorfrm().ShowSetting(); });
-
+  using C = MainCommand;
   using P = TSetID::Panel;
-  for (const char* name : {"SendMessage1", "ToolButton9"}) {
-    f.Bind(name, [this] { SetID().ShowPanel(P::SendMessage); });
-  }
-  f.Bind("RunPage1", [this] { SetID().ShowPanel(P::RunPage); });
-  f.Bind("SetID1", [this] { SetID().ShowPanel(P::Id); });
-  f.Bind("SetClock1", [this] { SetID().ShowPanel(P::Clock); });
-  f.Bind("SetBrightness1", [this] { SetID().ShowPanel(P::Bright); });
-  f.Bind("LinkPagesToRun1", [this] { Linkpagefrm().Open(); });
-  f.Bind("EditGraphic1", [this] { GraphicForm().Open(); });
-  f.Bind("UserFontMake1", [this] { FontMakefrm().Open(); });
-  f.Bind("EuropeanChar1", [this] { EuropeanCharForm().Open(); });
-  f.Bind("RecallDefaultFont1", [this] { RecallDefaultFont(); });
-  f.Bind("DisplaybySchedule1", [this] { Schedule().Open(); });
   using D = TDeletefrm::Panel;
-  f.Bind("DeletePage1", [this] { Deletefrm().ShowPanel(D::DelPage); });
-  f.Bind("DeleteSchedule1", [this] { Deletefrm().ShowPanel(D::DelSchedule); });
-  f.Bind("DeleteAll1", [this] { Deletefrm().ShowPanel(D::DeleteAll); });
-  f.Bind("ToolButton12", [this] { SetID().ToolButton12Click(); });
+  f.Bind(C::SetCom, [this] { SetCom().ShowComPanel(); });
+  f.Bind(C::DisplayTime, [this] { SetCom().ShowDisplayPanel(); });
+  f.Bind(C::MoveSpeed, [this] { MoveSpeedfrm().ShowSpeedPanel(); });
+  f.Bind(C::Column, [this] { MoveSpeedfrm().ShowColumnPanel(); });
+  f.Bind(C::About, [this] { AboutBox().exec(); });
+  f.Bind(C::ShowColorSetting, [this] { SignColorfrm().ShowSetting(); });
+  f.Bind(C::SendMessage, [this] { SetID().ShowPanel(P::SendMessage); });
+  f.Bind(C::RunPage, [this] { SetID().ShowPanel(P::RunPage); });
+  f.Bind(C::SetId, [this] { SetID().ShowPanel(P::Id); });
+  f.Bind(C::SetClock, [this] { SetID().ShowPanel(P::Clock); });
+  f.Bind(C::SetBrightness, [this] { SetID().ShowPanel(P::Bright); });
+  f.Bind(C::LinkPages, [this] { Linkpagefrm().Open(); });
+  f.Bind(C::DisplayBySchedule, [this] { Schedule().Open(); });
+  f.Bind(C::DeletePage, [this] { Deletefrm().ShowPanel(D::DelPage); });
+  f.Bind(C::DeleteSchedule, [this] { Deletefrm().ShowPanel(D::DelSchedule); });
+  f.Bind(C::DeleteAll, [this] { Deletefrm().ShowPanel(D::DeleteAll); });
+  f.Bind(C::EditGraphic, [this] { GraphicForm().Open(); });
+  f.Bind(C::UserFontMake, [this] { FontMakefrm().Open(); });
+  f.Bind(C::EuropeanChar, [this] { EuropeanCharForm().Open(); });
+  f.Bind(C::RecallDefaultFont, [this] { RecallDefaultFont(); });
+  f.Bind(C::SendViaNetwork, [this] { SetID().ToolButton12Click(); });
 
   // The sign colour dialog is built at the start only when the settings ask for it.
   f.OnFirstShown([this] {

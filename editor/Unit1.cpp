@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidgetAction>
-#include <stdexcept>
 
 #include "common/codepage.h"
 #include "common/file_io.h"
@@ -290,10 +289,15 @@ QAction* TForm1::Item(QMenu* menu, const char* name, const char* caption) {
   return action;
 }
 
-QAction* TForm1::Command(QMenu* menu, const char* name, const char* caption) {
+QAction* TForm1::Command(QMenu* menu, MainCommand command, const char* name, const char* caption) {
   QAction* action = Item(menu, name, caption);
-  action->setEnabled(false);
+  Register(command, action);
   return action;
+}
+
+void TForm1::Register(MainCommand command, QAction* action) {
+  action->setEnabled(false);  // until it is bound to its window
+  m_commands[command].push_back(action);
 }
 
 void TForm1::AddTagItems(QMenu* menu, TagMenu items) {
@@ -331,7 +335,7 @@ void TForm1::BuildMenus() {
   connect(keyed(Item(file, "SaveAs1", "Save &As..."), QKeySequence("Ctrl+Shift+S")),
           &QAction::triggered, this, &TForm1::SaveAsClick);
   file->addSeparator();
-  Command(file, "SetCOM1", "Set &COM...");
+  Command(file, MainCommand::SetCom, "SetCOM1", "Set &COM...");
   file->addSeparator();
   connect(keyed(Item(file, "Exit1", "E&xit"), QKeySequence("Ctrl+Q")), &QAction::triggered, this,
           &QWidget::close);
@@ -375,11 +379,11 @@ void TForm1::BuildMenus() {
   QMenu* welcome = leading->addMenu("Welcome");
   welcome->setObjectName("Welcome1");
   AddTagItems(welcome, TagMenu::Welcome);
-  Command(commands, "MoveSpeed1", "Move Speed...");
+  Command(commands, MainCommand::MoveSpeed, "MoveSpeed1", "Move Speed...");
   QMenu* display = commands->addMenu("Display Effect");
   display->setObjectName("DisplayEffect1");
   AddTagItems(display, TagMenu::DisplayEffect);
-  Command(commands, "DisplayTime1", "Display Time...");
+  Command(commands, MainCommand::DisplayTime, "DisplayTime1", "Display Time...");
   QMenu* closing = commands->addMenu("Closing Effect");
   closing->setObjectName("ClosingEffect1");
   AddTagItems(closing, TagMenu::ClosingEffect);
@@ -389,13 +393,13 @@ void TForm1::BuildMenus() {
   bell->setObjectName("Bell1");
   AddTagItems(bell, TagMenu::Bell);
   AddTagItems(special, TagMenu::SpecialFunction);
-  Command(special, "Column1", "Column...");
+  Command(special, MainCommand::Column, "Column1", "Column...");
 
   QMenu* european = bar->addMenu("E&uropean");
   european->setObjectName("European1");
-  Command(european, "EuropeanChar1", "European Char");
-  Command(european, "UserFontMake1", "User Font Make...");
-  Command(european, "RecallDefaultFont1", "Recall Default Font");
+  Command(european, MainCommand::EuropeanChar, "EuropeanChar1", "European Char");
+  Command(european, MainCommand::UserFontMake, "UserFontMake1", "User Font Make...");
+  Command(european, MainCommand::RecallDefaultFont, "RecallDefaultFont1", "Recall Default Font");
 
   QMenu* font = bar->addMenu("F&ont");
   font->setObjectName("Font1");
@@ -413,35 +417,37 @@ void TForm1::BuildMenus() {
 
   QMenu* graphics = bar->addMenu("&Bmp Graphics");
   graphics->setObjectName("BmpGraphics1");
-  Command(graphics, "EditGraphic1", "Edit Graphic...");
+  Command(graphics, MainCommand::EditGraphic, "EditGraphic1", "Edit Graphic...");
 
   QMenu* functions = bar->addMenu("Func&tions");
   functions->setObjectName("Functions1");
-  for (const auto& [name, caption] : {std::pair{"SendMessage1", "Send Message..."},
-                                      {"RunPage1", "Run Page..."},
-                                      {"SetID1", "Set ID..."},
-                                      {"SetClock1", "Set Clock..."},
-                                      {"SetBrightness1", "Set Brightness..."},
-                                      {"LinkPagesToRun1", "Link Pages To Run..."},
-                                      {"DisplaybySchedule1", "Display by Schedule..."},
-                                      {"DeletePage1", "Delete Page..."},
-                                      {"DeleteSchedule1", "Delete Schedule..."},
-                                      {"DeleteAll1", "Delete All..."}}) {
-    Command(functions, name, caption);
+  using C = MainCommand;
+  for (const auto& [command, name, caption] :
+       {std::tuple{C::SendMessage, "SendMessage1", "Send Message..."},
+        {C::RunPage, "RunPage1", "Run Page..."},
+        {C::SetId, "SetID1", "Set ID..."},
+        {C::SetClock, "SetClock1", "Set Clock..."},
+        {C::SetBrightness, "SetBrightness1", "Set Brightness..."},
+        {C::LinkPages, "LinkPagesToRun1", "Link Pages To Run..."},
+        {C::DisplayBySchedule, "DisplaybySchedule1", "Display by Schedule..."},
+        {C::DeletePage, "DeletePage1", "Delete Page..."},
+        {C::DeleteSchedule, "DeleteSchedule1", "Delete Schedule..."},
+        {C::DeleteAll, "DeleteAll1", "Delete All..."}}) {
+    Command(functions, command, name, caption);
   }
   Item(functions, "DeleteGraphicBlock1", "Delete Graphic Block...")->setVisible(false);
   auto* colorSetting = new QWidgetAction(functions);
   colorSetting->setObjectName("ShowColorSetting1");
   colorSetting->setText("Show Color Setting...");
   colorSetting->setDefaultWidget(new ColorSettingItem(colorSetting, functions));
-  colorSetting->setEnabled(false);
+  Register(MainCommand::ShowColorSetting, colorSetting);
   functions->addAction(colorSetting);
 
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");
   connect(keyed(Item(help, "ReadMe1", "&Read Me"), QKeySequence::HelpContents), &QAction::triggered,
           this, &TForm1::ReadMeClick);
-  Command(help, "About1", "About...");
+  Command(help, MainCommand::About, "About1", "About...");
 }
 
 void TForm1::BuildToolBar() {
@@ -471,24 +477,21 @@ void TForm1::BuildToolBar() {
   connect(button("ToolButton7", themed("edit-paste"), "Paste"), &QAction::triggered, this,
           &TForm1::PasteClick);
   bar->addSeparator()->setObjectName("ToolButton8");
-  button("ToolButton9", themed("mail-send"), "Send Message");
+  Register(MainCommand::SendMessage, button("ToolButton9", themed("mail-send"), "Send Message"));
   // A button of the design that has no action: kept for its name, never shown.
   QAction* ten = button("ToolButton10", QIcon(), "");
   ten->setToolTip("");
   ten->setVisible(false);
-  button("ToolButton12", themed("network-transmit"), "Send via Network");
-  // Commands of other windows stay disabled until they are bound to them.
-  for (QAction* a : {findChild<QAction*>("ToolButton9"), ten, findChild<QAction*>("ToolButton12")})
-    a->setEnabled(false);
+  ten->setEnabled(false);
+  Register(MainCommand::SendViaNetwork,
+           button("ToolButton12", themed("network-transmit"), "Send via Network"));
 }
 
-void TForm1::Bind(const char* actionName, std::function<void()> command) {
-  QAction* action = findChild<QAction*>(actionName);
-  if (action == nullptr) {
-    throw std::logic_error(std::string("the main window has no item named ") + actionName);
+void TForm1::Bind(MainCommand command, std::function<void()> run) {
+  for (QAction* action : m_commands[command]) {
+    connect(action, &QAction::triggered, this, run);
+    action->setEnabled(true);
   }
-  connect(action, &QAction::triggered, this, std::move(command));
-  action->setEnabled(true);
 }
 
 void TForm1::SetNotice(Notice* notice) { m_notice = notice; }

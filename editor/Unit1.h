@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,32 @@ class MessageEdit : public QTextEdit {
   QMenu* m_popupMenu = nullptr;
 };
 
+// The main window's commands that other windows answer: the composition root binds each to
+// the window and panel it opens; until then its menu item (and toolbar button) is disabled.
+enum class MainCommand {
+  SetCom,
+  DisplayTime,
+  MoveSpeed,
+  Column,
+  About,
+  ShowColorSetting,
+  SendMessage,  // the Functions item and the toolbar button
+  RunPage,
+  SetId,
+  SetClock,
+  SetBrightness,
+  LinkPages,
+  DisplayBySchedule,
+  DeletePage,
+  DeleteSchedule,
+  DeleteAll,
+  EditGraphic,
+  UserFontMake,
+  EuropeanChar,
+  RecallDefaultFont,
+  SendViaNetwork,  // the toolbar button
+};
+
 // The main window: the message editor and the command centre. It is the context every other
 // window is given (the road to the sign, notices, Line 1, the settings, the workspace), and it
 // knows the other windows only through the commands bound to its menu items.
@@ -60,9 +87,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   TForm1(std::filesystem::path programFolder, WorkspaceView workspace, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // Makes a menu item or toolbar button (by its designer name) run a command, and enables it.
-  // A name that no item has is a mistake of the program: std::logic_error says which.
-  void Bind(const char* actionName, std::function<void()> command);
+  // Makes the menu items and toolbar buttons of a command run `run`, and enables them.
+  void Bind(MainCommand command, std::function<void()> run);
   // Called once, when the window is first shown, after the sign colour mode is applied.
   void OnFirstShown(std::function<void()> hook) { m_firstShown = std::move(hook); }
 
@@ -160,7 +186,9 @@ class TForm1 : public QMainWindow, public WindowContext {
   void AddTagItems(QMenu* menu, TagMenu items);
   QAction* Item(QMenu* menu, const char* name, const char* caption);
   // An item that opens another window: disabled until Bind gives it its command.
-  QAction* Command(QMenu* menu, const char* name, const char* caption);
+  QAction* Command(QMenu* menu, MainCommand command, const char* name, const char* caption);
+  // An item or button of a command, disabled until the command is bound.
+  void Register(MainCommand command, QAction* action);
   void SetDefaultFormat(QTextEdit* editor);
   // The message is now the file's (empty: a new one) and unchanged; the caption says so.
   void TakeFile(const QString& path);
@@ -203,6 +231,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   std::vector<QAction*> m_tripleColorItems;
   bool m_shownOnce = false;
   QString m_fileName;
+  std::map<MainCommand, std::vector<QAction*>> m_commands;
   FileChooser m_chooseFile;
   QPalette m_pagePalette;
 };

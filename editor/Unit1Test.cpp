@@ -39,10 +39,10 @@ class TForm1Test : public QObject {
       signColor = std::make_unique<TsignColorfrm>(*form1);
       about = std::make_unique<TAboutBox>(form1.get());
       // The commands of the editor's own dialogs, as the program binds them.
-      form1->Bind("SetCOM1", [this] { setCom->ShowComPanel(); });
-      form1->Bind("DisplayTime1", [this] { setCom->ShowDisplayPanel(); });
-      form1->Bind("MoveSpeed1", [this] { moveSpeed->ShowSpeedPanel(); });
-      form1->Bind("Column1", [this] { moveSpeed->ShowColumnPanel(); });
+      form1->Bind(MainCommand::SetCom, [this] { setCom->ShowComPanel(); });
+      form1->Bind(MainCommand::DisplayTime, [this] { setCom->ShowDisplayPanel(); });
+      form1->Bind(MainCommand::MoveSpeed, [this] { moveSpeed->ShowSpeedPanel(); });
+      form1->Bind(MainCommand::Column, [this] { moveSpeed->ShowColumnPanel(); });
       form1->OnFirstShown([this] { signColor->StartUp(); });
       form1->SetNotice(&notice);
     }

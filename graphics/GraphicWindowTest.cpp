@@ -16,8 +16,10 @@
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
 #include "graphics/bitmap_qt.h"
+#include "graphics/tools/graphic_tool.h"
 #include "tests/support/fake_window_context_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "ui/controls.h"
 
 using namespace tavrin;
 
@@ -135,6 +137,42 @@ class GraphicWindowTest : public QObject {
     e.context.ApplySignColorMode(true);
     QCOMPARE(e.In<QWidget>("Shape7")->x(), 17);
     QCOMPARE(e.In<QWidget>("Shape10")->x(), 92);
+  }
+
+  void EveryToolHasAButtonAPictureAndACursor() {
+    Editor e;
+    // Whether a picture shows anything at a size: drawn, and not all transparent.
+    const auto drawn = [](const QIcon& icon, int size) {
+      const QImage image = icon.pixmap(size, size).toImage();
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          if (qAlpha(image.pixel(x, y)) > 0) return true;
+        }
+      }
+      return false;
+    };
+    int n = 0;
+    for (const std::unique_ptr<GraphicTool>& tool : e.form->Editor().Tools()) {
+      const ToolDescription& d = tool->Description();
+      const QString name = FromUtf8(d.name);
+      auto* button = e.In<QToolButton>(QString("SpeedButton%1").arg(++n).toLatin1());
+      QVERIFY2(button->toolTip().startsWith(name + "\n"), qPrintable(button->toolTip()));
+      QVERIFY2(drawn(button->icon(), 16), qPrintable(name));
+      // Our own picture, whether or not the desktop's theme has one.
+      const QString file = GraphicIconFile(d.key);
+      for (const int size : {16, 24, 32}) QVERIFY2(drawn(QIcon(file), size), qPrintable(file));
+      // The grid's pointer follows the tool: the I-beam for Text, the cross for the others.
+      button->click();
+      QTest::mouseMove(e.Grid(), e.CellCentre(n % 3, 1));
+      QCOMPARE(e.Grid()->cursor().shape(), name == "Text" ? Qt::IBeamCursor : Qt::CrossCursor);
+    }
+    QCOMPARE(n, 12);
+    QCOMPARE(e.Grid()->cursor().shape(), Qt::CrossCursor);  // Fill all, the last
+    for (const char* zoom : {"zoom-in", "zoom-out"})
+      QVERIFY(drawn(QIcon(GraphicIconFile(zoom)), 16));
+    for (const char* button : {"SpeedButton13", "SpeedButton14"}) {
+      QVERIFY(drawn(e.In<QToolButton>(button)->icon(), 16));
+    }
   }
 
   void LayoutAndLedsAtEveryZoom() {

@@ -1,6 +1,7 @@
 #include "graphics/Ugraphic.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -14,7 +15,9 @@
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_placement.h"
 #include "graphics/text_render_qt.h"
+#include "graphics/tools/graphic_tool.h"
 #include "ui/controls.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
 
@@ -70,90 +73,21 @@ MouseButton ToButton(Qt::MouseButton button) {
   return MouseButton::Other;
 }
 
-// A 16 x 16 picture for a tool button, drawn by a small function.
-QIcon ToolIcon(int tool) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(Qt::black, 1));
-  switch (static_cast<Tool>(tool)) {
-    case Tool::Pen:
-      p.drawLine(3, 13, 12, 4);
-      p.drawLine(4, 14, 13, 5);
-      p.drawPoint(2, 14);
-      break;
-    case Tool::Brush:
-      p.drawLine(9, 2, 9, 8);
-      p.setBrush(Qt::black);
-      p.drawRect(6, 9, 6, 5);
-      break;
-    case Tool::Line:
-      p.drawLine(2, 14, 14, 2);
-      break;
-    case Tool::Rectangle:
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::FilledRectangle:
-      p.setBrush(Qt::black);
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::Ellipse:
-      p.drawEllipse(2, 3, 12, 10);
-      break;
-    case Tool::FilledEllipse:
-      p.setBrush(Qt::black);
-      p.drawEllipse(2, 3, 12, 10);
-      break;
-    case Tool::BoxSelect:
-      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::LassoSelect:
-      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-      p.drawEllipse(2, 2, 12, 9);
-      p.drawLine(5, 10, 4, 14);
-      break;
-    case Tool::Eraser:
-      p.setBrush(QColor(240, 180, 200));
-      p.drawRect(3, 6, 10, 6);
-      break;
-    case Tool::Text: {
-      QFont font = p.font();
-      font.setPixelSize(13);
-      font.setBold(true);
-      p.setFont(font);
-      p.drawText(pixmap.rect(), Qt::AlignCenter, "A");
-      break;
-    }
-    case Tool::FillAll:
-      p.setPen(QPen(Qt::black, 2));
-      p.drawLine(3, 3, 13, 13);
-      p.drawLine(13, 3, 3, 13);
-      break;
-  }
-  // The desktop's picture where its meaning is the same; the filled shapes, selections and
-  // "fill all" keep ours.
-  static constexpr const char* kThemeNames[] = {
-      "draw-freehand", "draw-brush", "draw-line", "draw-rectangle", nullptr,     "draw-ellipse",
-      nullptr,         nullptr,      nullptr,     "draw-eraser",    "draw-text", nullptr};
-  const char* name = tool >= 1 && tool <= 12 ? kThemeNames[tool - 1] : nullptr;
-  return name != nullptr ? QIcon::fromTheme(name, QIcon(pixmap)) : QIcon(pixmap);
-}
-
-QIcon ZoomIcon(bool in) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(Qt::black, 1));
-  p.drawEllipse(1, 1, 9, 9);
-  p.drawLine(3, 6, 8, 6);
-  if (in) p.drawLine(5, 4, 5, 8);
-  p.setPen(QPen(Qt::black, 2));
-  p.drawLine(10, 10, 14, 14);
-  return QIcon::fromTheme(in ? "zoom-in" : "zoom-out", QIcon(pixmap));
+Qt::CursorShape CursorShape(GridCursor cursor) {
+  return cursor == GridCursor::IBeam ? Qt::IBeamCursor : Qt::CrossCursor;
 }
 
 }  // namespace
+
+QString GraphicIconFile(std::string_view name) {
+  return ":/graphics/icons/" + FromUtf8(name) + ".svg";
+}
+
+QIcon GraphicIcon(std::string_view name, std::string_view themeName) {
+  const QString file = GraphicIconFile(name);
+  if (themeName.empty()) return QIcon(file);
+  return ThemedIcon(FromUtf8(themeName), [file] { return QIcon(file); });
+}
 
 // The grid image (Image1): shows the window's image and passes the mouse on in grid pixels.
 class GridView : public QWidget {
@@ -351,28 +285,29 @@ void TGraphicForm::BuildWindow() {
   auto* toolBox = new QGroupBox("ToolBox", right);
   auto* toolGrid = new QGridLayout(toolBox);
   toolGrid->setSpacing(1);
+  // One button a tool, in rows of three: SpeedButton1 is the model's first tool.
   m_tools = new QButtonGroup(this);
   m_tools->setExclusive(true);
-  static constexpr const char* kToolHints[] = {
-      "Pen",     "Brush",          "Line",       "Rectangle",    "Filled rectangle",
-      "Ellipse", "Filled ellipse", "Box select", "Lasso select", "Eraser",
-      "Text",    "Fill all"};
-  for (int n = 1; n <= 12; ++n) {
+  int n = 0;
+  for (const std::unique_ptr<GraphicTool>& tool : m_editor.Tools()) {
+    const ToolDescription& d = tool->Description();
     auto* b = new QToolButton(toolBox);
-    b->setObjectName(QString("SpeedButton%1").arg(n));
+    b->setObjectName(QString("SpeedButton%1").arg(++n));
     b->setCheckable(true);
-    b->setIcon(ToolIcon(n));
-    b->setToolTip(kToolHints[n - 1]);
+    b->setIcon(GraphicIcon(d.key, d.themeIcon));
+    b->setToolTip(FromUtf8(d.name) + "\n" + FromUtf8(d.hint));
+    b->setAccessibleName(FromUtf8(d.name));
     b->setAutoRaise(true);
     m_tools->addButton(b, n);
     toolGrid->addWidget(b, (n - 1) / 3, (n - 1) % 3);
   }
   connect(m_tools, &QButtonGroup::idClicked, this, &TGraphicForm::SpeedButtonClick);
+  const int row = (n + 2) / 3;
   m_bmpButton = MakeButton(toolBox, "BmpButton", "Bmp...");
   m_bmpButton->setEnabled(false);
   auto* clear = MakeButton(toolBox, "Clear", "Clear");
-  toolGrid->addWidget(m_bmpButton, 4, 0, 1, 3);
-  toolGrid->addWidget(clear, 5, 0, 1, 3);
+  toolGrid->addWidget(m_bmpButton, row, 0, 1, 3);
+  toolGrid->addWidget(clear, row + 1, 0, 1, 3);
   connect(clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
   rightLayout->addWidget(toolBox);
 
@@ -391,11 +326,11 @@ void TGraphicForm::BuildWindow() {
   });
   auto* zoomOut = new QToolButton(zoom);
   zoomOut->setObjectName("SpeedButton13");
-  zoomOut->setIcon(ZoomIcon(false));
+  zoomOut->setIcon(GraphicIcon("zoom-out", "zoom-out"));
   zoomOut->setToolTip("Zoom out");
   auto* zoomIn = new QToolButton(zoom);
   zoomIn->setObjectName("SpeedButton14");
-  zoomIn->setIcon(ZoomIcon(true));
+  zoomIn->setIcon(GraphicIcon("zoom-in", "zoom-in"));
   zoomIn->setToolTip("Zoom in");
   connect(zoomOut, &QToolButton::clicked, this, &TGraphicForm::ZoomOut);
   connect(zoomIn, &QToolButton::clicked, this, &TGraphicForm::ZoomIn);
@@ -602,7 +537,7 @@ void TGraphicForm::GridPress(QPoint p, Qt::MouseButton button) {
 }
 
 void TGraphicForm::GridMove(QPoint p, Qt::MouseButtons buttons) {
-  m_image1->setCursor(m_editor.CurrentTool() == Tool::Text ? Qt::IBeamCursor : Qt::CrossCursor);
+  m_image1->setCursor(CursorShape(m_editor.CurrentTool().Description().cursor));
   Do(m_editor.Move(ToPixel(p), buttons.testFlag(Qt::LeftButton)));
 }
 
@@ -623,9 +558,11 @@ void TGraphicForm::DropBlock() {
   }
 }
 
-void TGraphicForm::SpeedButtonClick(int tool) {
-  m_editor.SetTool(static_cast<Tool>(tool));
-  if (auto* b = m_tools->button(tool)) b->setChecked(true);
+void TGraphicForm::SpeedButtonClick(int button) {
+  const auto& tools = m_editor.Tools();
+  if (button < 1 || button > static_cast<int>(tools.size())) return;
+  m_editor.SetTool(tools[static_cast<std::size_t>(button - 1)]->Description().key);
+  m_tools->button(button)->setChecked(true);
 }
 
 void TGraphicForm::SwatchMouseUp(char letter) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 
 #include "graphics/graphic_editor.h"
 #include "graphics/graphic_file.h"
@@ -27,10 +29,18 @@ class BlockView;
 class GridArea;
 class Swatch;
 
+// The graphic editor's own picture NAME: the SVG file graphics/icons/NAME.svg, kept in the
+// program's resources. Drawn by Qt's SVG icon engine, a plugin that must be installed.
+QString GraphicIconFile(std::string_view name);
+// The desktop icon theme's picture `themeName` where the theme has it (looked up when first
+// drawn), our own picture NAME otherwise; with no theme name, ours.
+QIcon GraphicIcon(std::string_view name, std::string_view themeName = {});
+
 // The graphic editor: twelve tools in four colours on a grid of round LEDs, sizes, zoom, the
 // stored graphics, and Insert into the message. Shown without blocking the main window; it
 // lives for the whole run, so the drawing and every choice persist. The rules are the model's
-// (GraphicEditor); the window turns the mouse into cells and draws what the model says.
+// (GraphicEditor and its tools); the window turns the mouse into cells and draws what the model
+// says.
 class TGraphicForm : public QWidget {
   Q_OBJECT
  public:
@@ -56,7 +66,7 @@ class TGraphicForm : public QWidget {
   void ApplySignColorMode(bool tripleColor);
 
   // Handlers, named as the designer named them.
-  void SpeedButtonClick(int tool);
+  void SpeedButtonClick(int button);  // SpeedButton1 to SpeedButton12: the tool of that button
   void InsertButtonClick();
   void SaveClick();
   void DeleteButtonClick();

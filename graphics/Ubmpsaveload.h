@@ -26,7 +26,7 @@ class TBmpSaveLoad : public QDialog {
 
  private:
   TGraphicForm& m_editor;
-  QLabel* m_image1 = nullptr;
+  QLabel* m_preview = nullptr;  // Image1
 };
 
 }  // namespace tavrin

@@ -386,6 +386,40 @@ class GraphicWindowTest : public QObject {
     QCOMPARE(e.context.notice.shown, QStringList{"Select a graphic name"});
   }
 
+  void BitmapDialogExportsAndImports() {
+    Editor e;
+    QStringList asked;
+    QString answer;
+    e.form->SetFileChooser([&](TGraphicForm::BitmapQuestion question) {
+      asked << (question == TGraphicForm::BitmapQuestion::Export ? "export" : "import");
+      return answer;
+    });
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(2, 1));
+    const CellGrid drawn = e.form->Editor().Cells();
+    bool openAfterwards = false;
+    QTimer::singleShot(0, [&] {
+      if (!QTest::qWaitForWindowActive(e.bmp.get())) return;
+      // Export: ".bmp" is added to a name without it.
+      answer = QString::fromStdString((e.home / "picture").string());
+      e.bmp->findChild<QPushButton*>("exprot")->click();
+      e.form->Editor().Clear();
+      answer = QString::fromStdString((e.home / "picture.bmp").string());
+      e.bmp->findChild<QPushButton*>("import")->click();
+      // Cancelled: nothing happens.
+      answer.clear();
+      e.bmp->findChild<QPushButton*>("import")->click();
+      openAfterwards = e.bmp->isVisible();
+      e.bmp->reject();
+    });
+    e.In<QPushButton>("BmpButton")->click();
+    QCOMPARE(asked, (QStringList{"export", "import", "import"}));
+    QVERIFY(std::filesystem::exists(e.home / "picture.bmp"));
+    QVERIFY(e.form->Editor().Cells() == drawn);
+    QCOMPARE(e.CellAt(2, 1), kCellRed);
+    QVERIFY(openAfterwards);
+    QVERIFY(e.context.notice.shown.isEmpty());
+  }
+
   void TextIntoTheFloatingBlock() {
     Editor e;
     // The Text tool's anchor, then the dialog: Arial 10 at first, pitch 16, text typed in.

@@ -71,8 +71,8 @@ void TBmpSaveLoad::FormActivate() {
   m_preview->setPixmap(QPixmap::fromImage(preview));
 }
 
-void TBmpSaveLoad::exprotClick() { m_editor.findChild<QPushButton*>("SaveButton")->click(); }
+void TBmpSaveLoad::exprotClick() { m_editor.SaveButtonClick(); }
 
-void TBmpSaveLoad::importClick() { m_editor.findChild<QPushButton*>("LoadButton")->click(); }
+void TBmpSaveLoad::importClick() { m_editor.LoadButtonClick(); }
 
 }  // namespace tavrin

@@ -714,9 +714,15 @@ void TGraphicForm::ForgetChosenEntry() {
   m_storedList->setCurrentItem(nullptr);
 }
 
+QString TGraphicForm::ChooseBitmapFile(BitmapQuestion question) {
+  if (m_chooseFile) return m_chooseFile(question);
+  return question == BitmapQuestion::Export
+             ? QFileDialog::getSaveFileName(this, "Export", QString(), "Bitmaps (*.bmp)")
+             : QFileDialog::getOpenFileName(this, "Import", QString(), "Bitmaps (*.bmp)");
+}
+
 void TGraphicForm::SaveButtonClick() {
-  const QString file =
-      QFileDialog::getSaveFileName(this, "Export", QString(), "Bitmaps (*.bmp)", nullptr);
+  const QString file = ChooseBitmapFile(BitmapQuestion::Export);
   if (file.isEmpty()) return;
   const QString withExtension = file.endsWith(".bmp", Qt::CaseInsensitive) ? file : file + ".bmp";
   if (Status s = ExportBitmap(withExtension.toStdString()); !s) {
@@ -725,7 +731,7 @@ void TGraphicForm::SaveButtonClick() {
 }
 
 void TGraphicForm::LoadButtonClick() {
-  const QString file = QFileDialog::getOpenFileName(this, "Import", QString(), "Bitmaps (*.bmp)");
+  const QString file = ChooseBitmapFile(BitmapQuestion::Import);
   if (file.isEmpty()) return;
   if (Status s = ImportBitmap(file.toStdString()); !s) m_context.Notices().FileErr(s.ErrorText());
 }

@@ -56,6 +56,11 @@ class TGraphicForm : public QWidget {
   // The bitmap dialog (BmpButton) and the text input of the Text tool, when they exist.
   void SetBitmapDialog(std::function<void()> open);
   void SetTextInput(std::function<void()> open) { m_textInput = std::move(open); }
+  // Where Export and import ask for a bitmap file: the path chosen, or empty when the user
+  // cancelled. The file dialogs but for tests.
+  enum class BitmapQuestion { Export, Import };
+  using BitmapFileChooser = std::function<QString(BitmapQuestion question)>;
+  void SetFileChooser(BitmapFileChooser chooser) { m_chooseFile = std::move(chooser); }
 
   GraphicEditor& Editor() { return m_editor; }
   const GraphicFolder& Folder() const { return m_folder; }
@@ -81,7 +86,7 @@ class TGraphicForm : public QWidget {
   void ZoomIn();   // SpeedButton14
   void UndoClick();
   void RedoClick();
-  // The hidden buttons' actions, with their file dialogs (the bitmap dialog clicks them).
+  // The hidden buttons' actions, with their file dialogs; the bitmap dialog's buttons call them.
   void SaveButtonClick();  // Export
   void LoadButtonClick();  // import
 
@@ -130,6 +135,7 @@ class TGraphicForm : public QWidget {
   QListWidgetItem* ChosenEntry() const;
   // No entry chosen: Insert and Delete act on nothing until one is picked.
   void ForgetChosenEntry();
+  QString ChooseBitmapFile(BitmapQuestion question);
 
   WindowContext& m_context;
   GraphicEditor m_editor;
@@ -137,6 +143,7 @@ class TGraphicForm : public QWidget {
   TSelectGaphName* m_nameChooser = nullptr;
   std::function<void()> m_textInput;
   std::function<void()> m_bitmapDialog;
+  BitmapFileChooser m_chooseFile;
   QImage m_gridImage;
   // A round LED of the cell size in each display colour, drawn once per size.
   std::array<QImage, 5> m_sprites;

@@ -27,7 +27,8 @@ class ShapeTool final : public BandTool {
   Raster m_raster;
 };
 
-void Line(ShapeMask& mask, Cell from, Cell to, bool) { RasterLine(mask, from, to); }
+// A line has no inside to fill.
+void RasterLineShape(ShapeMask& mask, Cell from, Cell to, bool) { RasterLine(mask, from, to); }
 
 }  // namespace
 
@@ -37,7 +38,7 @@ std::unique_ptr<GraphicTool> MakeLineTool() {
                       .name = "Line",
                       .hint = "Drag from one end to the other to draw a line.",
                       .themeIcon = "draw-line"},
-      RubberBand::Shape::Line, false, Line);
+      RubberBand::Shape::Line, false, RasterLineShape);
 }
 
 std::unique_ptr<GraphicTool> MakeRectangleTool() {

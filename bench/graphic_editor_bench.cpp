@@ -31,7 +31,7 @@ struct Form {
     editor.Editor().SetWidth(128);
     editor.Editor().SetHeight(8);
     editor.Editor().SetCellSize(10);
-    editor.Editor().SetTool(tavrin::Tool::FillAll);
+    editor.Editor().SetTool("fill-all");
     editor.Editor().FillAll();
     editor.Sync();
   }
@@ -54,7 +54,7 @@ void BM_PenStrokeAcrossTheWidth(benchmark::State& state) {
   int painted = 0;
   for (auto _ : state) {
     f.editor.Editor().Clear();
-    f.editor.Editor().SetTool(tavrin::Tool::Pen);
+    f.editor.Editor().SetTool("pen");
     f.editor.Redraw();
     const auto start = std::chrono::steady_clock::now();
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(0, 35), QPointF(0, 35), Qt::LeftButton,
@@ -83,7 +83,7 @@ void BM_UndoFillAll(benchmark::State& state) {
   tavrin::GraphicEditor editor;
   editor.SetWidth(128);
   editor.SetHeight(8);
-  editor.SetTool(tavrin::Tool::FillAll);
+  editor.SetTool("fill-all");
   for (auto _ : state) {
     state.PauseTiming();
     editor.SetColour(editor.Colour() == 'A' ? 'D' : 'A');

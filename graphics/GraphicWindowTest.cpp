@@ -16,8 +16,10 @@
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
 #include "graphics/bitmap_qt.h"
+#include "graphics/tools/graphic_tool.h"
 #include "tests/support/fake_window_context_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "ui/controls.h"
 
 using namespace tavrin;
 
@@ -135,6 +137,42 @@ class GraphicWindowTest : public QObject {
     e.context.ApplySignColorMode(true);
     QCOMPARE(e.In<QWidget>("Shape7")->x(), 17);
     QCOMPARE(e.In<QWidget>("Shape10")->x(), 92);
+  }
+
+  void EveryToolHasAButtonAPictureAndACursor() {
+    Editor e;
+    // Whether a picture shows anything at a size: drawn, and not all transparent.
+    const auto drawn = [](const QIcon& icon, int size) {
+      const QImage image = icon.pixmap(size, size).toImage();
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          if (qAlpha(image.pixel(x, y)) > 0) return true;
+        }
+      }
+      return false;
+    };
+    int n = 0;
+    for (const std::unique_ptr<GraphicTool>& tool : e.form->Editor().Tools()) {
+      const ToolDescription& d = tool->Description();
+      const QString name = FromUtf8(d.name);
+      auto* button = e.In<QToolButton>(QString("SpeedButton%1").arg(++n).toLatin1());
+      QVERIFY2(button->toolTip().startsWith(name + "\n"), qPrintable(button->toolTip()));
+      QVERIFY2(drawn(button->icon(), 16), qPrintable(name));
+      // Our own picture, whether or not the desktop's theme has one.
+      const QString file = GraphicIconFile(d.key);
+      for (const int size : {16, 24, 32}) QVERIFY2(drawn(QIcon(file), size), qPrintable(file));
+      // The grid's pointer follows the tool: the I-beam for Text, the cross for the others.
+      button->click();
+      QTest::mouseMove(e.Grid(), e.CellCentre(n % 3, 1));
+      QCOMPARE(e.Grid()->cursor().shape(), name == "Text" ? Qt::IBeamCursor : Qt::CrossCursor);
+    }
+    QCOMPARE(n, 12);
+    QCOMPARE(e.Grid()->cursor().shape(), Qt::CrossCursor);  // Fill all, the last
+    for (const char* zoom : {"zoom-in", "zoom-out"})
+      QVERIFY(drawn(QIcon(GraphicIconFile(zoom)), 16));
+    for (const char* button : {"SpeedButton13", "SpeedButton14"}) {
+      QVERIFY(drawn(e.In<QToolButton>(button)->icon(), 16));
+    }
   }
 
   void LayoutAndLedsAtEveryZoom() {
@@ -346,6 +384,40 @@ class GraphicWindowTest : public QObject {
     e.context.notice.Clear();
     e.In<QPushButton>("InsertButton")->click();
     QCOMPARE(e.context.notice.shown, QStringList{"Select a graphic name"});
+  }
+
+  void BitmapDialogExportsAndImports() {
+    Editor e;
+    QStringList asked;
+    QString answer;
+    e.form->SetFileChooser([&](TGraphicForm::BitmapQuestion question) {
+      asked << (question == TGraphicForm::BitmapQuestion::Export ? "export" : "import");
+      return answer;
+    });
+    QTest::mouseClick(e.Grid(), Qt::LeftButton, {}, e.CellCentre(2, 1));
+    const CellGrid drawn = e.form->Editor().Cells();
+    bool openAfterwards = false;
+    QTimer::singleShot(0, [&] {
+      if (!QTest::qWaitForWindowActive(e.bmp.get())) return;
+      // Export: ".bmp" is added to a name without it.
+      answer = QString::fromStdString((e.home / "picture").string());
+      e.bmp->findChild<QPushButton*>("exprot")->click();
+      e.form->Editor().Clear();
+      answer = QString::fromStdString((e.home / "picture.bmp").string());
+      e.bmp->findChild<QPushButton*>("import")->click();
+      // Cancelled: nothing happens.
+      answer.clear();
+      e.bmp->findChild<QPushButton*>("import")->click();
+      openAfterwards = e.bmp->isVisible();
+      e.bmp->reject();
+    });
+    e.In<QPushButton>("BmpButton")->click();
+    QCOMPARE(asked, (QStringList{"export", "import", "import"}));
+    QVERIFY(std::filesystem::exists(e.home / "picture.bmp"));
+    QVERIFY(e.form->Editor().Cells() == drawn);
+    QCOMPARE(e.CellAt(2, 1), kCellRed);
+    QVERIFY(openAfterwards);
+    QVERIFY(e.context.notice.shown.isEmpty());
   }
 
   void TextIntoTheFloatingBlock() {

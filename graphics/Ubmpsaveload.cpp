@@ -11,6 +11,14 @@
 
 namespace tavrin {
 
+namespace {
+
+// The preview's size: a 128 x 8 graphic fits at one pixel a cell.
+constexpr int kPreviewWidth = 158;
+constexpr int kPreviewHeight = 117;
+
+}  // namespace
+
 TBmpSaveLoad::TBmpSaveLoad(TGraphicForm& editor) : QDialog(&editor), m_editor(editor) {
   setObjectName("BmpSaveLoad");
   setWindowTitle("BmpSaveLoad");
@@ -20,11 +28,11 @@ TBmpSaveLoad::TBmpSaveLoad(TGraphicForm& editor) : QDialog(&editor), m_editor(ed
   panel->setObjectName("Panel1");
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   auto* panelLayout = new QVBoxLayout(panel);
-  m_image1 = new QLabel(panel);
-  m_image1->setObjectName("Image1");
-  m_image1->setFixedSize(158, 117);
-  m_image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  panelLayout->addWidget(m_image1);
+  m_preview = new QLabel(panel);
+  m_preview->setObjectName("Image1");
+  m_preview->setFixedSize(kPreviewWidth, kPreviewHeight);
+  m_preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  panelLayout->addWidget(m_preview);
   layout->addWidget(panel);
   auto* buttons = new QVBoxLayout;
   auto* exportButton = MakeButton(this, "exprot", "Export Bmp...");
@@ -48,10 +56,10 @@ bool TBmpSaveLoad::event(QEvent* e) {
   return QDialog::event(e);
 }
 
-QImage TBmpSaveLoad::Preview() const { return m_image1->pixmap().toImage(); }
+QImage TBmpSaveLoad::Preview() const { return m_preview->pixmap().toImage(); }
 
 void TBmpSaveLoad::FormActivate() {
-  QImage preview(158, 117, QImage::Format_RGB32);
+  QImage preview(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   preview.fill(Qt::white);
   const GraphicEditor& e = m_editor.Editor();
   for (int r = 0; r < e.Height() && r < preview.height(); ++r) {
@@ -60,11 +68,11 @@ void TBmpSaveLoad::FormActivate() {
       preview.setPixel(c, r, qRgb(colour.red, colour.green, colour.blue));
     }
   }
-  m_image1->setPixmap(QPixmap::fromImage(preview));
+  m_preview->setPixmap(QPixmap::fromImage(preview));
 }
 
-void TBmpSaveLoad::exprotClick() { m_editor.findChild<QPushButton*>("SaveButton")->click(); }
+void TBmpSaveLoad::exprotClick() { m_editor.SaveButtonClick(); }
 
-void TBmpSaveLoad::importClick() { m_editor.findChild<QPushButton*>("LoadButton")->click(); }
+void TBmpSaveLoad::importClick() { m_editor.LoadButtonClick(); }
 
 }  // namespace tavrin

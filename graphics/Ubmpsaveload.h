@@ -7,8 +7,8 @@ namespace tavrin {
 
 class TGraphicForm;
 
-// The bitmap dialog of the graphic editor: a preview at one pixel per cell, and export and
-// import through the editor's own (hidden) buttons. Both leave the dialog open.
+// The bitmap dialog of the graphic editor: a preview at one pixel per cell, and the editor's
+// export and import (the actions of its hidden buttons). Both leave the dialog open.
 class TBmpSaveLoad : public QDialog {
   Q_OBJECT
  public:
@@ -26,7 +26,7 @@ class TBmpSaveLoad : public QDialog {
 
  private:
   TGraphicForm& m_editor;
-  QLabel* m_image1 = nullptr;
+  QLabel* m_preview = nullptr;  // Image1
 };
 
 }  // namespace tavrin

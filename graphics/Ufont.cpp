@@ -19,10 +19,16 @@ namespace {
 
 constexpr int kPreviewWidth = 160;
 constexpr int kPreviewHeight = 105;
+// Where the preview lies on its frame, right of and below the rulers.
+constexpr int kPreviewLeft = 25;
+constexpr int kPreviewTop = 16;
+constexpr QSize kFrameSize(185, 121);
 
-// The frame the preview lies on: a ruler marked 0 to 16 above it and one at its left.
+// The frame the preview lies on: a ruler marked 0 to 16 above it and one at its left, a mark
+// every 10 pixels. Drawn here rather than kept as a picture, so that its marks stay on the
+// preview's pixels.
 QPixmap RulerFrame() {
-  QPixmap frame(185, 121);
+  QPixmap frame(kFrameSize);
   frame.fill(QColor(236, 233, 216));
   QPainter p(&frame);
   QFont small = p.font();
@@ -30,12 +36,12 @@ QPixmap RulerFrame() {
   p.setFont(small);
   p.setPen(Qt::black);
   for (int i = 0; i <= 16; ++i) {
-    const int x = 25 + i * 10;
+    const int x = kPreviewLeft + i * 10;
     p.drawLine(x, 10, x, i % 2 == 0 ? 4 : 7);
     if (i % 4 == 0) p.drawText(x + 1, 7, QString::number(i));
   }
   for (int j = 0; j <= 10; ++j) {
-    const int y = 16 + j * 10;
+    const int y = kPreviewTop + j * 10;
     p.drawLine(24, y, j % 2 == 0 ? 18 : 21, y);
     if (j % 4 == 0 && j > 0) p.drawText(2, y + 3, QString::number(j));
   }
@@ -50,37 +56,49 @@ TInputTextfrm::TInputTextfrm(TGraphicForm& editor) : QDialog(&editor), m_editor(
   setModal(true);
   setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   auto* layout = new QVBoxLayout(this);
+  layout->addLayout(BuildFontFields());
+  m_text = new QPlainTextEdit(this);
+  m_text->setObjectName("Memo1");
+  layout->addWidget(m_text, 1);
+  layout->addLayout(BuildPreviewRow());
+  connect(m_text, &QPlainTextEdit::textChanged, this, &TInputTextfrm::Memo1Change);
+  connect(m_pitch, &QLineEdit::textChanged, this, &TInputTextfrm::Memo1Change);
+  setFixedSize(369, 323);
+  CentreOnShow(this, &editor);
+}
+
+QGridLayout* TInputTextfrm::BuildFontFields() {
   auto* fields = new QGridLayout;
-  m_edit1 = new QLineEdit(this);
-  m_edit1->setObjectName("Edit1");
-  m_edit1->setReadOnly(true);
-  m_edit2 = new QLineEdit(this);
-  m_edit2->setObjectName("Edit2");
-  m_edit2->setReadOnly(true);
+  m_fontName = new QLineEdit(this);
+  m_fontName->setObjectName("Edit1");
+  m_fontName->setReadOnly(true);
+  m_fontSize = new QLineEdit(this);
+  m_fontSize->setObjectName("Edit2");
+  m_fontSize->setReadOnly(true);
   auto* button1 = MakeButton(this, "Button1", "...");
-  m_edit3 = new QLineEdit("16", this);
-  m_edit3->setObjectName("Edit3");
+  m_pitch = new QLineEdit("16", this);
+  m_pitch->setObjectName("Edit3");
   fields->addWidget(new QLabel("Font:", this), 0, 0);
-  fields->addWidget(m_edit1, 0, 1);
+  fields->addWidget(m_fontName, 0, 1);
   fields->addWidget(new QLabel("Size:", this), 0, 2);
-  fields->addWidget(m_edit2, 0, 3);
+  fields->addWidget(m_fontSize, 0, 3);
   fields->addWidget(new QLabel("Font Selection:", this), 1, 0);
   fields->addWidget(button1, 1, 1);
   fields->addWidget(new QLabel("Height:", this), 1, 2);
-  fields->addWidget(m_edit3, 1, 3);
-  layout->addLayout(fields);
-  m_memo1 = new QPlainTextEdit(this);
-  m_memo1->setObjectName("Memo1");
-  layout->addWidget(m_memo1, 1);
+  fields->addWidget(m_pitch, 1, 3);
+  connect(button1, &QPushButton::clicked, this, &TInputTextfrm::Button1Click);
+  return fields;
+}
 
+QHBoxLayout* TInputTextfrm::BuildPreviewRow() {
   auto* bottom = new QHBoxLayout;
   auto* bottomImage = new QLabel(this);
   bottomImage->setObjectName("bottomImage");
   bottomImage->setPixmap(RulerFrame());
-  bottomImage->setFixedSize(185, 121);
-  m_image1 = new QLabel(bottomImage);
-  m_image1->setObjectName("Image1");
-  m_image1->setGeometry(25, 16, kPreviewWidth, kPreviewHeight);
+  bottomImage->setFixedSize(kFrameSize);
+  m_previewPicture = new QLabel(bottomImage);
+  m_previewPicture->setObjectName("Image1");
+  m_previewPicture->setGeometry(kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight);
   bottom->addWidget(bottomImage);
   auto* buttons = new QVBoxLayout;
   auto* ok = MakeButton(this, "OK", "OK");
@@ -93,20 +111,14 @@ TInputTextfrm::TInputTextfrm(TGraphicForm& editor) : QDialog(&editor), m_editor(
   }
   buttons->addStretch();
   bottom->addLayout(buttons);
-  layout->addLayout(bottom);
-
-  connect(button1, &QPushButton::clicked, this, &TInputTextfrm::Button1Click);
-  connect(m_memo1, &QPlainTextEdit::textChanged, this, &TInputTextfrm::Memo1Change);
-  connect(m_edit3, &QLineEdit::textChanged, this, &TInputTextfrm::Memo1Change);
   connect(ok, &QPushButton::clicked, this, &TInputTextfrm::OKClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  setFixedSize(369, 323);
-  CentreOnShow(this, &editor);
+  return bottom;
 }
 
 bool TInputTextfrm::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) FormActivate();
-  if (e->type() == QEvent::Show) m_memo1->setFocus();  // the text is what one types
+  if (e->type() == QEvent::Show) m_text->setFocus();  // the text is what one types
   return QDialog::event(e);
 }
 
@@ -118,8 +130,8 @@ void TInputTextfrm::FormActivate() {
 
 void TInputTextfrm::SetChosenFont(const QFont& font) {
   m_font = font;
-  m_edit1->setText(m_font.family());
-  m_edit2->setText(QString::number(m_font.pointSize()));
+  m_fontName->setText(m_font.family());
+  m_fontSize->setText(QString::number(m_font.pointSize()));
   Memo1Change();
 }
 
@@ -133,15 +145,14 @@ void TInputTextfrm::Memo1Change() {
   m_preview = QImage(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   m_preview.fill(Qt::white);
   QPainter painter(&m_preview);
-  DrawTextLines(painter, MemoLines(m_memo1->toPlainText()), m_font,
-                TextPitch(ToUtf8(m_edit3->text())), Qt::black);
+  DrawTextLines(painter, MemoLines(m_text->toPlainText()), m_font,
+                TextPitch(ToUtf8(m_pitch->text())), Qt::black);
   painter.end();
-  m_image1->setPixmap(QPixmap::fromImage(m_preview));
+  m_previewPicture->setPixmap(QPixmap::fromImage(m_preview));
 }
 
 void TInputTextfrm::OKClick() {
-  m_editor.RenderText(MemoLines(m_memo1->toPlainText()), m_font,
-                      TextPitch(ToUtf8(m_edit3->text())));
+  m_editor.RenderText(MemoLines(m_text->toPlainText()), m_font, TextPitch(ToUtf8(m_pitch->text())));
   accept();
 }
 

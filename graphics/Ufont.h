@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+class QGridLayout;
+class QHBoxLayout;
+
 namespace tavrin {
 
 class TGraphicForm;
@@ -30,15 +33,19 @@ class TInputTextfrm : public QDialog {
   bool event(QEvent* e) override;
 
  private:
+  // The font and pitch fields; the preview on its rulers beside OK and Cancel.
+  QGridLayout* BuildFontFields();
+  QHBoxLayout* BuildPreviewRow();
+
   TGraphicForm& m_editor;
   QFont m_font;
   bool m_activated = false;
   QImage m_preview;
-  QLineEdit* m_edit1 = nullptr;  // font name
-  QLineEdit* m_edit2 = nullptr;  // size
-  QLineEdit* m_edit3 = nullptr;  // pitch
-  QPlainTextEdit* m_memo1 = nullptr;
-  QLabel* m_image1 = nullptr;
+  QLineEdit* m_fontName = nullptr;     // Edit1
+  QLineEdit* m_fontSize = nullptr;     // Edit2
+  QLineEdit* m_pitch = nullptr;        // Edit3: the line pitch in pixels
+  QPlainTextEdit* m_text = nullptr;    // Memo1
+  QLabel* m_previewPicture = nullptr;  // Image1
 };
 
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #include "graphics/Ugraphic.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -14,7 +15,9 @@
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_placement.h"
 #include "graphics/text_render_qt.h"
+#include "graphics/tools/graphic_tool.h"
 #include "ui/controls.h"
+#include "ui/themed_icon.h"
 
 namespace tavrin {
 
@@ -70,90 +73,21 @@ MouseButton ToButton(Qt::MouseButton button) {
   return MouseButton::Other;
 }
 
-// A 16 x 16 picture for a tool button, drawn by a small function.
-QIcon ToolIcon(int tool) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(Qt::black, 1));
-  switch (static_cast<Tool>(tool)) {
-    case Tool::Pen:
-      p.drawLine(3, 13, 12, 4);
-      p.drawLine(4, 14, 13, 5);
-      p.drawPoint(2, 14);
-      break;
-    case Tool::Brush:
-      p.drawLine(9, 2, 9, 8);
-      p.setBrush(Qt::black);
-      p.drawRect(6, 9, 6, 5);
-      break;
-    case Tool::Line:
-      p.drawLine(2, 14, 14, 2);
-      break;
-    case Tool::Rectangle:
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::FilledRectangle:
-      p.setBrush(Qt::black);
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::Ellipse:
-      p.drawEllipse(2, 3, 12, 10);
-      break;
-    case Tool::FilledEllipse:
-      p.setBrush(Qt::black);
-      p.drawEllipse(2, 3, 12, 10);
-      break;
-    case Tool::BoxSelect:
-      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case Tool::LassoSelect:
-      p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-      p.drawEllipse(2, 2, 12, 9);
-      p.drawLine(5, 10, 4, 14);
-      break;
-    case Tool::Eraser:
-      p.setBrush(QColor(240, 180, 200));
-      p.drawRect(3, 6, 10, 6);
-      break;
-    case Tool::Text: {
-      QFont font = p.font();
-      font.setPixelSize(13);
-      font.setBold(true);
-      p.setFont(font);
-      p.drawText(pixmap.rect(), Qt::AlignCenter, "A");
-      break;
-    }
-    case Tool::FillAll:
-      p.setPen(QPen(Qt::black, 2));
-      p.drawLine(3, 3, 13, 13);
-      p.drawLine(13, 3, 3, 13);
-      break;
-  }
-  // The desktop's picture where its meaning is the same; the filled shapes, selections and
-  // "fill all" keep ours.
-  static constexpr const char* kThemeNames[] = {
-      "draw-freehand", "draw-brush", "draw-line", "draw-rectangle", nullptr,     "draw-ellipse",
-      nullptr,         nullptr,      nullptr,     "draw-eraser",    "draw-text", nullptr};
-  const char* name = tool >= 1 && tool <= 12 ? kThemeNames[tool - 1] : nullptr;
-  return name != nullptr ? QIcon::fromTheme(name, QIcon(pixmap)) : QIcon(pixmap);
-}
-
-QIcon ZoomIcon(bool in) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setPen(QPen(Qt::black, 1));
-  p.drawEllipse(1, 1, 9, 9);
-  p.drawLine(3, 6, 8, 6);
-  if (in) p.drawLine(5, 4, 5, 8);
-  p.setPen(QPen(Qt::black, 2));
-  p.drawLine(10, 10, 14, 14);
-  return QIcon::fromTheme(in ? "zoom-in" : "zoom-out", QIcon(pixmap));
+Qt::CursorShape CursorShape(GridCursor cursor) {
+  return cursor == GridCursor::IBeam ? Qt::IBeamCursor : Qt::CrossCursor;
 }
 
 }  // namespace
+
+QString GraphicIconFile(std::string_view name) {
+  return ":/graphics/icons/" + FromUtf8(name) + ".svg";
+}
+
+QIcon GraphicIcon(std::string_view name, std::string_view themeName) {
+  const QString file = GraphicIconFile(name);
+  if (themeName.empty()) return QIcon(file);
+  return ThemedIcon(FromUtf8(themeName), [file] { return QIcon(file); });
+}
 
 // The grid image (Image1): shows the window's image and passes the mouse on in grid pixels.
 class GridView : public QWidget {
@@ -270,7 +204,7 @@ TGraphicForm::TGraphicForm(WindowContext& context)
   resize(627, 433);
   CentreOnShow(this, context.MainWindow());
   // The stored graphics, once, at the start.
-  for (const std::string& name : m_folder.List()) m_listBox1->addItem(FromUtf8(name));
+  for (const std::string& name : m_folder.List()) m_storedList->addItem(FromUtf8(name));
   context.OnSignColorMode([this](bool triple) { ApplySignColorMode(triple); });
   Sync();
 }
@@ -283,156 +217,186 @@ void TGraphicForm::BuildWindow() {
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   outer->addWidget(splitter);
 
-  // Left: the stored graphics.
-  auto* left = new QWidget(splitter);
-  left->setObjectName("GraphicList");
-  left->setMinimumWidth(40);
-  left->setMaximumWidth(130);
-  auto* leftLayout = new QVBoxLayout(left);
-  auto* listLabel = new QLabel("Select Graph", left);
-  leftLayout->addWidget(listLabel);
-  m_listBox1 = new QListWidget(left);
-  m_listBox1->setObjectName("ListBox1");
-  m_listBox1->viewport()->installEventFilter(this);
-  leftLayout->addWidget(m_listBox1);
+  const int listWidth = BuildListPanel(splitter);
 
-  // Centre: sizes, the grid, the buttons.
+  // Centre: the size, the grid, the buttons of the stored graphics.
   auto* centre = new QWidget(splitter);
   auto* centreLayout = new QVBoxLayout(centre);
-  auto* size = new QGroupBox("Graphic Size", centre);
-  auto* sizeLayout = new QHBoxLayout(size);
-  m_comboBox1 = MakeList(size, "ComboBox1");
-  for (const int h : kGraphicHeights) m_comboBox1->addItem(QString("%1 dots").arg(h));
-  m_comboBox2 = MakeList(size, "ComboBox2");
-  for (const int w : kGraphicWidths) m_comboBox2->addItem(QString("%1 dots").arg(w));
-  for (QComboBox* list : {m_comboBox1, m_comboBox2}) {
-    list->setCurrentIndex(0);
-    MakePickOnly(list);
-    connect(list, &QComboBox::activated, this, [this] { ApplySize(); });
-  }
-  sizeLayout->addLayout(LabelledRow(size, "Height:", m_comboBox1));
-  sizeLayout->addLayout(LabelledRow(size, "Width:", m_comboBox2));
-  centreLayout->addWidget(size);
+  centreLayout->addWidget(BuildSizeGroup(centre));
+  centreLayout->addWidget(BuildGridBox(centre), 1);
+  centreLayout->addLayout(BuildFileButtons(centre));
+  splitter->addWidget(centre);
 
-  m_scrollBox1 = new QScrollArea(centre);
-  m_scrollBox1->setObjectName("ScrollBox1");
-  m_gridArea = new GridArea(this);
-  m_image1 = new GridView(this, m_gridArea);
-  m_assistImage = new BlockView(this, m_gridArea);
-  // The area fills the box and grows past it only as far as the grid and the block reach, so
-  // a scroll bar shows only along a side where they do not fit.
-  m_scrollBox1->setWidgetResizable(true);
-  m_scrollBox1->setWidget(m_gridArea);
-  centreLayout->addWidget(m_scrollBox1, 1);
-
-  auto* buttons = new QHBoxLayout;
-  auto* insert = MakeButton(centre, "InsertButton", "Insert");
-  auto* save = MakeButton(centre, "Save", "Save");
-  auto* remove = MakeButton(centre, "DeleteButton", "Delete");
-  auto* exportButton = MakeButton(centre, "SaveButton", "Export");
-  auto* importButton = MakeButton(centre, "LoadButton", "import");
-  exportButton->hide();
-  importButton->hide();
-  for (QPushButton* b : {insert, save, remove, exportButton, importButton}) buttons->addWidget(b);
-  buttons->addStretch();
-  centreLayout->addLayout(buttons);
-  connect(insert, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
-  connect(save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
-  connect(remove, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
-  connect(exportButton, &QPushButton::clicked, this, &TGraphicForm::SaveButtonClick);
-  connect(importButton, &QPushButton::clicked, this, &TGraphicForm::LoadButtonClick);
-
-  // Right: tools, zoom, colours.
+  // Right: tools, zoom, colours, 50 to 140 pixels wide.
   auto* right = new QWidget(splitter);
   right->setObjectName("ToolSide");
   right->setMinimumWidth(50);
   right->setMaximumWidth(140);
   auto* rightLayout = new QVBoxLayout(right);
-  auto* toolBox = new QGroupBox("ToolBox", right);
-  auto* toolGrid = new QGridLayout(toolBox);
-  toolGrid->setSpacing(1);
-  m_tools = new QButtonGroup(this);
-  m_tools->setExclusive(true);
-  static constexpr const char* kToolHints[] = {
-      "Pen",     "Brush",          "Line",       "Rectangle",    "Filled rectangle",
-      "Ellipse", "Filled ellipse", "Box select", "Lasso select", "Eraser",
-      "Text",    "Fill all"};
-  for (int n = 1; n <= 12; ++n) {
-    auto* b = new QToolButton(toolBox);
-    b->setObjectName(QString("SpeedButton%1").arg(n));
-    b->setCheckable(true);
-    b->setIcon(ToolIcon(n));
-    b->setToolTip(kToolHints[n - 1]);
-    b->setAutoRaise(true);
-    m_tools->addButton(b, n);
-    toolGrid->addWidget(b, (n - 1) / 3, (n - 1) % 3);
-  }
-  connect(m_tools, &QButtonGroup::idClicked, this, &TGraphicForm::SpeedButtonClick);
-  m_bmpButton = MakeButton(toolBox, "BmpButton", "Bmp...");
-  m_bmpButton->setEnabled(false);
-  auto* clear = MakeButton(toolBox, "Clear", "Clear");
-  toolGrid->addWidget(m_bmpButton, 4, 0, 1, 3);
-  toolGrid->addWidget(clear, 5, 0, 1, 3);
-  connect(clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
-  rightLayout->addWidget(toolBox);
+  rightLayout->addWidget(BuildToolBox(right));
+  rightLayout->addWidget(BuildZoomGroup(right));
+  rightLayout->addWidget(BuildColourGroup(right));
+  rightLayout->addStretch();
+  splitter->addWidget(right);
 
-  auto* zoom = new QGroupBox("Zoom", right);
-  auto* zoomLayout = new QHBoxLayout(zoom);
-  m_comboBox3 = MakeList(zoom, "ComboBox3");
-  for (int z = 1; z <= 8; ++z) m_comboBox3->addItem(QString::number(z));
-  m_comboBox3->setCurrentIndex(0);
-  m_comboBox3->setMinimumContentsLength(2);
-  m_comboBox3->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  MakePickOnly(m_comboBox3);
-  connect(m_comboBox3, &QComboBox::currentIndexChanged, this, [this](int index) {
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({listWidth, 400, 140});
+  BuildUndoKeys();
+}
+
+int TGraphicForm::BuildListPanel(QSplitter* splitter) {
+  auto* panel = new QWidget(splitter);
+  panel->setObjectName("GraphicList");
+  panel->setMinimumWidth(40);
+  panel->setMaximumWidth(130);
+  auto* layout = new QVBoxLayout(panel);
+  auto* label = new QLabel("Select Graph", panel);
+  layout->addWidget(label);
+  m_storedList = new QListWidget(panel);
+  m_storedList->setObjectName("ListBox1");
+  m_storedList->viewport()->installEventFilter(this);
+  layout->addWidget(m_storedList);
+  splitter->addWidget(panel);
+  // Wide enough for its label in the font at hand; the user may narrow it.
+  const QMargins margins = layout->contentsMargins();
+  return std::clamp(label->sizeHint().width() + margins.left() + margins.right(), 90, 130);
+}
+
+QGroupBox* TGraphicForm::BuildSizeGroup(QWidget* parent) {
+  auto* group = new QGroupBox("Graphic Size", parent);
+  auto* layout = new QHBoxLayout(group);
+  m_heightList = MakeList(group, "ComboBox1");
+  for (const int h : kGraphicHeights) m_heightList->addItem(QString("%1 dots").arg(h));
+  m_widthList = MakeList(group, "ComboBox2");
+  for (const int w : kGraphicWidths) m_widthList->addItem(QString("%1 dots").arg(w));
+  for (QComboBox* list : {m_heightList, m_widthList}) {
+    list->setCurrentIndex(0);
+    MakePickOnly(list);
+    connect(list, &QComboBox::activated, this, [this] { ApplySize(); });
+  }
+  layout->addLayout(LabelledRow(group, "Height:", m_heightList));
+  layout->addLayout(LabelledRow(group, "Width:", m_widthList));
+  return group;
+}
+
+QScrollArea* TGraphicForm::BuildGridBox(QWidget* parent) {
+  m_gridBox = new QScrollArea(parent);
+  m_gridBox->setObjectName("ScrollBox1");
+  m_gridArea = new GridArea(this);
+  m_gridView = new GridView(this, m_gridArea);
+  m_blockView = new BlockView(this, m_gridArea);
+  // The area fills the box and grows past it only as far as the grid and the block reach, so
+  // a scroll bar shows only along a side where they do not fit.
+  m_gridBox->setWidgetResizable(true);
+  m_gridBox->setWidget(m_gridArea);
+  return m_gridBox;
+}
+
+QHBoxLayout* TGraphicForm::BuildFileButtons(QWidget* parent) {
+  auto* row = new QHBoxLayout;
+  auto* insert = MakeButton(parent, "InsertButton", "Insert");
+  auto* save = MakeButton(parent, "Save", "Save");
+  auto* remove = MakeButton(parent, "DeleteButton", "Delete");
+  // The bitmap dialog's actions, kept as the designer had them: hidden buttons.
+  auto* exportButton = MakeButton(parent, "SaveButton", "Export");
+  auto* importButton = MakeButton(parent, "LoadButton", "import");
+  exportButton->hide();
+  importButton->hide();
+  for (QPushButton* b : {insert, save, remove, exportButton, importButton}) row->addWidget(b);
+  row->addStretch();
+  connect(insert, &QPushButton::clicked, this, &TGraphicForm::InsertButtonClick);
+  connect(save, &QPushButton::clicked, this, &TGraphicForm::SaveClick);
+  connect(remove, &QPushButton::clicked, this, &TGraphicForm::DeleteButtonClick);
+  connect(exportButton, &QPushButton::clicked, this, &TGraphicForm::SaveButtonClick);
+  connect(importButton, &QPushButton::clicked, this, &TGraphicForm::LoadButtonClick);
+  return row;
+}
+
+QGroupBox* TGraphicForm::BuildToolBox(QWidget* parent) {
+  auto* group = new QGroupBox("ToolBox", parent);
+  auto* grid = new QGridLayout(group);
+  grid->setSpacing(1);
+  // One button a tool, in rows of three: SpeedButton1 is the model's first tool.
+  m_toolButtons = new QButtonGroup(this);
+  m_toolButtons->setExclusive(true);
+  int n = 0;
+  for (const std::unique_ptr<GraphicTool>& tool : m_editor.Tools()) {
+    const ToolDescription& d = tool->Description();
+    auto* b = new QToolButton(group);
+    b->setObjectName(QString("SpeedButton%1").arg(++n));
+    b->setCheckable(true);
+    b->setIcon(GraphicIcon(d.key, d.themeIcon));
+    b->setToolTip(FromUtf8(d.name) + "\n" + FromUtf8(d.hint));
+    b->setAccessibleName(FromUtf8(d.name));
+    b->setAutoRaise(true);
+    m_toolButtons->addButton(b, n);
+    grid->addWidget(b, (n - 1) / 3, (n - 1) % 3);
+  }
+  m_toolButtons->button(1)->setChecked(true);
+  connect(m_toolButtons, &QButtonGroup::idClicked, this, &TGraphicForm::SpeedButtonClick);
+  const int row = (n + 2) / 3;
+  m_bitmapButton = MakeButton(group, "BmpButton", "Bmp...");
+  m_bitmapButton->setEnabled(false);
+  auto* clear = MakeButton(group, "Clear", "Clear");
+  grid->addWidget(m_bitmapButton, row, 0, 1, 3);
+  grid->addWidget(clear, row + 1, 0, 1, 3);
+  connect(clear, &QPushButton::clicked, this, &TGraphicForm::ClearClick);
+  return group;
+}
+
+QGroupBox* TGraphicForm::BuildZoomGroup(QWidget* parent) {
+  auto* group = new QGroupBox("Zoom", parent);
+  auto* layout = new QHBoxLayout(group);
+  m_zoomList = MakeList(group, "ComboBox3");
+  for (int z = 1; z <= kMaxCellSize - kMinCellSize + 1; ++z)
+    m_zoomList->addItem(QString::number(z));
+  m_zoomList->setCurrentIndex(0);
+  m_zoomList->setMinimumContentsLength(2);
+  m_zoomList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  MakePickOnly(m_zoomList);
+  connect(m_zoomList, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index < 0) return;
     m_editor.SetCellSize(index + kMinCellSize);
     Sync();
   });
-  auto* zoomOut = new QToolButton(zoom);
+  auto* zoomOut = new QToolButton(group);
   zoomOut->setObjectName("SpeedButton13");
-  zoomOut->setIcon(ZoomIcon(false));
+  zoomOut->setIcon(GraphicIcon("zoom-out", "zoom-out"));
   zoomOut->setToolTip("Zoom out");
-  auto* zoomIn = new QToolButton(zoom);
+  auto* zoomIn = new QToolButton(group);
   zoomIn->setObjectName("SpeedButton14");
-  zoomIn->setIcon(ZoomIcon(true));
+  zoomIn->setIcon(GraphicIcon("zoom-in", "zoom-in"));
   zoomIn->setToolTip("Zoom in");
   connect(zoomOut, &QToolButton::clicked, this, &TGraphicForm::ZoomOut);
   connect(zoomIn, &QToolButton::clicked, this, &TGraphicForm::ZoomIn);
-  zoomLayout->setContentsMargins(4, 4, 4, 4);
-  zoomLayout->addWidget(m_comboBox3);
-  zoomLayout->addWidget(zoomOut);
-  zoomLayout->addWidget(zoomIn);
-  rightLayout->addWidget(zoom);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(m_zoomList);
+  layout->addWidget(zoomOut);
+  layout->addWidget(zoomIn);
+  return group;
+}
 
-  auto* colour = new QGroupBox("  Color  ", right);
-  colour->setObjectName("GroupBox3");
-  colour->setMinimumSize(122, 80);
-  auto* use = new QLabel("Use:", colour);
+QGroupBox* TGraphicForm::BuildColourGroup(QWidget* parent) {
+  // Placed by hand: the sign colour mode moves the swatches to set places.
+  auto* group = new QGroupBox("  Color  ", parent);
+  group->setObjectName("GroupBox3");
+  group->setMinimumSize(122, 80);
+  auto* use = new QLabel("Use:", group);
   use->move(17, 22);
-  m_shape6 = new Swatch("Shape6", Display(kCellRed), colour);
-  m_shape6->move(52, 20);
+  m_colourInUse = new Swatch("Shape6", Display(kCellRed), group);
+  m_colourInUse->move(52, 20);
   const std::pair<const char*, char> swatches[] = {
       {"Shape7", kCellRed}, {"Shape8", kCellGreen}, {"Shape9", kCellOrange}, {"Shape10", kCellOff}};
   for (std::size_t i = 0; i < std::size(swatches); ++i) {
     const char letter = swatches[i].second;
-    m_swatches[i] = new Swatch(swatches[i].first, Display(letter), colour,
-                               [this, letter] { SwatchMouseUp(letter); });
-    m_swatches[i]->move(17 + 25 * static_cast<int>(i), 50);
+    m_colourSwatches[i] = new Swatch(swatches[i].first, Display(letter), group,
+                                     [this, letter] { SwatchMouseUp(letter); });
+    m_colourSwatches[i]->move(17 + 25 * static_cast<int>(i), 50);
   }
-  rightLayout->addWidget(colour);
-  rightLayout->addStretch();
+  return group;
+}
 
-  splitter->addWidget(left);
-  splitter->addWidget(centre);
-  splitter->addWidget(right);
-  splitter->setStretchFactor(1, 1);
-  // The list starts wide enough for its label in the font at hand; the user may narrow it.
-  const QMargins margins = leftLayout->contentsMargins();
-  const int listWidth =
-      std::clamp(listLabel->sizeHint().width() + margins.left() + margins.right(), 90, 130);
-  splitter->setSizes({listWidth, 400, 140});
-
+void TGraphicForm::BuildUndoKeys() {
   // Undo and redo of every change of cells; each key once, or neither would fire.
   connect(new QShortcut(QKeySequence("Ctrl+Z"), this), &QShortcut::activated, this,
           &TGraphicForm::UndoClick);
@@ -440,14 +404,13 @@ void TGraphicForm::BuildWindow() {
     connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this,
             &TGraphicForm::RedoClick);
   }
-  m_tools->button(1)->setChecked(true);
 }
 
 void TGraphicForm::SetBitmapDialog(std::function<void()> open) {
   m_bitmapDialog = std::move(open);
-  m_bmpButton->setEnabled(static_cast<bool>(m_bitmapDialog));
-  disconnect(m_bmpButton, nullptr, this, nullptr);
-  connect(m_bmpButton, &QPushButton::clicked, this, [this] {
+  m_bitmapButton->setEnabled(static_cast<bool>(m_bitmapDialog));
+  disconnect(m_bitmapButton, nullptr, this, nullptr);
+  connect(m_bitmapButton, &QPushButton::clicked, this, [this] {
     if (m_bitmapDialog) m_bitmapDialog();
   });
 }
@@ -465,33 +428,33 @@ void TGraphicForm::Sync() {
   const int w =
       static_cast<int>(std::find(kGraphicWidths.begin(), kGraphicWidths.end(), m_editor.Width()) -
                        kGraphicWidths.begin());
-  if (m_comboBox1->currentIndex() >= 0) m_comboBox1->setCurrentIndex(h);
-  m_comboBox2->setCurrentIndex(w);
+  if (m_heightList->currentIndex() >= 0) m_heightList->setCurrentIndex(h);
+  m_widthList->setCurrentIndex(w);
   Redraw();
   ShowBlock();
 }
 
 void TGraphicForm::ApplySignColorMode(bool tripleColor) {
-  m_swatches[1]->setVisible(tripleColor);
-  m_swatches[2]->setVisible(tripleColor);
-  m_swatches[0]->move(tripleColor ? 17 : 42, 50);
-  m_swatches[3]->move(tripleColor ? 92 : 82, 50);
+  m_colourSwatches[1]->setVisible(tripleColor);
+  m_colourSwatches[2]->setVisible(tripleColor);
+  m_colourSwatches[0]->move(tripleColor ? 17 : 42, 50);
+  m_colourSwatches[3]->move(tripleColor ? 92 : 82, 50);
 }
 
 void TGraphicForm::ApplySize() {
-  if (m_comboBox1->currentIndex() >= 0) {
-    m_editor.SetHeight(kGraphicHeights[static_cast<std::size_t>(m_comboBox1->currentIndex())]);
+  if (m_heightList->currentIndex() >= 0) {
+    m_editor.SetHeight(kGraphicHeights[static_cast<std::size_t>(m_heightList->currentIndex())]);
   }
-  if (m_comboBox2->currentIndex() >= 0) {
-    m_editor.SetWidth(kGraphicWidths[static_cast<std::size_t>(m_comboBox2->currentIndex())]);
+  if (m_widthList->currentIndex() >= 0) {
+    m_editor.SetWidth(kGraphicWidths[static_cast<std::size_t>(m_widthList->currentIndex())]);
   }
   Redraw();
   ShowBlock();
 }
 
 void TGraphicForm::SetSizeEntries(const SizeEntries& entries) {
-  if (entries.height != SizeEntries::kUnchanged) m_comboBox1->setCurrentIndex(entries.height);
-  if (entries.width != SizeEntries::kUnchanged) m_comboBox2->setCurrentIndex(entries.width);
+  if (entries.height != SizeEntries::kUnchanged) m_heightList->setCurrentIndex(entries.height);
+  if (entries.width != SizeEntries::kUnchanged) m_widthList->setCurrentIndex(entries.width);
 }
 
 void TGraphicForm::DrawCell(QPainter& painter, int column, int row, char letter) const {
@@ -507,22 +470,22 @@ void TGraphicForm::Redraw() {
     m_spriteSize = s;
   }
   const int w = m_editor.Width(), h = m_editor.Height();
-  if (m_image.width() != w * s || m_image.height() != h * s) {
-    m_image = QImage(w * s, h * s, QImage::Format_RGB32);
+  if (m_gridImage.width() != w * s || m_gridImage.height() != h * s) {
+    m_gridImage = QImage(w * s, h * s, QImage::Format_RGB32);
   }
-  m_image.fill(Qt::black);
-  QPainter painter(&m_image);
+  m_gridImage.fill(Qt::black);
+  QPainter painter(&m_gridImage);
   const CellGrid& cells = m_editor.Cells();
   for (int c = 0; c < w; ++c) {
     for (int r = 0; r < h; ++r) DrawCell(painter, c, r, cells.At(c, r));
   }
   painter.end();
-  m_image1->setFixedSize(m_image.size());
-  m_image1->update();
+  m_gridView->setFixedSize(m_gridImage.size());
+  m_gridView->update();
 }
 
 void TGraphicForm::DrawBand(const RubberBand& band) {
-  QPainter painter(&m_image);
+  QPainter painter(&m_gridImage);
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   painter.setPen(QPen(Qt::white, 1, band.dashDot ? Qt::DashDotLine : Qt::SolidLine));
   painter.setBrush(band.filled ? QBrush(Display(m_editor.Colour())) : Qt::NoBrush);
@@ -543,22 +506,22 @@ void TGraphicForm::DrawBand(const RubberBand& band) {
 
 void TGraphicForm::Do(const ScreenWork& work) {
   if (!work.cells.empty()) {
-    QPainter painter(&m_image);
+    QPainter painter(&m_gridImage);
     const int s = m_editor.CellSize();
     for (const Cell cell : work.cells) {
       if (cell.column >= m_editor.Width() || cell.row >= m_editor.Height()) continue;
       DrawCell(painter, cell.column, cell.row, m_editor.Cells().At(cell.column, cell.row));
-      m_image1->update(cell.column * s, cell.row * s, s, s);
+      m_gridView->update(cell.column * s, cell.row * s, s, s);
     }
   }
   if (work.erase) DrawBand(*work.erase);
   if (work.draw) DrawBand(*work.draw);
-  if (work.erase || work.draw) m_image1->update();
+  if (work.erase || work.draw) m_gridView->update();
   if (work.lassoDot) {
     const int s = m_editor.CellSize();
-    QPainter painter(&m_image);
+    QPainter painter(&m_gridImage);
     DrawCell(painter, work.lassoDot->column, work.lassoDot->row, m_editor.Colour());
-    m_image1->update(work.lassoDot->column * s, work.lassoDot->row * s, s, s);
+    m_gridView->update(work.lassoDot->column * s, work.lassoDot->row * s, s, s);
   }
   if (work.redraw) Redraw();
   if (work.blockChanged) ShowBlock();
@@ -568,7 +531,7 @@ void TGraphicForm::Do(const ScreenWork& work) {
 void TGraphicForm::ShowBlock() {
   const std::optional<FloatingBlock>& block = m_editor.Block();
   if (!block) {
-    m_assistImage->hide();
+    m_blockView->hide();
   } else {
     const int s = m_editor.CellSize();
     const int w = std::max(1, block->columns * s), h = std::max(1, block->rows * s);
@@ -585,15 +548,15 @@ void TGraphicForm::ShowBlock() {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, w - 1, h - 1);
     painter.end();
-    m_assistImage->picture = picture;
-    m_assistImage->setGeometry(block->position.x, block->position.y, w, h);
-    m_assistImage->show();
-    m_assistImage->raise();
-    m_assistImage->update();
+    m_blockView->picture = picture;
+    m_blockView->setGeometry(block->position.x, block->position.y, w, h);
+    m_blockView->show();
+    m_blockView->raise();
+    m_blockView->update();
   }
   // The scroll box reaches as far as the grid and the block.
-  QRect extent(QPoint(0, 0), m_image.size());
-  if (block) extent |= m_assistImage->geometry();
+  QRect extent(QPoint(0, 0), m_gridImage.size());
+  if (block) extent |= m_blockView->geometry();
   m_gridArea->setMinimumSize(extent.right() + 1, extent.bottom() + 1);
 }
 
@@ -602,7 +565,7 @@ void TGraphicForm::GridPress(QPoint p, Qt::MouseButton button) {
 }
 
 void TGraphicForm::GridMove(QPoint p, Qt::MouseButtons buttons) {
-  m_image1->setCursor(m_editor.CurrentTool() == Tool::Text ? Qt::IBeamCursor : Qt::CrossCursor);
+  m_gridView->setCursor(CursorShape(m_editor.CurrentTool().Description().cursor));
   Do(m_editor.Move(ToPixel(p), buttons.testFlag(Qt::LeftButton)));
 }
 
@@ -623,22 +586,24 @@ void TGraphicForm::DropBlock() {
   }
 }
 
-void TGraphicForm::SpeedButtonClick(int tool) {
-  m_editor.SetTool(static_cast<Tool>(tool));
-  if (auto* b = m_tools->button(tool)) b->setChecked(true);
+void TGraphicForm::SpeedButtonClick(int button) {
+  const auto& tools = m_editor.Tools();
+  if (button < 1 || button > static_cast<int>(tools.size())) return;
+  m_editor.SetTool(tools[static_cast<std::size_t>(button - 1)]->Description().key);
+  m_toolButtons->button(button)->setChecked(true);
 }
 
 void TGraphicForm::SwatchMouseUp(char letter) {
   m_editor.SetColour(letter);
-  m_shape6->SetColour(Display(letter));
+  m_colourInUse->SetColour(Display(letter));
 }
 
 void TGraphicForm::ZoomOut() {
-  m_comboBox3->setCurrentIndex(std::max(0, m_comboBox3->currentIndex() - 1));
+  m_zoomList->setCurrentIndex(std::max(0, m_zoomList->currentIndex() - 1));
 }
 
 void TGraphicForm::ZoomIn() {
-  m_comboBox3->setCurrentIndex(std::min(m_comboBox3->count() - 1, m_comboBox3->currentIndex() + 1));
+  m_zoomList->setCurrentIndex(std::min(m_zoomList->count() - 1, m_zoomList->currentIndex() + 1));
 }
 
 void TGraphicForm::ClearClick() {
@@ -673,8 +638,8 @@ void TGraphicForm::ListBox1MouseUp(QListWidgetItem* item) {
 }
 
 void TGraphicForm::SaveClick() {
-  if (m_chooser == nullptr || m_chooser->exec() != QDialog::Accepted) return;
-  const std::string name = m_chooser->SelectedName();
+  if (m_nameChooser == nullptr || m_nameChooser->exec() != QDialog::Accepted) return;
+  const std::string name = m_nameChooser->SelectedName();
   const bool existed = m_folder.Exists(name);
   if (existed && !m_context.Notices().Ask("        overwrite the existing file ?        ")) return;
   if (Status written = m_folder.Write(name, m_editor.Rows()); !written) {
@@ -682,31 +647,29 @@ void TGraphicForm::SaveClick() {
     return;
   }
   if (!existed) {
-    auto* item = new QListWidgetItem(FromUtf8(name), m_listBox1);
-    m_listBox1->setCurrentItem(item);
+    auto* item = new QListWidgetItem(FromUtf8(name), m_storedList);
+    m_storedList->setCurrentItem(item);
   }
 }
 
 void TGraphicForm::DeleteButtonClick() {
   if (!m_context.Notices().Ask("        Comfirm to delete the Graph ?        ")) return;
-  QListWidgetItem* item = m_listBox1->currentItem();
-  if (item == nullptr || !item->isSelected()) return;
+  QListWidgetItem* item = ChosenEntry();
+  if (item == nullptr) return;
   if (!m_folder.Delete(ToUtf8(item->text()))) {
     m_context.Notices().Fail("Delete Error");
     return;
   }
   delete item;
-  // The list moves its current row to the next entry; that one was not chosen by the user, so
-  // Insert and Delete act on nothing until an entry is picked.
-  m_listBox1->clearSelection();
-  m_listBox1->setCurrentItem(nullptr);
+  // The list moves its current row to the next entry; that one was not chosen by the user.
+  ForgetChosenEntry();
   m_editor.ClearAfterDelete();
   Redraw();
 }
 
 void TGraphicForm::InsertButtonClick() {
-  QListWidgetItem* item = m_listBox1->currentItem();
-  const std::string name = item != nullptr && item->isSelected() ? ToUtf8(item->text()) : "";
+  const QListWidgetItem* item = ChosenEntry();
+  const std::string name = item != nullptr ? ToUtf8(item->text()) : "";
   if (name.empty()) {
     m_context.Notices().Fail(std::string(PlacementMessage(PlacementVerdict::NoSelection)));
     return;
@@ -735,16 +698,31 @@ Status TGraphicForm::ImportBitmap(const std::filesystem::path& path) {
   Result<RgbPicture> picture = ReadBitmap(path);
   if (!picture) return picture.TakeError();
   // The drawing no longer is a stored graphic: Insert asks for one to be picked again.
-  m_listBox1->clearSelection();
-  m_listBox1->setCurrentItem(nullptr);
+  ForgetChosenEntry();
   ImportPicture(m_editor, *picture);
   Redraw();
   return {};
 }
 
+QListWidgetItem* TGraphicForm::ChosenEntry() const {
+  QListWidgetItem* item = m_storedList->currentItem();
+  return item != nullptr && item->isSelected() ? item : nullptr;
+}
+
+void TGraphicForm::ForgetChosenEntry() {
+  m_storedList->clearSelection();
+  m_storedList->setCurrentItem(nullptr);
+}
+
+QString TGraphicForm::ChooseBitmapFile(BitmapQuestion question) {
+  if (m_chooseFile) return m_chooseFile(question);
+  return question == BitmapQuestion::Export
+             ? QFileDialog::getSaveFileName(this, "Export", QString(), "Bitmaps (*.bmp)")
+             : QFileDialog::getOpenFileName(this, "Import", QString(), "Bitmaps (*.bmp)");
+}
+
 void TGraphicForm::SaveButtonClick() {
-  const QString file =
-      QFileDialog::getSaveFileName(this, "Export", QString(), "Bitmaps (*.bmp)", nullptr);
+  const QString file = ChooseBitmapFile(BitmapQuestion::Export);
   if (file.isEmpty()) return;
   const QString withExtension = file.endsWith(".bmp", Qt::CaseInsensitive) ? file : file + ".bmp";
   if (Status s = ExportBitmap(withExtension.toStdString()); !s) {
@@ -753,7 +731,7 @@ void TGraphicForm::SaveButtonClick() {
 }
 
 void TGraphicForm::LoadButtonClick() {
-  const QString file = QFileDialog::getOpenFileName(this, "Import", QString(), "Bitmaps (*.bmp)");
+  const QString file = ChooseBitmapFile(BitmapQuestion::Import);
   if (file.isEmpty()) return;
   if (Status s = ImportBitmap(file.toStdString()); !s) m_context.Notices().FileErr(s.ErrorText());
 }
@@ -767,8 +745,8 @@ void TGraphicForm::RenderText(const QStringList& lines, const QFont& font, int p
 }
 
 bool TGraphicForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_listBox1->viewport() && event->type() == QEvent::MouseButtonRelease) {
-    ListBox1MouseUp(m_listBox1->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+  if (watched == m_storedList->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    ListBox1MouseUp(m_storedList->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -15,11 +15,11 @@ TSelectGaphName::TSelectGaphName(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Select Graphi Name");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
-  m_comboBox1 = MakeList(this, "ComboBox1");
-  for (int n = 1; n <= kGraphicCount; ++n) m_comboBox1->addItem(FromUtf8(GraphicName(n)));
-  m_comboBox1->setCurrentIndex(0);
-  MakePickOnly(m_comboBox1);
-  layout->addLayout(LabelledRow(this, "File Name:", m_comboBox1));
+  m_names = MakeList(this, "ComboBox1");
+  for (int n = 1; n <= kGraphicCount; ++n) m_names->addItem(FromUtf8(GraphicName(n)));
+  m_names->setCurrentIndex(0);
+  MakePickOnly(m_names);
+  layout->addLayout(LabelledRow(this, "File Name:", m_names));
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("OK");
   ok->setDefault(true);
@@ -39,10 +39,10 @@ TSelectGaphName::TSelectGaphName(QWidget* parent) : QDialog(parent) {
   CentreOnShow(this, parent);
 }
 
-std::string TSelectGaphName::SelectedName() const { return ToUtf8(m_comboBox1->itemText(m_tag)); }
+std::string TSelectGaphName::SelectedName() const { return ToUtf8(m_names->itemText(m_tag)); }
 
 void TSelectGaphName::OKClick() {
-  m_tag = m_comboBox1->currentIndex();
+  m_tag = m_names->currentIndex();
   accept();
 }
 

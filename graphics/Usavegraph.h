@@ -21,7 +21,7 @@ class TSelectGaphName : public QDialog {
   void OKClick();
 
  private:
-  QComboBox* m_comboBox1 = nullptr;
+  QComboBox* m_names = nullptr;  // ComboBox1: "G01" to "G16"
   int m_tag = 0;
 };
 

@@ -1,6 +1,9 @@
 #include "graphics/graphic_editor.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "graphics/tools/graphic_tool.h"
 
 namespace tavrin {
 
@@ -17,7 +20,9 @@ int ListIndex(const auto& list, int value) {
 
 }  // namespace
 
-GraphicEditor::GraphicEditor() = default;
+GraphicEditor::GraphicEditor() : m_tools(MakeGraphicTools()), m_tool(m_tools.front().get()) {}
+
+GraphicEditor::~GraphicEditor() = default;
 
 void GraphicEditor::SetWidth(int width) {
   if (ListIndex(kGraphicWidths, width) >= 0) m_width = width;
@@ -41,7 +46,15 @@ void GraphicEditor::SetColour(char letter) {
   if (IsColourLetter(letter)) m_colour = letter;
 }
 
-void GraphicEditor::SetTool(Tool tool) { m_tool = tool; }
+bool GraphicEditor::SetTool(std::string_view key) {
+  for (const std::unique_ptr<GraphicTool>& tool : m_tools) {
+    if (tool->Description().key == key) {
+      m_tool = tool.get();
+      return true;
+    }
+  }
+  return false;
+}
 
 Cell GraphicEditor::CellAt(Pixel p) const {
   // Division toward zero, as the editor has always worked it out: up to a cell's width left
@@ -49,114 +62,21 @@ Cell GraphicEditor::CellAt(Pixel p) const {
   return {p.x / m_cellSize, p.y / m_cellSize};
 }
 
-bool GraphicEditor::IsBandTool() const {
-  switch (m_tool) {
-    case Tool::Line:
-    case Tool::Rectangle:
-    case Tool::FilledRectangle:
-    case Tool::Ellipse:
-    case Tool::FilledEllipse:
-    case Tool::BoxSelect:
-      return true;
-    default:
-      return false;
-  }
-}
-
-RubberBand GraphicEditor::BandTo(Pixel p) const {
-  RubberBand band;
-  band.from = m_anchor;
-  band.to = p;
-  switch (m_tool) {
-    case Tool::Line:
-      band.shape = RubberBand::Shape::Line;
-      break;
-    case Tool::Ellipse:
-    case Tool::FilledEllipse:
-      band.shape = RubberBand::Shape::Ellipse;
-      break;
-    default:
-      band.shape = RubberBand::Shape::Rectangle;
-      break;
-  }
-  band.filled = m_tool == Tool::FilledRectangle || m_tool == Tool::FilledEllipse;
-  band.dashDot = m_tool == Tool::BoxSelect;
-  return band;
-}
-
-void GraphicEditor::PaintCell(Cell cell, char letter, ScreenWork& work) {
-  if (!CellGrid::Inside(cell.column, cell.row)) return;
-  m_cells.Set(cell.column, cell.row, letter);
-  work.cells.push_back(cell);
-}
-
 ScreenWork GraphicEditor::Press(Pixel p, MouseButton button) {
   ScreenWork work;
   if (button != MouseButton::Left) return work;
-  m_leftDown = true;
+  m_stroke = m_tool;
   BeginStep();
-  switch (m_tool) {
-    case Tool::Pen:
-      PaintCell(CellAt(p), m_colour, work);
-      break;
-    case Tool::LassoSelect:
-      m_lassoMinX = m_lassoMaxX = p.x;
-      m_lassoMinY = m_lassoMaxY = p.y;
-      break;
-    case Tool::Text:
-      m_anchor = p;
-      break;
-    default:
-      if (IsBandTool()) {
-        m_anchor = p;
-        m_previous = p;
-        m_firstMove = true;
-      }
-      break;
-  }
+  ToolCanvas canvas(*this, work);
+  m_stroke->Press(canvas, p);
   return work;
 }
 
 ScreenWork GraphicEditor::Move(Pixel p, bool leftHeld) {
   ScreenWork work;
-  if (!leftHeld || !m_leftDown) return work;
-  switch (m_tool) {
-    case Tool::Pen:
-      PaintCell(CellAt(p), m_colour, work);
-      break;
-    case Tool::Eraser:
-      PaintCell(CellAt(p), kCellOff, work);
-      break;
-    case Tool::Brush: {
-      Cell c = CellAt(p);
-      if (c.column + 1 > m_width) c.column = m_width - 1;
-      if (c.row + 1 > m_height) c.row = m_height - 1;
-      for (const Cell cell : {c, Cell{c.column + 1, c.row}, Cell{c.column, c.row + 1},
-                              Cell{c.column + 1, c.row + 1}}) {
-        PaintCell(cell, m_colour, work);
-      }
-      break;
-    }
-    case Tool::LassoSelect:
-      m_lassoMinX = std::min(m_lassoMinX, p.x);
-      m_lassoMaxX = std::max(m_lassoMaxX, p.x);
-      m_lassoMinY = std::min(m_lassoMinY, p.y);
-      m_lassoMaxY = std::max(m_lassoMaxY, p.y);
-      work.lassoDot = CellAt(p);
-      break;
-    default:
-      if (!IsBandTool()) break;
-      if (m_firstMove) {
-        // The band starts where the first move is reported.
-        m_anchor = p;
-        m_firstMove = false;
-      } else {
-        work.erase = BandTo(m_previous);
-        work.draw = BandTo(p);
-      }
-      m_previous = p;
-      break;
-  }
+  if (!leftHeld || m_stroke == nullptr) return work;
+  ToolCanvas canvas(*this, work);
+  m_stroke->Move(canvas, p);
   return work;
 }
 
@@ -169,63 +89,11 @@ ScreenWork GraphicEditor::Release(Pixel p, MouseButton button) {
     }
     return work;
   }
-  if (button != MouseButton::Left || !m_leftDown) return work;
-  m_leftDown = false;
-  switch (m_tool) {
-    case Tool::Line:
-    case Tool::Rectangle:
-    case Tool::FilledRectangle:
-    case Tool::Ellipse:
-    case Tool::FilledEllipse:
-      ApplyShape(p);
-      work.redraw = true;
-      break;
-    case Tool::BoxSelect:
-      Cut(m_anchor, p);
-      work.redraw = true;
-      work.blockChanged = true;
-      break;
-    case Tool::LassoSelect:
-      Cut({m_lassoMinX, m_lassoMinY}, {m_lassoMaxX, m_lassoMaxY});
-      work.redraw = true;
-      work.blockChanged = true;
-      break;
-    case Tool::Text:
-      work.textInput = true;
-      break;
-    case Tool::FillAll:
-      FillAll();
-      work.redraw = true;
-      break;
-    case Tool::Pen:
-    case Tool::Brush:
-    case Tool::Eraser:
-      break;
-  }
+  if (button != MouseButton::Left || m_stroke == nullptr) return work;
+  ToolCanvas canvas(*this, work);
+  std::exchange(m_stroke, nullptr)->Release(canvas, p);
   EndStep();
   return work;
-}
-
-void GraphicEditor::ApplyShape(Pixel release) {
-  ShapeMask mask(m_width, m_height);
-  const Cell from = CellAt(m_anchor), to = CellAt(release);
-  switch (m_tool) {
-    case Tool::Line:
-      RasterLine(mask, from, to);
-      break;
-    case Tool::Rectangle:
-    case Tool::FilledRectangle:
-      RasterRectangle(mask, from, to, m_tool == Tool::FilledRectangle);
-      break;
-    default:
-      RasterEllipse(mask, from, to, m_tool == Tool::FilledEllipse);
-      break;
-  }
-  for (int r = 0; r < m_height; ++r) {
-    for (int c = 0; c < m_width; ++c) {
-      if (mask.White(c, r)) m_cells.Set(c, r, m_colour);
-    }
-  }
 }
 
 void GraphicEditor::Cut(Pixel a, Pixel b) {

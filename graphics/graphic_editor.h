@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "common/result.h"
@@ -57,22 +58,6 @@ struct Pixel {
   bool operator==(const Pixel&) const = default;
 };
 
-// The twelve tools, numbered as their buttons.
-enum class Tool {
-  Pen = 1,
-  Brush,
-  Line,
-  Rectangle,
-  FilledRectangle,
-  Ellipse,
-  FilledEllipse,
-  BoxSelect,
-  LassoSelect,
-  Eraser,
-  Text,
-  FillAll,
-};
-
 enum class MouseButton { Left, Right, Other };
 
 // A rubber band on the screen, from the anchor to the mouse. It exists only on the screen and
@@ -116,8 +101,10 @@ struct SizeEntries {
   int width = kUnchanged;
 };
 
-// The graphic editor without its window: the cells, the size, the zoom, the colour, the tool,
-// the rubber bands, the floating block, and undo. The window turns mouse positions into
+class GraphicTool;
+
+// The graphic editor without its window: the cells, the size, the zoom, the colour, the tools
+// (graphics/tools/), the floating block, and undo. The window turns mouse positions into
 // Press/Move/Release calls and draws what they return.
 //
 // Out of the store: Pen, Brush and Eraser positions outside the 160 x 160 store are ignored;
@@ -126,12 +113,15 @@ struct SizeEntries {
 class GraphicEditor {
  public:
   GraphicEditor();
+  ~GraphicEditor();
 
   int Width() const { return m_width; }
   int Height() const { return m_height; }
   int CellSize() const { return m_cellSize; }
   char Colour() const { return m_colour; }
-  Tool CurrentTool() const { return m_tool; }
+  // Every tool, in the order of the tool buttons; the Pen, the first, is chosen at the start.
+  const std::vector<std::unique_ptr<GraphicTool>>& Tools() const { return m_tools; }
+  const GraphicTool& CurrentTool() const { return *m_tool; }
   const CellGrid& Cells() const { return m_cells; }
   const std::optional<FloatingBlock>& Block() const { return m_block; }
 
@@ -143,12 +133,16 @@ class GraphicEditor {
   void SetCellSize(int pixels);
   // "@", "A", "D" or "E"; anything else is ignored.
   void SetColour(char letter);
-  void SetTool(Tool tool);
+  // Chooses the tool of that key (ToolDescription::key); false, and no change, when there is
+  // none.
+  bool SetTool(std::string_view key);
 
   // The cell a grid pixel addresses (x div s, y div s).
   Cell CellAt(Pixel p) const;
 
-  // The mouse on the grid.
+  // The mouse on the grid. A left press starts a stroke of the current tool; the moves with
+  // the left button held and the left release go to that tool, and the stroke's changes of
+  // cells are one undo step. A right release drops the floating block.
   ScreenWork Press(Pixel p, MouseButton button);
   ScreenWork Move(Pixel p, bool leftHeld);
   ScreenWork Release(Pixel p, MouseButton button);
@@ -163,8 +157,8 @@ class GraphicEditor {
   // False when no block floats.
   bool DropBlock();
 
-  // Where the Text tool was pressed; rendered text is placed there.
-  Pixel TextAnchor() const { return m_anchor; }
+  // Where the Text tool asked for text to be placed.
+  Pixel TextAnchor() const { return m_textAnchor; }
   // Makes cells the floating block (replacing any), columns x rows at most 160 x 160.
   void PlaceBlock(const CellGrid& cells, int columns, int rows, Pixel at);
 
@@ -213,10 +207,8 @@ class GraphicEditor {
   void BeginStep();
   void EndStep();
 
-  bool IsBandTool() const;
-  RubberBand BandTo(Pixel p) const;
-  void PaintCell(Cell cell, char letter, ScreenWork& work);
-  void ApplyShape(Pixel release);
+  // The tools change cells through it.
+  friend class ToolCanvas;
   // Cuts the rectangle between two grid pixels into a new floating block.
   void Cut(Pixel a, Pixel b);
 
@@ -225,14 +217,13 @@ class GraphicEditor {
   int m_height = 7;
   int m_cellSize = kMinCellSize;
   char m_colour = kCellRed;
-  Tool m_tool = Tool::Pen;
+  std::vector<std::unique_ptr<GraphicTool>> m_tools;
+  GraphicTool* m_tool = nullptr;
+  // The tool whose stroke the left button is making, from the press to the release.
+  GraphicTool* m_stroke = nullptr;
   std::optional<FloatingBlock> m_block;
 
-  Pixel m_anchor;
-  bool m_firstMove = false;
-  bool m_leftDown = false;
-  Pixel m_previous;
-  int m_lassoMinX = 0, m_lassoMaxX = 0, m_lassoMinY = 0, m_lassoMaxY = 0;
+  Pixel m_textAnchor;
   Pixel m_dragOrigin;
 
   std::optional<Snapshot> m_pending;

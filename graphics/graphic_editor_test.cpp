@@ -27,8 +27,8 @@ class EditorTest : public ::testing::Test {
 
   // A drag with the left button: pressed at the first point, moved through the others,
   // released at the last.
-  void Drag(Tool tool, std::vector<Pixel> points) {
-    e.SetTool(tool);
+  void Drag(std::string_view tool, std::vector<Pixel> points) {
+    ASSERT_TRUE(e.SetTool(tool)) << tool;
     e.Press(points.front(), MouseButton::Left);
     for (std::size_t i = 1; i < points.size(); ++i) e.Move(points[i], true);
     e.Release(points.back(), MouseButton::Left);
@@ -185,14 +185,14 @@ TEST(RasterTest, EllipsesAreRoundInEveryBox) {
 }
 
 TEST_F(EditorTest, PenBrushAndEraser) {
-  e.SetTool(Tool::Pen);
+  ASSERT_TRUE(e.SetTool("pen"));
   e.Press(At(3, 2), MouseButton::Left);
   e.Release(At(3, 2), MouseButton::Left);
   EXPECT_EQ(Picture(e, 5, 3)[2], "@@@A@");
 
   // A click with the Brush or the Eraser paints nothing: they act on moves.
-  for (const Tool tool : {Tool::Brush, Tool::Eraser}) {
-    e.SetTool(tool);
+  for (const char* tool : {"brush", "eraser"}) {
+    ASSERT_TRUE(e.SetTool(tool));
     e.Press(At(3, 2), MouseButton::Left);
     e.Release(At(3, 2), MouseButton::Left);
   }
@@ -201,40 +201,58 @@ TEST_F(EditorTest, PenBrushAndEraser) {
   // The brush paints two by two; at the right edge it is pulled back one column and its
   // second column lies in the hidden part of the store.
   e.SetColour(kCellGreen);
-  Drag(Tool::Brush, {At(0, 0), At(0, 0)});
+  Drag("brush", {At(0, 0), At(0, 0)});
   EXPECT_EQ(Picture(e, 3, 2), (std::vector<std::string>{"DD@", "DD@"}));
-  Drag(Tool::Brush, {At(40, 6), At(40, 6)});
+  Drag("brush", {At(40, 6), At(40, 6)});
   EXPECT_EQ(e.Cells().At(31, 6), kCellGreen);
   EXPECT_EQ(e.Cells().At(32, 7), kCellGreen);  // beyond the 32 x 7 graphic
   EXPECT_EQ(e.Cells().At(30, 6), kCellOff);
 
-  Drag(Tool::Eraser, {At(0, 0), At(0, 0), At(1, 1)});
+  Drag("eraser", {At(0, 0), At(0, 0), At(1, 1)});
   EXPECT_EQ(Picture(e, 3, 2), (std::vector<std::string>{"@D@", "D@@"}));
+}
+
+TEST_F(EditorTest, AStrokeStaysWithTheToolThatBeganIt) {
+  // Another tool chosen while the button is held (from the keyboard) takes no part in the
+  // stroke: the Pen goes on painting, and the Line draws nothing it never began.
+  const CellGrid empty = e.Cells();
+  ASSERT_TRUE(e.SetTool("pen"));
+  e.Press(At(3, 3), MouseButton::Left);
+  ASSERT_TRUE(e.SetTool("line"));
+  e.Move(At(4, 3), true);
+  e.Release(At(6, 3), MouseButton::Left);
+  EXPECT_EQ(Picture(e, 8, 4),
+            (std::vector<std::string>{"@@@@@@@@", "@@@@@@@@", "@@@@@@@@", "@@@AA@@@"}));
+  // One stroke, one step; the next stroke is the Line's.
+  EXPECT_TRUE(e.Undo());
+  EXPECT_EQ(e.Cells(), empty);
+  Drag("line", {At(0, 1), At(0, 1), At(3, 1)});
+  EXPECT_EQ(Picture(e, 4, 2)[1], "AAA@");
 }
 
 TEST_F(EditorTest, ShapesPaintOnlyTheirWhitePixels) {
   e.SetColour(kCellRed);
-  Drag(Tool::Line, {At(2, 3), At(2, 3), At(6, 3)});
+  Drag("line", {At(2, 3), At(2, 3), At(6, 3)});
   EXPECT_EQ(Picture(e, 8, 4)[3], "@@AAAA@@");
   // The band starts where the first move is reported, not where the button went down.
-  Drag(Tool::Line, {At(0, 5), At(2, 5), At(5, 5)});
+  Drag("line", {At(0, 5), At(2, 5), At(5, 5)});
   EXPECT_EQ(Picture(e, 8, 6)[5], "@@AAA@@@");
 
   e.SetColour(kCellGreen);
-  Drag(Tool::FilledRectangle, {At(0, 0), At(0, 0), At(8, 6)});
+  Drag("filled-rectangle", {At(0, 0), At(0, 0), At(8, 6)});
   e.SetColour(kCellRed);
-  Drag(Tool::Rectangle, {At(1, 1), At(1, 1), At(4, 3)});
+  Drag("rectangle", {At(1, 1), At(1, 1), At(4, 3)});
   EXPECT_EQ(Picture(e, 6, 4), (std::vector<std::string>{"DDDDDD", "DAAADD", "DAAADD", "DDDDDD"}));
   // A filled rectangle in the off colour turns cells off; a hollow one in red over green leaves
   // the inside green.
-  Drag(Tool::Rectangle, {At(0, 0), At(0, 0), At(5, 5)});
+  Drag("rectangle", {At(0, 0), At(0, 0), At(5, 5)});
   EXPECT_EQ(Picture(e, 6, 5)[3], "ADDDAD");
   e.SetColour(kCellOff);
-  Drag(Tool::FilledRectangle, {At(1, 1), At(1, 1), At(3, 3)});
+  Drag("filled-rectangle", {At(1, 1), At(1, 1), At(3, 3)});
   EXPECT_EQ(Picture(e, 6, 4)[1], "A@@AAD");
 
   // The band on the screen: erased and drawn again on every later move, dash-dot for Box.
-  e.SetTool(Tool::BoxSelect);
+  ASSERT_TRUE(e.SetTool("box-select"));
   e.Press({1, 1}, MouseButton::Left);
   EXPECT_FALSE(e.Move({2, 2}, true).draw);
   const ScreenWork second = e.Move({30, 20}, true);
@@ -250,9 +268,9 @@ TEST_F(EditorTest, ShapesPaintOnlyTheirWhitePixels) {
 TEST_F(EditorTest, SmallEllipsesAreRound) {
   // A 7 x 6 ellipse and beside it a filled 5 x 5 one in green: round, not boxes.
   e.SetColour(kCellRed);
-  Drag(Tool::Ellipse, {At(0, 0), At(0, 0), At(7, 6)});
+  Drag("ellipse", {At(0, 0), At(0, 0), At(7, 6)});
   e.SetColour(kCellGreen);
-  Drag(Tool::FilledEllipse, {At(8, 0), At(8, 0), At(13, 5)});
+  Drag("filled-ellipse", {At(8, 0), At(8, 0), At(13, 5)});
   const GraphicRows rows = e.Rows();
   const std::vector<std::string> expected = {"@@AAA@@@@DDD@", "@A@@@A@@DDDDD", "A@@@@@A@DDDDD",
                                              "A@@@@@A@DDDDD", "@A@@@A@@@DDD@", "@@AAA@@@@@@@@"};
@@ -262,10 +280,10 @@ TEST_F(EditorTest, SmallEllipsesAreRound) {
 TEST_F(EditorTest, FillAllAndSizesLeaveTheHiddenCells) {
   e.SetWidth(64);
   e.SetColour(kCellOrange);
-  Drag(Tool::FillAll, {At(0, 0)});
+  Drag("fill-all", {At(0, 0)});
   e.SetWidth(32);
   e.SetColour(kCellOff);
-  Drag(Tool::FillAll, {At(0, 0)});
+  Drag("fill-all", {At(0, 0)});
   e.SetWidth(64);
   EXPECT_EQ(Picture(e, 64, 1)[0], std::string(32, '@') + std::string(32, 'E'));
   EXPECT_EQ(e.Cells().At(0, 7), kCellOff);  // Fill all stops at the graphic's height
@@ -279,10 +297,10 @@ TEST_F(EditorTest, FillAllAndSizesLeaveTheHiddenCells) {
 
 TEST_F(EditorTest, CutDragAndDrop) {
   e.SetColour(kCellRed);
-  Drag(Tool::Pen, {At(1, 0), At(2, 0), At(1, 1)});
+  Drag("pen", {At(1, 0), At(2, 0), At(1, 1)});
   EXPECT_EQ(Picture(e, 4, 2), (std::vector<std::string>{"@AA@", "@A@@"}));
   // A drag from pixel 15 to 38 cuts 2 columns from column 1: the size comes from the distance.
-  Drag(Tool::BoxSelect, {{15, 0}, {15, 0}, {38, 20}});
+  Drag("box-select", {{15, 0}, {15, 0}, {38, 20}});
   ASSERT_TRUE(e.Block());
   EXPECT_EQ(e.Block()->columns, 2);
   EXPECT_EQ(e.Block()->rows, 2);
@@ -308,7 +326,7 @@ TEST_F(EditorTest, CutDragAndDrop) {
 
   // A click without a drag floats an empty block; dropping it changes nothing.
   const CellGrid before = e.Cells();
-  Drag(Tool::BoxSelect, {At(0, 0)});
+  Drag("box-select", {At(0, 0)});
   ASSERT_TRUE(e.Block());
   EXPECT_EQ(e.Block()->columns, 0);
   EXPECT_TRUE(e.DropBlock());
@@ -318,10 +336,10 @@ TEST_F(EditorTest, CutDragAndDrop) {
 TEST_F(EditorTest, NothingOutsideTheStoreIsTouched) {
   // Captured moves far outside, negative positions, corners beyond the store, blocks dragged
   // beyond it: no cell outside is read or written and the block stays within 160 x 160.
-  for (const Tool tool : {Tool::Pen, Tool::Brush, Tool::Eraser}) {
+  for (const char* tool : {"pen", "brush", "eraser"}) {
     Drag(tool, {{-5000, -5000}, {99999, 3}, {-1, 99999}, {1600, 1600}});
   }
-  Drag(Tool::LassoSelect, {{-900, -900}, {50000, 50000}});
+  Drag("lasso-select", {{-900, -900}, {50000, 50000}});
   ASSERT_TRUE(e.Block());
   EXPECT_EQ(e.Block()->columns, kStoreCells);
   EXPECT_EQ(e.Block()->rows, kStoreCells);
@@ -329,7 +347,7 @@ TEST_F(EditorTest, NothingOutsideTheStoreIsTouched) {
   e.DragBlock({1590, 1590});
   EXPECT_TRUE(e.DropBlock());
   e.SetColour(kCellGreen);
-  Drag(Tool::BoxSelect, {{0, 0}, {0, 0}, {-400, 99999}});
+  Drag("box-select", {{0, 0}, {0, 0}, {-400, 99999}});
   e.GrabBlock({0, 0});
   e.DragBlock({-3000, -4000});
   EXPECT_TRUE(e.DropBlock());
@@ -383,17 +401,17 @@ TEST_F(EditorTest, LoadKeepsWhatLiesOutsideTheFile) {
 TEST_F(EditorTest, UndoAndRedoOneStepAtATime) {
   const CellGrid empty = e.Cells();
   e.SetColour(kCellRed);
-  Drag(Tool::Pen, {At(0, 0), At(1, 0), At(2, 0), At(3, 0)});  // one stroke, one step
+  Drag("pen", {At(0, 0), At(1, 0), At(2, 0), At(3, 0)});  // one stroke, one step
   const CellGrid stroke = e.Cells();
-  Drag(Tool::FillAll, {At(0, 0)});
+  Drag("fill-all", {At(0, 0)});
   const CellGrid filled = e.Cells();
-  Drag(Tool::BoxSelect, {At(0, 0), At(0, 0), At(3, 3)});
+  Drag("box-select", {At(0, 0), At(0, 0), At(3, 3)});
   ASSERT_TRUE(e.Block());
   e.DropBlock();
   e.Clear();
   ASSERT_TRUE(e.Load(GraphicRows(8, std::string(64, 'D'))));
-  Drag(Tool::Text, {At(0, 0)});                 // no change of cells: no step
-  Drag(Tool::Brush, {At(90, 90), At(90, 90)});  // in the hidden part, but a change: a step
+  Drag("text", {At(0, 0)});                 // no change of cells: no step
+  Drag("brush", {At(90, 90), At(90, 90)});  // in the hidden part, but a change: a step
   e.Undo();
   e.Undo();
   EXPECT_EQ(e.Width(), 32);  // the load is undone with its size
@@ -414,12 +432,12 @@ TEST_F(EditorTest, UndoAndRedoOneStepAtATime) {
   EXPECT_EQ(e.Cells(), filled);
   // A new change forgets what could be redone.
   e.SetColour(kCellGreen);
-  Drag(Tool::Pen, {At(5, 5)});
+  Drag("pen", {At(5, 5)});
   EXPECT_FALSE(e.CanRedo());
 
   for (std::size_t i = 0; i < GraphicEditor::kUndoSteps + 20; ++i) {
     e.SetColour(i % 2 ? kCellRed : kCellGreen);
-    Drag(Tool::FillAll, {At(0, 0)});
+    Drag("fill-all", {At(0, 0)});
   }
   std::size_t steps = 0;
   while (e.Undo()) ++steps;

@@ -20,7 +20,7 @@
 #include "graphics/Ufont.h"
 #include "graphics/Ugraphic.h"
 #include "graphics/Usavegraph.h"
-#include "preview/Upreview.h"
+#include "preview/preview_panel.h"
 
 namespace tavrin {
 
@@ -50,7 +50,7 @@ class TavrinApp {
   TLinkpagefrm& Linkpagefrm();
   TMoveSpeedfrm& MoveSpeedfrm();
   TsignColorfrm& SignColorfrm();
-  TPreviewPanel& PreviewPanel() { return *m_preview; }
+  PreviewPanel& Preview() { return *m_preview; }
 
   // How many of the windows besides the main window have been built so far.
   int WindowsBuilt() const;
@@ -81,7 +81,7 @@ class TavrinApp {
   std::unique_ptr<TFontMakefrm> m_fontMake;
   std::unique_ptr<TsignColorfrm> m_signColor;
   // The sign preview under the editor (owned by the main window's dock).
-  TPreviewPanel* m_preview = nullptr;
+  PreviewPanel* m_preview = nullptr;
 };
 
 // The program: the application object, the main window shown, the event loop until the main

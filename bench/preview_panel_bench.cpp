@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "editor/Unit1.h"
-#include "preview/Upreview.h"
+#include "preview/preview_panel.h"
 #include "tests/support/main_window_qt.h"
 
 namespace {
@@ -43,7 +43,7 @@ struct Form {
     std::ofstream(home / "Graphdata" / "G01.txt") << graphic;
     std::ofstream(home / "Graphdata" / "G02.txt") << graphic;
     form1.SetNotice(&notice);
-    panel = new tavrin::TPreviewPanel(form1, [] { return nullptr; });
+    panel = new tavrin::PreviewPanel(form1, [] { return nullptr; });
     form1.SetPreviewPanel(panel);
     form1.show();
     form1.InsertAtCaret(line);
@@ -69,7 +69,7 @@ struct Form {
   tavrin::Workspace workspace;
   QuietNotice notice;
   tavrin::TForm1 form1;
-  tavrin::TPreviewPanel* panel = nullptr;
+  tavrin::PreviewPanel* panel = nullptr;
 };
 
 // A character typed and taken back again, so that the line stays as it was.

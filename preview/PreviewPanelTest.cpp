@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "editor/Unit1.h"
-#include "preview/Upreview.h"
+#include "preview/preview_panel.h"
 #include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
@@ -31,7 +31,7 @@ struct Window {
   explicit Window(testing::ScratchFolder& home)
       : workspace(home.Path()), form1(home.Path(), testing::ViewOf(workspace)) {
     form1.SetNotice(&notice);
-    panel = new TPreviewPanel(form1, [this] { return &font; });
+    panel = new PreviewPanel(form1, [this] { return &font; });
     form1.SetPreviewPanel(panel);
   }
   template <class T>
@@ -47,7 +47,7 @@ struct Window {
   FontList font;
   Workspace workspace;
   TForm1 form1;
-  TPreviewPanel* panel = nullptr;
+  PreviewPanel* panel = nullptr;
 };
 
 }  // namespace

@@ -38,10 +38,10 @@ class LedView : public QWidget {
 // The preview under the editor: what the sign will show for Line 1, played with its effects,
 // the width of the sign, and what will not show as typed. It follows every change of Line 1,
 // the sign colour setting and the font maker's characters.
-class TPreviewPanel : public QWidget {
+class PreviewPanel : public QWidget {
   Q_OBJECT
  public:
-  TPreviewPanel(WindowContext& context, std::function<const FontList*()> userFont);
+  PreviewPanel(WindowContext& context, std::function<const FontList*()> userFont);
 
   // Makes the preview again from Line 1 as it is now.
   void Refresh();

@@ -1,4 +1,4 @@
-#include "preview/Upreview.h"
+#include "preview/preview_panel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -80,7 +80,7 @@ void LedView::paintEvent(QPaintEvent*) {
   }
 }
 
-TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontList*()> userFont)
+PreviewPanel::PreviewPanel(WindowContext& context, std::function<const FontList*()> userFont)
     : QWidget(context.MainWindow()), m_context(context), m_userFont(std::move(userFont)) {
   setObjectName("PreviewPanel");
   auto* layout = new QVBoxLayout(this);
@@ -89,7 +89,7 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   auto* row = new QHBoxLayout;
   m_playing = context.AppSettings().PreviewPlaying();
   m_playButton = MakeButton(this, "PlayButton", m_playing ? "Pause" : "Play");
-  connect(m_playButton, &QPushButton::clicked, this, &TPreviewPanel::PlayButtonClick);
+  connect(m_playButton, &QPushButton::clicked, this, &PreviewPanel::PlayButtonClick);
   row->addWidget(m_playButton);
   m_signWidth = MakeList(this, "SignWidth");
   for (const int w : preview::kSignWidths) m_signWidth->addItem(QString("%1 x 16").arg(w), w);
@@ -123,7 +123,7 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   m_timer = new QTimer(this);
   m_timer->setObjectName("PlayTimer");
   m_timer->setSingleShot(true);
-  connect(m_timer, &QTimer::timeout, this, &TPreviewPanel::NextFrame);
+  connect(m_timer, &QTimer::timeout, this, &PreviewPanel::NextFrame);
   m_tripleColor = context.AppSettings().TripleColor();
   context.OnSignColorMode([this](bool triple) {
     m_tripleColor = triple;
@@ -133,7 +133,7 @@ TPreviewPanel::TPreviewPanel(WindowContext& context, std::function<const FontLis
   Refresh();
 }
 
-void TPreviewPanel::Refresh() {
+void PreviewPanel::Refresh() {
   Result<std::string> line = m_context.Line1SignText();
   const GraphicFolder graphics(m_context.ProgramFolder());
   m_preview = preview::MakePreview(line ? *line : std::string(), graphics,
@@ -150,7 +150,7 @@ void TPreviewPanel::Refresh() {
   ShowFrame();
 }
 
-void TPreviewPanel::PlayButtonClick() {
+void PreviewPanel::PlayButtonClick() {
   m_playing = !m_playing;
   m_playButton->setText(m_playing ? "Pause" : "Play");
   if (Status s = m_context.AppSettings().SetPreviewPlaying(m_playing); !s) {
@@ -160,7 +160,7 @@ void TPreviewPanel::PlayButtonClick() {
   ShowFrame();
 }
 
-void TPreviewPanel::ShowFrame() {
+void PreviewPanel::ShowFrame() {
   m_timer->stop();
   if (m_frames.empty()) return;
   if (m_at >= m_frames.size()) m_at = 0;
@@ -168,17 +168,17 @@ void TPreviewPanel::ShowFrame() {
   if (m_playing && isVisible()) m_timer->start(std::max(10, m_frames[m_at].ms));
 }
 
-void TPreviewPanel::showEvent(QShowEvent* event) {
+void PreviewPanel::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   ShowFrame();
 }
 
-void TPreviewPanel::hideEvent(QHideEvent* event) {
+void PreviewPanel::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   m_timer->stop();
 }
 
-void TPreviewPanel::NextFrame() {
+void PreviewPanel::NextFrame() {
   ++m_at;
   ShowFrame();
 }

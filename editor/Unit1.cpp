@@ -315,56 +315,91 @@ void TForm1::AddTagItems(QMenu* menu, TagMenu items) {
   }
 }
 
+namespace {
+
+QAction* WithKeys(QAction* action, const QKeySequence& keys) {
+  action->setShortcut(keys);
+  return action;
+}
+
+// A caption with the keys the editor itself answers shown after a tab ("Paste\tCtrl+V").
+std::string ShowingKeys(const char* caption, QKeySequence::StandardKey key) {
+  return std::string(caption) + "\t" +
+         QKeySequence(key).toString(QKeySequence::NativeText).toStdString();
+}
+
+}  // namespace
+
+QMenu* TForm1::Menu(QMenuBar* bar, const char* name, const char* caption) {
+  QMenu* menu = bar->addMenu(caption);
+  menu->setObjectName(name);
+  return menu;
+}
+
+// Every menu has its letter for Alt.
 void TForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MainMenu1");
+  BuildFileMenu(Menu(bar, "File1", "&File"));
+  BuildEditMenu(Menu(bar, "Edit1", "&Edit"));
+  BuildCommandsMenu(Menu(bar, "Commands1", "&Commands"));
+  QMenu* european = Menu(bar, "European1", "E&uropean");
+  Command(european, MainCommand::EuropeanChar, "EuropeanChar1", "European Char");
+  Command(european, MainCommand::UserFontMake, "UserFontMake1", "User Font Make...");
+  Command(european, MainCommand::RecallDefaultFont, "RecallDefaultFont1", "Recall Default Font");
+  AddTagItems(Menu(bar, "Font1", "F&ont"), TagMenu::Font);
+  AddTagItems(Menu(bar, "Color1", "Co&lor"), TagMenu::Color);
+  QAction* preview = Item(Menu(bar, "View1", "&View"), "Preview1", "Sign Preview");
+  preview->setCheckable(true);
+  preview->setEnabled(false);  // until a preview panel is given
+  Command(Menu(bar, "BmpGraphics1", "&Bmp Graphics"), MainCommand::EditGraphic, "EditGraphic1",
+          "Edit Graphic...");
+  BuildFunctionsMenu(Menu(bar, "Functions1", "Func&tions"));
+  QMenu* help = Menu(bar, "Help1", "&Help");
+  connect(WithKeys(Item(help, "ReadMe1", "&Read Me"), QKeySequence::HelpContents),
+          &QAction::triggered, this, &TForm1::ReadMeClick);
+  Command(help, MainCommand::About, "About1", "About...");
+}
 
-  // Every menu has its letter for Alt, and the file commands their usual keys.
-  QMenu* file = bar->addMenu("&File");
-  file->setObjectName("File1");
-  const auto keyed = [](QAction* action, QKeySequence keys) {
-    action->setShortcut(keys);
-    return action;
-  };
-  connect(keyed(Item(file, "New1", "&New"), QKeySequence::New), &QAction::triggered, this,
+// The file commands have their usual keys.
+void TForm1::BuildFileMenu(QMenu* file) {
+  connect(WithKeys(Item(file, "New1", "&New"), QKeySequence::New), &QAction::triggered, this,
           &TForm1::NewClick);
-  connect(keyed(Item(file, "Open1", "&Open..."), QKeySequence::Open), &QAction::triggered, this,
+  connect(WithKeys(Item(file, "Open1", "&Open..."), QKeySequence::Open), &QAction::triggered, this,
           &TForm1::OpenClick);
-  connect(keyed(Item(file, "Save1", "&Save"), QKeySequence::Save), &QAction::triggered, this,
+  connect(WithKeys(Item(file, "Save1", "&Save"), QKeySequence::Save), &QAction::triggered, this,
           &TForm1::SaveClick);
-  connect(keyed(Item(file, "SaveAs1", "Save &As..."), QKeySequence("Ctrl+Shift+S")),
+  connect(WithKeys(Item(file, "SaveAs1", "Save &As..."), QKeySequence("Ctrl+Shift+S")),
           &QAction::triggered, this, &TForm1::SaveAsClick);
   file->addSeparator();
   Command(file, MainCommand::SetCom, "SetCOM1", "Set &COM...");
   file->addSeparator();
-  connect(keyed(Item(file, "Exit1", "E&xit"), QKeySequence("Ctrl+Q")), &QAction::triggered, this,
+  connect(WithKeys(Item(file, "Exit1", "E&xit"), QKeySequence("Ctrl+Q")), &QAction::triggered, this,
           &QWidget::close);
+}
 
-  // The editors take the edit keys themselves (Paste through the length check, Delete as it
-  // deletes); the menu shows them.
-  QMenu* edit = bar->addMenu("&Edit");
-  edit->setObjectName("Edit1");
-  const auto shown = [](QKeySequence::StandardKey key) {
-    return "\t" + QKeySequence(key).toString(QKeySequence::NativeText).toStdString();
-  };
-  const std::string cut = "Cu&t" + shown(QKeySequence::Cut);
-  const std::string copy = "&Copy" + shown(QKeySequence::Copy);
-  const std::string paste = "&Paste" + shown(QKeySequence::Paste);
-  const std::string undo = "&Undo" + shown(QKeySequence::Undo);
+// The editors take the edit keys themselves (Paste through the length check, Delete as it
+// deletes); the menu shows them.
+void TForm1::BuildEditMenu(QMenu* edit) {
+  const std::string undo = ShowingKeys("&Undo", QKeySequence::Undo);
   connect(Item(edit, "Undo1", undo.c_str()), &QAction::triggered, this,
           [this] { m_current->undo(); });
   edit->addSeparator();
+  const std::string cut = ShowingKeys("Cu&t", QKeySequence::Cut);
+  const std::string copy = ShowingKeys("&Copy", QKeySequence::Copy);
+  const std::string paste = ShowingKeys("&Paste", QKeySequence::Paste);
   connect(Item(edit, "Cut1", cut.c_str()), &QAction::triggered, this, &TForm1::CutClick);
   connect(Item(edit, "Copy1", copy.c_str()), &QAction::triggered, this, &TForm1::CopyClick);
   connect(Item(edit, "Paste1", paste.c_str()), &QAction::triggered, this, &TForm1::PasteClick);
   connect(Item(edit, "Delete1", "&Delete\tDel"), &QAction::triggered, this, &TForm1::DeleteClick);
   edit->addSeparator();
-  const std::string all = "Select &All" + shown(QKeySequence::SelectAll);
+  const std::string all = ShowingKeys("Select &All", QKeySequence::SelectAll);
   connect(Item(edit, "SelectAll1", all.c_str()), &QAction::triggered, this,
           [this] { m_current->selectAll(); });
+}
 
-  QMenu* commands = bar->addMenu("&Commands");
-  commands->setObjectName("Commands1");
+// The effect, time and special tags, and the dialogs that insert them.
+void TForm1::BuildCommandsMenu(QMenu* commands) {
   m_capitalControl = Item(commands, "CapitalControlByLine1", "Effect Control By Line 1");
   m_capitalControl->setCheckable(true);
   m_capitalControl->setChecked(true);
@@ -394,33 +429,10 @@ void TForm1::BuildMenus() {
   AddTagItems(bell, TagMenu::Bell);
   AddTagItems(special, TagMenu::SpecialFunction);
   Command(special, MainCommand::Column, "Column1", "Column...");
+}
 
-  QMenu* european = bar->addMenu("E&uropean");
-  european->setObjectName("European1");
-  Command(european, MainCommand::EuropeanChar, "EuropeanChar1", "European Char");
-  Command(european, MainCommand::UserFontMake, "UserFontMake1", "User Font Make...");
-  Command(european, MainCommand::RecallDefaultFont, "RecallDefaultFont1", "Recall Default Font");
-
-  QMenu* font = bar->addMenu("F&ont");
-  font->setObjectName("Font1");
-  AddTagItems(font, TagMenu::Font);
-
-  QMenu* color = bar->addMenu("Co&lor");
-  color->setObjectName("Color1");
-  AddTagItems(color, TagMenu::Color);
-
-  QMenu* view = bar->addMenu("&View");
-  view->setObjectName("View1");
-  QAction* preview = Item(view, "Preview1", "Sign Preview");
-  preview->setCheckable(true);
-  preview->setEnabled(false);  // until a preview panel is given
-
-  QMenu* graphics = bar->addMenu("&Bmp Graphics");
-  graphics->setObjectName("BmpGraphics1");
-  Command(graphics, MainCommand::EditGraphic, "EditGraphic1", "Edit Graphic...");
-
-  QMenu* functions = bar->addMenu("Func&tions");
-  functions->setObjectName("Functions1");
+// The sign functions, and the owner-drawn sign colour item.
+void TForm1::BuildFunctionsMenu(QMenu* functions) {
   using C = MainCommand;
   for (const auto& [command, name, caption] :
        {std::tuple{C::SendMessage, "SendMessage1", "Send Message..."},
@@ -442,12 +454,6 @@ void TForm1::BuildMenus() {
   colorSetting->setDefaultWidget(new ColorSettingItem(colorSetting, functions));
   Register(MainCommand::ShowColorSetting, colorSetting);
   functions->addAction(colorSetting);
-
-  QMenu* help = bar->addMenu("&Help");
-  help->setObjectName("Help1");
-  connect(keyed(Item(help, "ReadMe1", "&Read Me"), QKeySequence::HelpContents), &QAction::triggered,
-          this, &TForm1::ReadMeClick);
-  Command(help, MainCommand::About, "About1", "About...");
 }
 
 void TForm1::BuildToolBar() {

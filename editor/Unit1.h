@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -181,6 +182,11 @@ class TForm1 : public QMainWindow, public WindowContext {
  private:
   void BuildEditors();
   void BuildMenus();
+  QMenu* Menu(QMenuBar* bar, const char* name, const char* caption);
+  void BuildFileMenu(QMenu* file);
+  void BuildEditMenu(QMenu* edit);
+  void BuildCommandsMenu(QMenu* commands);
+  void BuildFunctionsMenu(QMenu* functions);
   void BuildToolBar();
   // The items of a tag menu of the vocabulary.
   void AddTagItems(QMenu* menu, TagMenu items);

@@ -125,6 +125,21 @@ TFontMakefrm::TFontMakefrm(WindowContext& context)
 }
 
 void TFontMakefrm::BuildWindow() {
+  BuildMenus();
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(BuildCharacterStrip(central));
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(BuildCharacterList(central), 1);
+  middle->addLayout(BuildDrawing(central));
+  layout->addLayout(middle);
+  setCentralWidget(central);
+  BuildStatusBar();
+  resize(520, 360);
+  CentreOnShow(this, m_context.MainWindow());
+}
+
+void TFontMakefrm::BuildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   file->setObjectName("File1");
   QAction* save = file->addAction("Save Font...", this, &TFontMakefrm::Save1Click);
@@ -141,9 +156,10 @@ void TFontMakefrm::BuildWindow() {
   connect(m_transferItem, &QAction::triggered, this, [this] {
     if (m_transfer) m_transfer();
   });
+}
 
-  auto* central = new QWidget(this);
-  auto* layout = new QVBoxLayout(central);
+// The code and size of a character to add, and the add and delete buttons.
+QWidget* TFontMakefrm::BuildCharacterStrip(QWidget* central) {
   auto* panel2 = new QWidget(central);
   panel2->setObjectName("Panel2");
   panel2->setAutoFillBackground(true);
@@ -181,9 +197,10 @@ void TFontMakefrm::BuildWindow() {
   top->addStretch();
   connect(add, &QToolButton::clicked, this, &TFontMakefrm::SpeedButton1Click);
   connect(remove, &QToolButton::clicked, this, &TFontMakefrm::SpeedButton2Click);
-  layout->addWidget(panel2);
+  return panel2;
+}
 
-  auto* middle = new QHBoxLayout;
+QWidget* TFontMakefrm::BuildCharacterList(QWidget* central) {
   m_characters = new QListWidget(central);
   m_characters->setObjectName("ListBox1");
   m_characters->setItemDelegate(new FontItemDelegate(m_maker, m_characters));
@@ -195,7 +212,11 @@ void TFontMakefrm::BuildWindow() {
       ListBox1MouseUp(row);
     }
   });
-  middle->addWidget(m_characters, 1);
+  return m_characters;
+}
+
+// The enlarged grid of the chosen character, its size, and Yes and NO.
+QLayout* TFontMakefrm::BuildDrawing(QWidget* central) {
   auto* drawing = new QVBoxLayout;
   auto* label6 = new QLabel("Draw Font", central);
   label6->setObjectName("Label6");
@@ -220,10 +241,10 @@ void TFontMakefrm::BuildWindow() {
   connect(yes, &QPushButton::clicked, this, &TFontMakefrm::Button1Click);
   connect(no, &QPushButton::clicked, this, &TFontMakefrm::Button2Click);
   drawing->addLayout(sizes);
-  middle->addLayout(drawing);
-  layout->addLayout(middle);
-  setCentralWidget(central);
+  return drawing;
+}
 
+void TFontMakefrm::BuildStatusBar() {
   statusBar()->setObjectName("StatusBar1");
   for (int i = 0; i < 2; ++i) {
     m_statusPanels[i] = new QLabel(statusBar());
@@ -232,8 +253,6 @@ void TFontMakefrm::BuildWindow() {
   // The first panel takes half the bar, the second the rest.
   statusBar()->addWidget(m_statusPanels[0], 1);
   statusBar()->addWidget(m_statusPanels[1], 1);
-  resize(520, 360);
-  CentreOnShow(this, m_context.MainWindow());
 }
 
 void TFontMakefrm::SetTransfer(std::function<void()> open) {

@@ -54,6 +54,11 @@ class TFontMakefrm : public QMainWindow {
 
  private:
   void BuildWindow();
+  void BuildMenus();
+  QWidget* BuildCharacterStrip(QWidget* central);
+  QWidget* BuildCharacterList(QWidget* central);
+  QLayout* BuildDrawing(QWidget* central);
+  void BuildStatusBar();
   // The list box from the model, the chosen character selected.
   void FillList();
   // The drawing image from the model: background, grid lines, lit dots.

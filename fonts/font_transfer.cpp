@@ -42,12 +42,15 @@ std::string UserCharacterBody(const UserFontRecord& r) {
 
 FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
   FontTransferPlan t;
-  const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
   const NoticeText transferError = NoticeText::ErrorBox(kFontTransferError);
-  PlanStep begin{
-      SignFrame(signId, "<BE>"), ignored, 0, 0, kWaitAfterFontBeginMs, false, transferError};
-  PlanStep end{
-      SignFrame(signId, "<BF>"), ignored, 0, kWaitBeforeFontEndMs, 0, false, transferError};
+  const PlanStep begin{.frame = SignFrame(signId, "<BE>"),
+                       .reply = IgnoredUnless00(signId),
+                       .waitAfterMs = kWaitAfterFontBeginMs,
+                       .failure = transferError};
+  const PlanStep end{.frame = SignFrame(signId, "<BF>"),
+                     .reply = IgnoredUnless00(signId),
+                     .waitBeforeMs = kWaitBeforeFontEndMs,
+                     .failure = transferError};
   t.plan.steps.push_back(begin);
   t.recordOfStep.push_back(std::nullopt);
   for (std::size_t i = 0; i < list.Size(); ++i) {
@@ -57,29 +60,26 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
       t.skipped.push_back(entry.text);
       continue;
     }
-    PlanStep character;
-    character.frame = SignFrame(signId, UserCharacterBody(entry.record));
-    character.reply = JudgedUnless00(signId);
-    character.waitAfterMs = kWaitAfterCharacterMs;
-    character.failure =
-        NoticeText::ErrorBox("   Transfer " + entry.record.CodeText() + " Font Error   ");
-    character.advancesProgress = true;
-    character.cleanupOnFailure = true;
-    t.plan.steps.push_back(character);
+    t.plan.steps.push_back({.frame = SignFrame(signId, UserCharacterBody(entry.record)),
+                            .reply = JudgedUnless00(signId),
+                            .waitAfterMs = kWaitAfterCharacterMs,
+                            .failure = NoticeText::ErrorBox(
+                                "   Transfer " + entry.record.CodeText() + " Font Error   "),
+                            .advancesProgress = true,
+                            .cleanupOnFailure = true});
     t.recordOfStep.push_back(entry.record);
   }
   t.plan.steps.push_back(end);
   t.recordOfStep.push_back(std::nullopt);
   t.plan.cleanup.push_back(end);
   t.plan.progressMaximum = static_cast<int>(list.Size());
-  std::string done =
-      signId == 0 ? "      Transfer Font Over      " : "      Transfer Font OK      ";
+  std::string skipped;
   if (!t.skipped.empty()) {
-    done += "\nNot sent (no such code or size):";
-    for (const std::string& text : t.skipped) done += " " + text;
+    skipped = "\nNot sent (no such code or size):";
+    for (const std::string& text : t.skipped) skipped += " " + text;
   }
-  t.plan.done = NoticeText::Inform(done);
-  t.plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  t.plan.EndFor(signId, "      Transfer Font OK      " + skipped,
+                "      Transfer Font Over      " + skipped);
   const std::size_t characters = t.plan.steps.size() - 2;
   t.plan.summary = "Transfer " + std::to_string(characters) +
                    (characters == 1 ? " character" : " characters") + " to " + SignName(signId);
@@ -88,14 +88,10 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
 
 SignPlan PlanRecallDefaultFont(std::uint8_t signId) {
   SignPlan plan;
-  PlanStep recall;
-  recall.frame = SignFrame(signId, "<DU>");
-  recall.reply = JudgedUnless00(signId);
-  recall.failure = NoticeText::Failure("   Send Message Error   ");
-  plan.steps.push_back(recall);
-  plan.done = NoticeText::Inform(signId == 0 ? "  Recall Default Font Over  "
-                                             : "  Recall Default Font OK  ");
-  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.steps.push_back({.frame = SignFrame(signId, "<DU>"),
+                        .reply = JudgedUnless00(signId),
+                        .failure = NoticeText::Failure("   Send Message Error   ")});
+  plan.EndFor(signId, "  Recall Default Font OK  ", "  Recall Default Font Over  ");
   plan.summary = "Recall Default Font on " + SignName(signId);
   return plan;
 }

@@ -11,12 +11,10 @@ SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line
     return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
   }
   const auto step = [](const std::string& frame) {
-    PlanStep s;
-    s.frame = frame;
-    s.reply = ReplyPolicy::None;
-    s.waitAfterMs = kWaitAfterNetworkFrameMs;
-    s.failure = NoticeText::FileError(kPrinterFileErrorText);
-    return s;
+    return PlanStep{.frame = frame,
+                    .reply = ReplyPolicy::None,
+                    .waitAfterMs = kWaitAfterNetworkFrameMs,
+                    .failure = NoticeText::FileError(kPrinterFileErrorText)};
   };
   SignPlan plan;
   plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);

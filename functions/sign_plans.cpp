@@ -46,17 +46,14 @@ enum class SeriesWait { Always, NotForId00 };
 SignPlan Series(std::uint8_t signId, const std::vector<std::string>& bodies, int waitMs,
                 SeriesWait when, const Texts& texts) {
   SignPlan plan;
-  const int wait = (when == SeriesWait::Always || signId != 0) ? waitMs : 0;
+  const int wait = (when == SeriesWait::Always || !NeverAnswers(signId)) ? waitMs : 0;
   for (const std::string& body : bodies) {
-    PlanStep step;
-    step.frame = SignFrame(signId, body);
-    step.reply = JudgedUnless00(signId);
-    step.waitAfterMs = wait;
-    step.failure = NoticeText::Failure(texts.fail);
-    plan.steps.push_back(std::move(step));
+    plan.steps.push_back({.frame = SignFrame(signId, body),
+                          .reply = JudgedUnless00(signId),
+                          .waitAfterMs = wait,
+                          .failure = NoticeText::Failure(texts.fail)});
   }
-  plan.done = NoticeText::Inform(signId == 0 ? texts.over : texts.ok);
-  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.EndFor(signId, texts.ok, texts.over);
   return plan;
 }
 
@@ -91,24 +88,31 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
     return Summarised(
         SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError), what);
   }
-  const ReplyPolicy judged = JudgedUnless00(signId);
-  const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
   const NoticeText messageError = NoticeText::Failure(kSendMessageError);
 
   SignPlan plan;
-  plan.steps.push_back(
-      {frames->openFrame, ignored, 0, 0, kWaitAfterOpenTransferMs, false, messageError});
-  plan.steps.push_back(
-      {frames->messageFrame, judged, 0, 0, kWaitAfterMessageMs, true, messageError});
+  plan.steps.push_back({.frame = frames->openFrame,
+                        .reply = IgnoredUnless00(signId),
+                        .waitAfterMs = kWaitAfterOpenTransferMs,
+                        .failure = messageError});
+  plan.steps.push_back({.frame = frames->messageFrame,
+                        .reply = JudgedUnless00(signId),
+                        .waitAfterMs = kWaitAfterMessageMs,
+                        .showsProgress = true,
+                        .failure = messageError});
   for (const SendPlan::Graphic& graphic : frames->graphics) {
     for (const std::string& block : graphic.blockFrames) {
-      plan.steps.push_back({block, judged, 0, 0, kWaitAfterGraphicBlockMs, false,
-                            NoticeText::Failure(kSendGraphicError)});
+      plan.steps.push_back({.frame = block,
+                            .reply = JudgedUnless00(signId),
+                            .waitAfterMs = kWaitAfterGraphicBlockMs,
+                            .failure = NoticeText::Failure(kSendGraphicError)});
     }
   }
-  plan.steps.push_back(
-      {frames->closeFrame, ignored, 0, kWaitBeforeCloseTransferMs, 0, false, messageError});
-  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.steps.push_back({.frame = frames->closeFrame,
+                        .reply = IgnoredUnless00(signId),
+                        .waitBeforeMs = kWaitBeforeCloseTransferMs,
+                        .failure = messageError});
+  plan.EndQuietlyFor(signId);
   plan.summary = what + GraphicCount(frames->graphics.size());
   return plan;
 }
@@ -116,12 +120,10 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
 SignPlan PlanSetSignId(std::uint8_t newId) {
   SignPlan plan;
   plan.question = "         Confirm to reset the ID ?         ";
-  PlanStep step;
-  step.frame = SetIdFrame(newId);
-  step.reply = ReplyPolicy::SetIdEcho;
-  step.echoId = newId;
-  step.failure = NoticeText::Failure("    Set ID Error    ");
-  plan.steps.push_back(std::move(step));
+  plan.steps.push_back({.frame = SetIdFrame(newId),
+                        .reply = ReplyPolicy::SetIdEcho,
+                        .echoId = newId,
+                        .failure = NoticeText::Failure("    Set ID Error    ")});
   plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    ", {}};
   plan.summary = "Set ID " + HexByte(newId);
   return plan;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "functions/command_bodies.h"
 #include "functions/message_frames.h"
 #include "signlink/sign_frame.h"
 

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "functions/sign_commands.h"
+#include "functions/page_tree.h"
+#include "functions/schedule_list.h"
 #include "graphics/graphic_file.h"
 #include "signlink/sign_plan.h"
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "functions/command_bodies.h"
-#include "functions/network_send.h"
+#include "functions/print_job.h"
 #include "functions/sign_plans.h"
 #include "functions/time_fields.h"
 #include "ui/command_runner.h"

@@ -1,6 +1,7 @@
 #include "functions/command_bodies.h"
 
 #include "common/ascii.h"
+#include "common/bytes.h"
 #include "functions/time_fields.h"
 
 namespace tavrin {
@@ -47,6 +48,15 @@ std::string DeleteScheduleBody(int item) {
 
 std::string DeleteLineBody(int line, char page) {
   return "<DL" + std::to_string(line) + "P" + std::string(1, page) + ">";
+}
+
+std::string UserCharacterBody(const UserFontRecord& r) {
+  std::string body = "<F";
+  body += r.SizeLetter();
+  body += HexByte(static_cast<std::uint8_t>(RecordCode(r) - 0x40));
+  body += '>';
+  body.append(reinterpret_cast<const char*>(r.bytes.data()) + 4, 8);
+  return body;
 }
 
 }  // namespace tavrin

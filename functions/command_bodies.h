@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "fonts/user_font.h"
 #include "functions/schedule_list.h"
 
 namespace tavrin {
@@ -13,6 +14,10 @@ namespace tavrin {
 // The bodies of the sign's commands, each the part of a frame between the address and the
 // checksum (SignFrame wraps them). The message line and the graphic blocks, which are built
 // from a compiled line and a graphic file, are in message_frames.h.
+
+// A transfer (a message with its graphics, or user characters) opens and closes with these.
+inline constexpr std::string_view kOpenTransferBody = "<BE>";
+inline constexpr std::string_view kCloseTransferBody = "<BF>";
 
 // "<SC>" yy w MM DD hh nn ss: the year's last two digits, the weekday "01" (Sunday) to "07"
 // (Saturday), month and day, then the three fields of the time text "hh:nn:ss" as they stand.
@@ -37,5 +42,12 @@ std::string DeleteScheduleBody(int item);
 // "<DL" line "P" page ">".
 std::string DeleteLineBody(int line, char page);
 inline constexpr std::string_view kDeleteAllBody = "<D*>";
+
+// The user character command: "<F", the size letter, the code less 0x40 as two upper-case
+// hexadecimal digits, ">", then record bytes 4 to 11 as they are (raw, "<" and ">" included).
+// Only a Transferable record makes a command the sign knows.
+std::string UserCharacterBody(const UserFontRecord& record);
+// The sign goes back to its default font.
+inline constexpr std::string_view kRecallDefaultFontBody = "<DU>";
 
 }  // namespace tavrin

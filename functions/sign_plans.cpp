@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "editor/raw_print.h"
 #include "functions/command_bodies.h"
+#include "functions/frame_waits.h"
 #include "functions/message_frames.h"
 #include "signlink/sign_frame.h"
 
@@ -75,6 +77,20 @@ std::string GraphicCount(std::size_t n) { return n == 0 ? "" : ", " + Counted(n,
 
 }  // namespace
 
+PlanStep OpenTransferStep(std::uint8_t signId, NoticeText failure) {
+  return {.frame = SignFrame(signId, kOpenTransferBody),
+          .reply = IgnoredUnless00(signId),
+          .waitAfterMs = kWaitAfterOpenTransferMs,
+          .failure = std::move(failure)};
+}
+
+PlanStep CloseTransferStep(std::uint8_t signId, NoticeText failure) {
+  return {.frame = SignFrame(signId, kCloseTransferBody),
+          .reply = IgnoredUnless00(signId),
+          .waitBeforeMs = kWaitBeforeCloseTransferMs,
+          .failure = std::move(failure)};
+}
+
 SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, char page,
                          std::uint8_t signId) {
   const std::string what = "Send Message to " + SignName(signId) + ", page " + std::string(1, page);
@@ -92,10 +108,7 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
   const NoticeText messageError = NoticeText::Failure(kSendMessageError);
 
   SignPlan plan;
-  plan.steps.push_back({.frame = frames->openFrame,
-                        .reply = IgnoredUnless00(signId),
-                        .waitAfterMs = kWaitAfterOpenTransferMs,
-                        .failure = messageError});
+  plan.steps.push_back(OpenTransferStep(signId, messageError));
   plan.steps.push_back({.frame = frames->messageFrame,
                         .reply = JudgedUnless00(signId),
                         .waitAfterMs = kWaitAfterMessageMs,
@@ -109,12 +122,30 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
                             .failure = NoticeText::Failure(kSendGraphicError)});
     }
   }
-  plan.steps.push_back({.frame = frames->closeFrame,
-                        .reply = IgnoredUnless00(signId),
-                        .waitBeforeMs = kWaitBeforeCloseTransferMs,
-                        .failure = messageError});
+  plan.steps.push_back(CloseTransferStep(signId, messageError));
   plan.EndQuietlyFor(signId);
   plan.summary = what + GraphicCount(frames->graphics.size());
+  return plan;
+}
+
+SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
+                            std::uint8_t signId) {
+  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
+  if (!frames) {
+    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
+  }
+  const auto step = [](const std::string& frame) {
+    return PlanStep{.frame = frame,
+                    .reply = ReplyPolicy::None,
+                    .waitAfterMs = kWaitAfterNetworkFrameMs,
+                    .failure = NoticeText::FileError(kPrinterFileErrorText)};
+  };
+  SignPlan plan;
+  plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);
+  plan.steps.push_back(step(frames->messageFrame));
+  for (const SendPlan::Graphic& graphic : frames->graphics) {
+    for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
+  }
   return plan;
 }
 

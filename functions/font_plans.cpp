@@ -1,7 +1,8 @@
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 
-#include "common/ascii.h"
-#include "common/bytes.h"
+#include "functions/command_bodies.h"
+#include "functions/frame_waits.h"
+#include "functions/sign_plans.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {
@@ -12,46 +13,11 @@ constexpr const char* kFontTransferError = "   Transfer Font Error   ";
 
 }  // namespace
 
-int RecordCode(const UserFontRecord& r) {
-  const int high = HexDigitValue(static_cast<char>(r.bytes[1]));
-  const int low = HexDigitValue(static_cast<char>(r.bytes[2]));
-  // "0x" and a lone digit reads as that digit; nothing that reads gives 0x40.
-  if (high < 0) return 0x40;
-  if (low < 0) return high;
-  return high * 16 + low;
-}
-
-bool Transferable(const UserFontRecord& r) {
-  if (r.AllZero() || r.bytes[0] != 'U' || !SizeOfLetter(r.SizeLetter())) return false;
-  if (HexDigitValue(static_cast<char>(r.bytes[1])) < 0 ||
-      HexDigitValue(static_cast<char>(r.bytes[2])) < 0) {
-    return false;
-  }
-  const int code = RecordCode(r);
-  return code >= kFirstUserCode && code <= kLastUserCode;
-}
-
-std::string UserCharacterBody(const UserFontRecord& r) {
-  std::string body = "<F";
-  body += r.SizeLetter();
-  body += HexByte(static_cast<std::uint8_t>(RecordCode(r) - 0x40));
-  body += '>';
-  body.append(reinterpret_cast<const char*>(r.bytes.data()) + 4, 8);
-  return body;
-}
-
 FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
   FontTransferPlan t;
   const NoticeText transferError = NoticeText::ErrorBox(kFontTransferError);
-  const PlanStep begin{.frame = SignFrame(signId, "<BE>"),
-                       .reply = IgnoredUnless00(signId),
-                       .waitAfterMs = kWaitAfterFontBeginMs,
-                       .failure = transferError};
-  const PlanStep end{.frame = SignFrame(signId, "<BF>"),
-                     .reply = IgnoredUnless00(signId),
-                     .waitBeforeMs = kWaitBeforeFontEndMs,
-                     .failure = transferError};
-  t.plan.steps.push_back(begin);
+  const PlanStep end = CloseTransferStep(signId, transferError);
+  t.plan.steps.push_back(OpenTransferStep(signId, transferError));
   t.recordOfStep.push_back(std::nullopt);
   for (std::size_t i = 0; i < list.Size(); ++i) {
     const FontEntry& entry = list.At(i);
@@ -88,7 +54,7 @@ FontTransferPlan PlanFontTransfer(std::uint8_t signId, const FontList& list) {
 
 SignPlan PlanRecallDefaultFont(std::uint8_t signId) {
   SignPlan plan;
-  plan.steps.push_back({.frame = SignFrame(signId, "<DU>"),
+  plan.steps.push_back({.frame = SignFrame(signId, kRecallDefaultFontBody),
                         .reply = JudgedUnless00(signId),
                         .failure = NoticeText::Failure("   Send Message Error   ")});
   plan.EndFor(signId, "  Recall Default Font OK  ", "  Recall Default Font Over  ");

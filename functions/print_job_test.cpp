@@ -1,4 +1,4 @@
-#include "functions/network_send.h"
+#include "functions/print_job.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ class Recorder : public Notice, public Waiter, public CommandWatcher {
   void LinkClosed(bool completed) override { heard.push_back(completed ? "closed" : "broken"); }
 };
 
-class NetworkSendTest : public ::testing::Test {
+class PrintJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_graphics.Write("G01", GraphicRows(7, std::string(32, 'A'))));
@@ -60,7 +60,7 @@ class NetworkSendTest : public ::testing::Test {
   Recorder m_recorder;
 };
 
-TEST_F(NetworkSendTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
+TEST_F(PrintJobTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
   const PlanResult r = Send("Hi<Pic:G02> <Pic:G01>");
   EXPECT_EQ(r.outcome, SignOutcome::Accepted);
   EXPECT_EQ(r.framesWritten, 3u);
@@ -79,12 +79,12 @@ TEST_F(NetworkSendTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
   EXPECT_EQ(m_recorder.heard, (Strings{"opened", "step 0", "step 1", "step 2", "closed"}));
 }
 
-TEST_F(NetworkSendTest, AnEmptyLineGoesAsASingleBlank) {
+TEST_F(PrintJobTest, AnEmptyLineGoesAsASingleBlank) {
   EXPECT_EQ(Send("").outcome, SignOutcome::Accepted);
   EXPECT_EQ(Writes(), (Strings{SignFrame(0x21, "<L1><PB><FE><MA><WC><FE> ")}));
 }
 
-TEST_F(NetworkSendTest, AGraphicThatCannotGoOpensNoJob) {
+TEST_F(PrintJobTest, AGraphicThatCannotGoOpensNoJob) {
   ASSERT_TRUE(m_graphics.Write("G03", GraphicRows(3, std::string(32, 'A'))));  // too short
   for (const char* line : {"<Pic:G05>", "a<Pic:G03>"}) {
     m_recorder.said.clear();
@@ -95,7 +95,7 @@ TEST_F(NetworkSendTest, AGraphicThatCannotGoOpensNoJob) {
   EXPECT_TRUE(m_spooler.calls.empty());
 }
 
-TEST_F(NetworkSendTest, PrintFailuresStopTheCommandWithTheirText) {
+TEST_F(PrintJobTest, PrintFailuresStopTheCommandWithTheirText) {
   m_spooler.SelectPrinter("gone");
   PlanResult r = Send("Hi");
   EXPECT_EQ(r.outcome, SignOutcome::PortError);
@@ -116,7 +116,7 @@ TEST_F(NetworkSendTest, PrintFailuresStopTheCommandWithTheirText) {
   EXPECT_EQ(std::count(m_spooler.calls.begin(), m_spooler.calls.end(), "close"), 1);
 }
 
-TEST_F(NetworkSendTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
+TEST_F(PrintJobTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
   using S = JobFate::State;
   m_spooler.fates = {{S::Waiting, ""}, {S::Waiting, ""}, {S::Delivered, ""}};
   EXPECT_EQ(Send("Hi", 5000).outcome, SignOutcome::Accepted);
@@ -142,7 +142,7 @@ TEST_F(NetworkSendTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
                      "not responding."}));
 }
 
-TEST_F(NetworkSendTest, ThePrintJobTakesTheRoadLikeEveryCommand) {
+TEST_F(PrintJobTest, ThePrintJobTakesTheRoadLikeEveryCommand) {
   ScriptedLink link([](std::size_t, std::string_view) { return std::string("ACK"); });
   SignRoad road(link, &m_recorder);
   PlanResult inner;

@@ -1,29 +1,6 @@
-#include "functions/network_send.h"
-
-#include "functions/message_frames.h"
+#include "functions/print_job.h"
 
 namespace tavrin {
-
-SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
-                            std::uint8_t signId) {
-  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
-  if (!frames) {
-    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
-  }
-  const auto step = [](const std::string& frame) {
-    return PlanStep{.frame = frame,
-                    .reply = ReplyPolicy::None,
-                    .waitAfterMs = kWaitAfterNetworkFrameMs,
-                    .failure = NoticeText::FileError(kPrinterFileErrorText)};
-  };
-  SignPlan plan;
-  plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);
-  plan.steps.push_back(step(frames->messageFrame));
-  for (const SendPlan::Graphic& graphic : frames->graphics) {
-    for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
-  }
-  return plan;
-}
 
 namespace {
 

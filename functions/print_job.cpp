@@ -22,11 +22,9 @@ PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s)
   RawPrint printer(s.spooler);
   const std::string queue = printer.GetDefaultPrinterName();
   PrinterHandle job = 0;
-  try {
-    printer.getPrintHanele_StartDoc_StartPage(queue, job);
-  } catch (const RawPrintError& error) {
-    result.linkError = error.Reason();
-    result.notice = NoticeText::FileError(error.what());
+  if (const Status opened = printer.getPrintHanele_StartDoc_StartPage(queue, job); !opened) {
+    result.linkError = printer.LastReason();
+    result.notice = NoticeText::FileError(opened.ErrorText());
     result.outcome = SignOutcome::PortError;
     return result;
   }
@@ -40,13 +38,11 @@ PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s)
       return result;
     }
     if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
-    try {
-      printer.PrintLineToGeneric(job, step.frame);
-    } catch (const RawPrintError& error) {
+    if (const Status written = printer.PrintLineToGeneric(job, step.frame); !written) {
       // The job is closed already.
-      result.linkError = error.Reason();
+      result.linkError = printer.LastReason();
       if (s.watcher != nullptr) s.watcher->LinkClosed(false);
-      result.notice = NoticeText::FileError(error.what());
+      result.notice = NoticeText::FileError(written.ErrorText());
       result.outcome = SignOutcome::Refused;
       return result;
     }

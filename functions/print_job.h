@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 #include "signlink/sign_road.h"
 
 namespace tavrin {

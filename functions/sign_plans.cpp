@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "common/bytes.h"
-#include "editor/raw_print.h"
 #include "functions/command_bodies.h"
 #include "functions/frame_waits.h"
 #include "functions/message_frames.h"
+#include "print/raw_print.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
 #include "signlink/sign_road.h"
+#include "tests/support/scripted_link.h"
 
 namespace tavrin {
 namespace {
+
+using testing::ScriptedLink;
 
 UserFontRecord Character(const char* code, char letter, std::vector<std::uint8_t> rows) {
   UserFontRecord r;

@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <thread>
 
-#include "signlink/scripted_link.h"
+#include "tests/support/scripted_link.h"
 
 namespace tavrin {
 namespace {
+
+using testing::ScriptedLink;
 
 // Keeps what was shown, and what the link and the watcher were doing at that moment.
 class Log : public Notice, public CommandWatcher, public Waiter {

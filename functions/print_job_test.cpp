@@ -35,7 +35,7 @@ class Recorder : public Notice, public Waiter, public CommandWatcher {
   void LinkClosed(bool completed) override { heard.push_back(completed ? "closed" : "broken"); }
 };
 
-class PrintJobTest : public ::testing::Test {
+class NetworkSendTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_graphics.Write("G01", GraphicRows(7, std::string(32, 'A'))));
@@ -61,7 +61,7 @@ class PrintJobTest : public ::testing::Test {
   Recorder m_recorder;
 };
 
-TEST_F(PrintJobTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
+TEST_F(NetworkSendTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
   const PlanResult r = Send("Hi<Pic:G02> <Pic:G01>");
   EXPECT_EQ(r.outcome, SignOutcome::Accepted);
   EXPECT_EQ(r.framesWritten, 3u);
@@ -80,12 +80,12 @@ TEST_F(PrintJobTest, TwoGraphicsMakeAJobOfExactlyThreeFrames) {
   EXPECT_EQ(m_recorder.heard, (Strings{"opened", "step 0", "step 1", "step 2", "closed"}));
 }
 
-TEST_F(PrintJobTest, AnEmptyLineGoesAsASingleBlank) {
+TEST_F(NetworkSendTest, AnEmptyLineGoesAsASingleBlank) {
   EXPECT_EQ(Send("").outcome, SignOutcome::Accepted);
   EXPECT_EQ(Writes(), (Strings{SignFrame(0x21, "<L1><PB><FE><MA><WC><FE> ")}));
 }
 
-TEST_F(PrintJobTest, AGraphicThatCannotGoOpensNoJob) {
+TEST_F(NetworkSendTest, AGraphicThatCannotGoOpensNoJob) {
   ASSERT_TRUE(m_graphics.Write("G03", GraphicRows(3, std::string(32, 'A'))));  // too short
   for (const char* line : {"<Pic:G05>", "a<Pic:G03>"}) {
     m_recorder.said.clear();
@@ -96,7 +96,7 @@ TEST_F(PrintJobTest, AGraphicThatCannotGoOpensNoJob) {
   EXPECT_TRUE(m_spooler.calls.empty());
 }
 
-TEST_F(PrintJobTest, PrintFailuresStopTheCommandWithTheirText) {
+TEST_F(NetworkSendTest, PrintFailuresStopTheCommandWithTheirText) {
   m_spooler.SelectPrinter("gone");
   PlanResult r = Send("Hi");
   EXPECT_EQ(r.outcome, SignOutcome::PortError);
@@ -117,7 +117,7 @@ TEST_F(PrintJobTest, PrintFailuresStopTheCommandWithTheirText) {
   EXPECT_EQ(std::count(m_spooler.calls.begin(), m_spooler.calls.end(), "close"), 1);
 }
 
-TEST_F(PrintJobTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
+TEST_F(NetworkSendTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
   using S = JobFate::State;
   m_spooler.fates = {{S::Waiting, ""}, {S::Waiting, ""}, {S::Delivered, ""}};
   EXPECT_EQ(Send("Hi", 5000).outcome, SignOutcome::Accepted);
@@ -143,7 +143,7 @@ TEST_F(PrintJobTest, TheJobIsFollowedUntilTheQueueIsDoneWithIt) {
                      "not responding."}));
 }
 
-TEST_F(PrintJobTest, ThePrintJobTakesTheRoadLikeEveryCommand) {
+TEST_F(NetworkSendTest, ThePrintJobTakesTheRoadLikeEveryCommand) {
   ScriptedLink link([](std::size_t, std::string_view) { return std::string("ACK"); });
   SignRoad road(link, &m_recorder);
   PlanResult inner;

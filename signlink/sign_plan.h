@@ -31,8 +31,8 @@ enum class ReplyPolicy {
 };
 
 // One frame of a command and what goes with it. Built with designated initializers that name
-// every field they set ({.frame = ..., .waitAfterMs = 200}): two waits and four flags of
-// the same types sit side by side, and only their names tell them apart.
+// every field they set ({.frame = ..., .waitAfterMs = 200}), never by position: its two waits
+// and its three flags have the same types, and only their names tell them apart.
 struct PlanStep {
   std::string frame;  // the bytes on the wire, as they go
   ReplyPolicy reply = ReplyPolicy::Judge;

@@ -13,12 +13,13 @@
 #include <set>
 
 #include "app/Tavrin.h"
-#include "signlink/scripted_link.h"
 #include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_link.h"
 
 using namespace tavrin;
+using tavrin::testing::ScriptedLink;
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "app/Tavrin.h"
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 #include "functions/sign_plans.h"
 #include "tests/support/pty_peer.h"
 #include "tests/support/recording_notice_qt.h"

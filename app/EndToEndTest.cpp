@@ -10,8 +10,8 @@
 
 #include "app/Tavrin.h"
 #include "common/bytes.h"
-#include "fonts/font_transfer.h"
 #include "fonts/user_font.h"
+#include "functions/command_bodies.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/road_qt.h"

@@ -10,11 +10,12 @@
 
 #include "app/Tavrin.h"
 #include "fonts/user_font.h"
-#include "signlink/scripted_link.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_link.h"
 
 using namespace tavrin;
+using tavrin::testing::ScriptedLink;
 
 namespace {
 

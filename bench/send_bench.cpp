@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "editor/vocabulary.h"
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 #include "functions/sign_plans.h"
 #include "signlink/serial_link.h"
 #include "signlink/sign_road.h"

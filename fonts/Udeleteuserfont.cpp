@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "common/bytes.h"
-#include "fonts/font_transfer.h"
+#include "fonts/user_font.h"
 
 namespace tavrin {
 

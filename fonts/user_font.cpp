@@ -71,6 +71,25 @@ std::string UserCodeText(int code) {
   return text;
 }
 
+int RecordCode(const UserFontRecord& r) {
+  const int high = HexDigitValue(static_cast<char>(r.bytes[1]));
+  const int low = HexDigitValue(static_cast<char>(r.bytes[2]));
+  // "0x" and a lone digit reads as that digit; nothing that reads gives 0x40.
+  if (high < 0) return 0x40;
+  if (low < 0) return high;
+  return high * 16 + low;
+}
+
+bool Transferable(const UserFontRecord& r) {
+  if (r.AllZero() || r.bytes[0] != 'U' || !SizeOfLetter(r.SizeLetter())) return false;
+  if (HexDigitValue(static_cast<char>(r.bytes[1])) < 0 ||
+      HexDigitValue(static_cast<char>(r.bytes[2])) < 0) {
+    return false;
+  }
+  const int code = RecordCode(r);
+  return code >= kFirstUserCode && code <= kLastUserCode;
+}
+
 std::string EntryTextOf(const UserFontRecord& record) {
   const std::optional<FontSize> size = SizeOfLetter(record.SizeLetter());
   return record.CodeText() + "-" + (size ? std::string(size->text) : std::string());

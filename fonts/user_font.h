@@ -55,6 +55,14 @@ inline constexpr int kFirstUserCode = 0x40;
 inline constexpr int kLastUserCode = 0x7F;
 std::string UserCodeText(int code);
 
+// The code a record names: "0x" and its bytes 1 and 2 read as a hexadecimal number, 0x40 when
+// they do not read as one ("U41" gives 0x41).
+int RecordCode(const UserFontRecord& record);
+
+// Whether a record can go to the sign as a user character: not all zero, its code text "U40"
+// to "U7F" and its size letter "A", "B" or "C".
+bool Transferable(const UserFontRecord& record);
+
 // The list text of a record read from a file: its code text, "-", the size text of its letter
 // (empty for an unknown letter). An all-zero record gives "-".
 std::string EntryTextOf(const UserFontRecord& record);

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "fonts/font_transfer.h"
 #include "fonts/user_font.h"
+#include "functions/font_plans.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 #include "functions/sign_plans.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/in_process_sign.h"

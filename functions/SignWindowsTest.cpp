@@ -21,12 +21,12 @@
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
-#include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/main_window_qt.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_link.h"
 #include "tests/support/scripted_spooler.h"
 
 using namespace tavrin;
@@ -34,6 +34,7 @@ using namespace tavrin;
 namespace {
 
 using testing::RecordingNotice;
+using testing::ScriptedLink;
 
 class NoWaiter : public Waiter {
  public:

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "fonts/font_transfer.h"
+#include "functions/font_plans.h"
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"

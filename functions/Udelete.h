@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "fonts/user_font.h"
-#include "functions/sign_commands.h"
+#include "functions/page_tree.h"
 #include "signlink/sign_plan.h"
 #include "ui/window_context.h"
 

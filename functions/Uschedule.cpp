@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "functions/sign_plans.h"
+#include "functions/time_fields.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 

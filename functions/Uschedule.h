@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "functions/sign_commands.h"
+#include "functions/schedule_list.h"
 #include "ui/window_context.h"
 
 namespace tavrin {

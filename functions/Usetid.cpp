@@ -9,8 +9,10 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include "functions/network_send.h"
+#include "functions/command_bodies.h"
+#include "functions/print_job.h"
 #include "functions/sign_plans.h"
+#include "functions/time_fields.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 #include "signlink/sign_plan.h"
 #include "ui/window_context.h"
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "common/ascii.h"
+#include "functions/command_bodies.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {

@@ -18,10 +18,6 @@ inline constexpr std::string_view kDefaultMode = "<MA>";
 inline constexpr std::string_view kDefaultWait = "<WC>";
 inline constexpr std::string_view kDefaultSpeed = "3";
 
-// Bodies of the commands that open and close a transfer.
-inline constexpr std::string_view kOpenTransferBody = "<BE>";
-inline constexpr std::string_view kCloseTransferBody = "<BF>";
-
 // The letter that carries mode and speed together in "<M" letter ">": rows by speed digit
 // "0" to "3", columns by mode "<MA>" to "<ME>" (any other mode counts as "<MA>").
 char ModeSpeedLetter(std::string_view modeCode, std::string_view speedDigit);

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "functions/command_bodies.h"
+#include "functions/frame_waits.h"
 #include "functions/message_frames.h"
+#include "print/raw_print.h"
 #include "signlink/sign_frame.h"
 
 namespace tavrin {
@@ -46,17 +49,14 @@ enum class SeriesWait { Always, NotForId00 };
 SignPlan Series(std::uint8_t signId, const std::vector<std::string>& bodies, int waitMs,
                 SeriesWait when, const Texts& texts) {
   SignPlan plan;
-  const int wait = (when == SeriesWait::Always || signId != 0) ? waitMs : 0;
+  const int wait = (when == SeriesWait::Always || !NeverAnswers(signId)) ? waitMs : 0;
   for (const std::string& body : bodies) {
-    PlanStep step;
-    step.frame = SignFrame(signId, body);
-    step.reply = JudgedUnless00(signId);
-    step.waitAfterMs = wait;
-    step.failure = NoticeText::Failure(texts.fail);
-    plan.steps.push_back(std::move(step));
+    plan.steps.push_back({.frame = SignFrame(signId, body),
+                          .reply = JudgedUnless00(signId),
+                          .waitAfterMs = wait,
+                          .failure = NoticeText::Failure(texts.fail)});
   }
-  plan.done = NoticeText::Inform(signId == 0 ? texts.over : texts.ok);
-  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.EndFor(signId, texts.ok, texts.over);
   return plan;
 }
 
@@ -77,6 +77,20 @@ std::string GraphicCount(std::size_t n) { return n == 0 ? "" : ", " + Counted(n,
 
 }  // namespace
 
+PlanStep OpenTransferStep(std::uint8_t signId, NoticeText failure) {
+  return {.frame = SignFrame(signId, kOpenTransferBody),
+          .reply = IgnoredUnless00(signId),
+          .waitAfterMs = kWaitAfterOpenTransferMs,
+          .failure = std::move(failure)};
+}
+
+PlanStep CloseTransferStep(std::uint8_t signId, NoticeText failure) {
+  return {.frame = SignFrame(signId, kCloseTransferBody),
+          .reply = IgnoredUnless00(signId),
+          .waitBeforeMs = kWaitBeforeCloseTransferMs,
+          .failure = std::move(failure)};
+}
+
 SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, char page,
                          std::uint8_t signId) {
   const std::string what = "Send Message to " + SignName(signId) + ", page " + std::string(1, page);
@@ -91,37 +105,57 @@ SignPlan PlanSendMessage(const GraphicFolder& graphics, std::string_view line1, 
     return Summarised(
         SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError), what);
   }
-  const ReplyPolicy judged = JudgedUnless00(signId);
-  const ReplyPolicy ignored = signId == 0 ? ReplyPolicy::None : ReplyPolicy::Ignore;
   const NoticeText messageError = NoticeText::Failure(kSendMessageError);
 
   SignPlan plan;
-  plan.steps.push_back(
-      {frames->openFrame, ignored, 0, 0, kWaitAfterOpenTransferMs, false, messageError});
-  plan.steps.push_back(
-      {frames->messageFrame, judged, 0, 0, kWaitAfterMessageMs, true, messageError});
+  plan.steps.push_back(OpenTransferStep(signId, messageError));
+  plan.steps.push_back({.frame = frames->messageFrame,
+                        .reply = JudgedUnless00(signId),
+                        .waitAfterMs = kWaitAfterMessageMs,
+                        .showsProgress = true,
+                        .failure = messageError});
   for (const SendPlan::Graphic& graphic : frames->graphics) {
     for (const std::string& block : graphic.blockFrames) {
-      plan.steps.push_back({block, judged, 0, 0, kWaitAfterGraphicBlockMs, false,
-                            NoticeText::Failure(kSendGraphicError)});
+      plan.steps.push_back({.frame = block,
+                            .reply = JudgedUnless00(signId),
+                            .waitAfterMs = kWaitAfterGraphicBlockMs,
+                            .failure = NoticeText::Failure(kSendGraphicError)});
     }
   }
-  plan.steps.push_back(
-      {frames->closeFrame, ignored, 0, kWaitBeforeCloseTransferMs, 0, false, messageError});
-  plan.doneOutcome = signId == 0 ? SignOutcome::Over : SignOutcome::Accepted;
+  plan.steps.push_back(CloseTransferStep(signId, messageError));
+  plan.EndQuietlyFor(signId);
   plan.summary = what + GraphicCount(frames->graphics.size());
+  return plan;
+}
+
+SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
+                            std::uint8_t signId) {
+  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
+  if (!frames) {
+    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
+  }
+  const auto step = [](const std::string& frame) {
+    return PlanStep{.frame = frame,
+                    .reply = ReplyPolicy::None,
+                    .waitAfterMs = kWaitAfterNetworkFrameMs,
+                    .failure = NoticeText::FileError(kPrinterFileErrorText)};
+  };
+  SignPlan plan;
+  plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);
+  plan.steps.push_back(step(frames->messageFrame));
+  for (const SendPlan::Graphic& graphic : frames->graphics) {
+    for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
+  }
   return plan;
 }
 
 SignPlan PlanSetSignId(std::uint8_t newId) {
   SignPlan plan;
   plan.question = "         Confirm to reset the ID ?         ";
-  PlanStep step;
-  step.frame = SetIdFrame(newId);
-  step.reply = ReplyPolicy::SetIdEcho;
-  step.echoId = newId;
-  step.failure = NoticeText::Failure("    Set ID Error    ");
-  plan.steps.push_back(std::move(step));
+  plan.steps.push_back({.frame = SetIdFrame(newId),
+                        .reply = ReplyPolicy::SetIdEcho,
+                        .echoId = newId,
+                        .failure = NoticeText::Failure("    Set ID Error    ")});
   plan.done = NoticeText{NoticeKind::Confirmation, NoticeButtons::Yes, "    Set ID OK    ", {}};
   plan.summary = "Set ID " + HexByte(newId);
   return plan;

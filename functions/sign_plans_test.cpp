@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
 #include "signlink/sign_road.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_link.h"
 
 namespace tavrin {
 namespace {
 
 using namespace std::chrono;
 using testing::ScratchFolder;
+using testing::ScriptedLink;
 
 struct Shown {
   NoticeKind kind;

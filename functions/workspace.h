@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "fonts/user_font.h"
-#include "functions/sign_commands.h"
+#include "functions/schedule_list.h"
 #include "graphics/graphic_file.h"
 
 namespace tavrin {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "signlink/scripted_link.h"
+#include "tests/support/scripted_link.h"
 
 namespace tavrin {
 namespace {
+
+using testing::ScriptedLink;
 
 // The sign answers each write with the given bytes.
 ScriptedLink Answering(std::string reply) {

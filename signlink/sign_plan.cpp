@@ -11,6 +11,15 @@ SignPlan SignPlan::Refuse(NoticeText notice, SignOutcome outcome) {
   return plan;
 }
 
+void SignPlan::EndFor(std::uint8_t signId, std::string okText, std::string overText) {
+  done = NoticeText::Inform(NeverAnswers(signId) ? std::move(overText) : std::move(okText));
+  EndQuietlyFor(signId);
+}
+
+void SignPlan::EndQuietlyFor(std::uint8_t signId) {
+  doneOutcome = NeverAnswers(signId) ? SignOutcome::Over : SignOutcome::Accepted;
+}
+
 std::string SignName(std::uint8_t signId) { return "sign " + HexByte(signId); }
 
 std::vector<std::string> SignPlan::Frames() const {

@@ -30,7 +30,9 @@ enum class ReplyPolicy {
   SetIdEcho,  // two bytes that must be the new ID's two digits
 };
 
-// One frame of a command and what goes with it.
+// One frame of a command and what goes with it. Built with designated initializers that name
+// every field they set ({.frame = ..., .waitAfterMs = 200}), never by position: its two waits
+// and its three flags have the same types, and only their names tell them apart.
 struct PlanStep {
   std::string frame;  // the bytes on the wire, as they go
   ReplyPolicy reply = ReplyPolicy::Judge;
@@ -48,7 +50,8 @@ struct PlanStep {
 // rules of opening, judging, stopping and closing are written once, in the executors: RunPlan
 // over a link (windows, tavrin-cli, tests), the frames printed (--dry-run), and a raw print job
 // for a sign behind a network print queue (its plans read no replies). A plan carries its ID 00
-// rules in itself: for ID 00 the steps read nothing and the end notice is the "is Over" text.
+// rules in itself (NeverAnswers): for ID 00 the steps read nothing and the end notice is the
+// "is Over" text.
 struct SignPlan {
   // When set, the command cannot start: this is shown and the port is not opened.
   std::optional<NoticeText> refusal;
@@ -71,6 +74,12 @@ struct SignPlan {
   // A command that cannot start, with what it says and how it ends.
   static SignPlan Refuse(NoticeText notice, SignOutcome outcome);
 
+  // How the plan ends when every step went through, by the rule of ID 00: Accepted with the
+  // success text, or for ID 00 Over with the "is Over" text, either as information with Yes.
+  void EndFor(std::uint8_t signId, std::string okText, std::string overText);
+  // The same for a command that says nothing when it went through (a sent message).
+  void EndQuietlyFor(std::uint8_t signId);
+
   // The frames in the order they go out.
   std::vector<std::string> Frames() const;
 };
@@ -78,9 +87,19 @@ struct SignPlan {
 // "sign 01": how a status line names a sign.
 std::string SignName(std::uint8_t signId);
 
+// ID 00 is never answered: no reply is read after a frame to it, and a command to it that
+// went through says its "is Over" text instead of its success text. Every plan takes the rule
+// from here.
+inline bool NeverAnswers(std::uint8_t signId) { return signId == 0; }
+
 // The reply policy of a frame to a sign: judged, or not read at all for ID 00.
 inline ReplyPolicy JudgedUnless00(std::uint8_t signId) {
-  return signId == 0 ? ReplyPolicy::None : ReplyPolicy::Judge;
+  return NeverAnswers(signId) ? ReplyPolicy::None : ReplyPolicy::Judge;
+}
+
+// Read with its verdict ignored ("<BE>", "<BF>"), or not read at all for ID 00.
+inline ReplyPolicy IgnoredUnless00(std::uint8_t signId) {
+  return NeverAnswers(signId) ? ReplyPolicy::None : ReplyPolicy::Ignore;
 }
 
 }  // namespace tavrin

@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <thread>
 
-#include "signlink/scripted_link.h"
+#include "tests/support/scripted_link.h"
 
 namespace tavrin {
 namespace {
+
+using testing::ScriptedLink;
 
 // Keeps what was shown, and what the link and the watcher were doing at that moment.
 class Log : public Notice, public CommandWatcher, public Waiter {
@@ -37,19 +39,18 @@ class Log : public Notice, public CommandWatcher, public Waiter {
   ScriptedLink& m_link;
 };
 
-PlanStep Step(std::string frame, int waitBeforeMs, int waitAfterMs, std::string failure) {
-  PlanStep step;
-  step.frame = std::move(frame);
-  step.waitBeforeMs = waitBeforeMs;
-  step.waitAfterMs = waitAfterMs;
-  step.failure = NoticeText::Failure(std::move(failure));
-  return step;
+// A step whose reply is judged, saying `failure` when it is not accepted.
+PlanStep Step(std::string frame, std::string failure) {
+  return {.frame = std::move(frame), .failure = NoticeText::Failure(std::move(failure))};
 }
 
 SignPlan TwoFrames() {
   SignPlan plan;
-  plan.steps.push_back(Step("one", 5, 10, "bad 1"));
-  plan.steps.push_back(Step("two", 0, 0, "bad 2"));
+  plan.steps.push_back({.frame = "one",
+                        .waitBeforeMs = 5,
+                        .waitAfterMs = 10,
+                        .failure = NoticeText::Failure("bad 1")});
+  plan.steps.push_back(Step("two", "bad 2"));
   plan.done = NoticeText::Inform("done");
   return plan;
 }
@@ -107,10 +108,10 @@ TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
     });
     Log log(link);
     SignPlan plan;
-    plan.steps.push_back(Step("x", 0, 0, "bad"));
+    plan.steps.push_back(Step("x", "bad"));
     plan.steps.back().reply = row.policy;
     plan.steps.back().echoId = 0x2A;
-    plan.steps.push_back(Step("y", 0, 0, "bad"));
+    plan.steps.push_back(Step("y", "bad"));
     plan.steps.back().reply = ReplyPolicy::None;
     plan.done = NoticeText::Inform("done");
     SignSession session{link, log, log};
@@ -134,7 +135,7 @@ TEST(SignRoadTest, ABrokenLinkIsTheReason) {
   link.BreakAfterWrites(2);
   Log log(link);
   SignPlan plan = TwoFrames();
-  plan.steps.push_back(Step("three", 0, 0, "bad 3"));
+  plan.steps.push_back(Step("three", "bad 3"));
   SignSession session{link, log, log};
   const PlanResult result = RunPlan(plan, session);
   EXPECT_EQ(result.outcome, SignOutcome::Refused);
@@ -303,9 +304,10 @@ TEST(SignRoadTest, AStopEndsTheCommandBetweenFrames) {
   ScriptedLink link;
   SignRoad road(link);  // waits in real time
   SignPlan plan;
-  plan.steps.push_back(Step("<BE>", 0, 60000, "bad"));
-  plan.steps.push_back(Step("character", 0, 0, "bad"));
-  plan.cleanup.push_back(Step("<BF>", 0, 0, ""));
+  plan.steps.push_back(
+      {.frame = "<BE>", .waitAfterMs = 60000, .failure = NoticeText::Failure("bad")});
+  plan.steps.push_back(Step("character", "bad"));
+  plan.cleanup.push_back(Step("<BF>", ""));
   auto heard = std::make_shared<Heard>();
   ASSERT_TRUE(road.Start(plan, heard));
   // Stopped while it waits a minute after its first frame.

@@ -8,9 +8,9 @@
 
 #include "common/settings.h"
 #include "functions/workspace.h"
-#include "signlink/scripted_link.h"
 #include "signlink/sign_road.h"
 #include "tests/support/recording_notice_qt.h"
+#include "tests/support/scripted_link.h"
 #include "ui/window_context.h"
 
 namespace tavrin::testing {

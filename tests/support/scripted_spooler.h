@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 
 namespace tavrin::testing {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "functions/command_bodies.h"
 #include "functions/message_frames.h"
-#include "functions/sign_commands.h"
 #include "preview/preview.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/scratch_folder.h"

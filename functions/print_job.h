@@ -1,27 +1,15 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
-#include <string_view>
 
-#include "editor/raw_print.h"
-#include "graphics/graphic_file.h"
+#include "print/raw_print.h"
 #include "signlink/sign_road.h"
 
 namespace tavrin {
 
-// The pause after each block written to a print job.
-inline constexpr int kWaitAfterNetworkFrameMs = 260;
 // How long the job is followed after it is closed, to tell whether the queue passed it on.
 inline constexpr int kJobWatchMs = 5000;
 inline constexpr int kJobWatchStepMs = 100;
-
-// "Send Message" for a sign behind a print queue: the message frame of Line 1, then the blocks
-// of every graphic it shows, in the order of a serial send, each followed by 260 ms. No
-// "<BE>"/"<BF>" and nothing read. An empty line goes as a single blank. A graphic that is
-// missing or cannot be sent refuses the plan with its message, before any job is opened.
-SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
-                            std::uint8_t signId);
 
 // What running a plan as a print job needs: the spooler (its current printer is the queue),
 // how to wait, who hears of the job opening and closing, how long the job is followed once
@@ -34,9 +22,9 @@ struct PrintJobSession {
   const std::atomic<bool>* stop = nullptr;
 };
 
-// Runs a plan as one raw print job on the current printer, the executor of "Send via Network".
-// It asks and tells nothing itself (its refusal comes first, with RefuseOrAsk); the result
-// says what the user is to be told:
+// Runs a plan as one raw print job on the current printer, the executor of "Send via Network"
+// (PlanSendViaNetwork). It asks and tells nothing itself (its refusal comes first, with
+// RefuseOrAsk); the result says what the user is to be told:
 //  1. the job opens; when it does not, the print error (error box, OK) and PortError;
 //  2. each step's frame is written as one block, its wait after it; replies are never read. A
 //     refused write ends it with "Printe File Error" (Refused); the job was closed by then. A

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <map>
 
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 
 namespace tavrin {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 
 namespace tavrin {
 

@@ -1,4 +1,4 @@
-#include "editor/raw_print.h"
+#include "print/raw_print.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,21 @@ namespace {
 using testing::ScriptedSpooler;
 using Calls = std::vector<std::string>;
 
-// Runs the whole calling order and gives the error text, if one was raised.
+// Runs the whole calling order and gives the error text, if a call failed, with its reason.
 std::string PrintAll(ScriptedSpooler& spooler, const std::vector<std::string>& blocks) {
   RawPrint print(spooler);
-  try {
-    PrinterHandle handle = 0;
-    print.getPrintHanele_StartDoc_StartPage(print.GetDefaultPrinterName(), handle);
-    for (const std::string& b : blocks) print.PrintLineToGeneric(handle, b);
-    print.ClosePrinter_EndDoc_Endpage(handle);
-  } catch (const RawPrintError& e) {
-    return e.what() + std::string(" | ") + e.Reason();
+  const auto failed = [&print](const Status& status) {
+    return status.ErrorText() + " | " + print.LastReason();
+  };
+  PrinterHandle handle = 0;
+  if (Status s = print.getPrintHanele_StartDoc_StartPage(print.GetDefaultPrinterName(), handle);
+      !s) {
+    return failed(s);
   }
+  for (const std::string& b : blocks) {
+    if (Status s = print.PrintLineToGeneric(handle, b); !s) return failed(s);
+  }
+  print.ClosePrinter_EndDoc_Endpage(handle);
   return "";
 }
 
@@ -70,13 +74,11 @@ TEST(RawPrintTest, TheSystemSpoolerRefusesNamesNoQueueCanHave) {
     spooler->SelectPrinter(name);
     RawPrint print(*spooler);
     PrinterHandle handle = 0;
-    try {
-      print.getPrintHanele_StartDoc_StartPage(print.GetDefaultPrinterName(), handle);
-      ADD_FAILURE() << "opened: " << name;
-    } catch (const RawPrintError& e) {
-      EXPECT_STREQ(e.what(), "Printer not found") << name;
-      EXPECT_FALSE(e.Reason().empty());
-    }
+    const Status opened =
+        print.getPrintHanele_StartDoc_StartPage(print.GetDefaultPrinterName(), handle);
+    EXPECT_FALSE(opened) << "opened: " << name;
+    EXPECT_EQ(opened.ErrorText(), "Printer not found") << name;
+    EXPECT_FALSE(print.LastReason().empty());
     EXPECT_EQ(handle, 0u);
   }
 }

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/result.h"
 
 namespace tavrin {
 
@@ -16,18 +17,6 @@ inline constexpr const char* kPrinterPageErrorText = "Printer page Error";
 inline constexpr const char* kPrinterFileErrorText = "Printe File Error";
 // The document name every raw job carries.
 inline constexpr const char* kRawDocumentName = "Tavrintxt";
-
-// A failed print step. what() is the text the user is shown; Reason() is the spooler's own
-// account (for a status line or stderr), empty when it gave none.
-class RawPrintError : public std::runtime_error {
- public:
-  RawPrintError(const char* text, std::string reason)
-      : std::runtime_error(text), m_reason(std::move(reason)) {}
-  const std::string& Reason() const { return m_reason; }
-
- private:
-  std::string m_reason;
-};
 
 // An open printer as the spooler knows it; 0 is none.
 using PrinterHandle = std::uintptr_t;
@@ -91,28 +80,37 @@ class Spooler {
 // The spooler of this platform.
 std::unique_ptr<Spooler> MakeSystemSpooler();
 
-// Sends bytes to a printer queue unchanged, as one raw print job. It has no state of its own:
-// the caller holds the printer handle between the calls. Each failing call raises
-// RawPrintError after releasing what it had opened, so the caller closes nothing on those
-// paths. Calling order: the name, the job, one or more writes, the close.
+// Sends bytes to a printer queue unchanged, as one raw print job. The caller holds the printer
+// handle between the calls. A failing call releases what it had opened, so the caller closes
+// nothing on those paths, and returns the text the user is shown, as it stands; LastReason()
+// then has the spooler's own account of it. Nothing throws. Calling order: the name, the
+// job, one or more writes, the close.
 class RawPrint {
  public:
   explicit RawPrint(Spooler& spooler) : m_spooler(spooler) {}
 
   // The current printer; empty when none has been chosen.
   std::string GetDefaultPrinterName() const;
-  // Opens the printer, starts a raw document "Tavrintxt" and its page. Raises "Printer not
-  // found", "Printer Doc Error" (the printer closed again) or "Printer page Error" (the
-  // document ended and the printer closed).
-  bool getPrintHanele_StartDoc_StartPage(const std::string& printerName, PrinterHandle& handle);
-  // Writes all the bytes in one call. Raises "Printe File Error" after ending the page and the
-  // document and closing the printer.
-  bool PrintLineToGeneric(PrinterHandle handle, std::string_view data);
+  // Opens the printer (the handle is set from then on), starts a raw document "Tavrintxt" and
+  // its page. Fails with "Printer not found", "Printer Doc Error" (the printer closed again)
+  // or "Printer page Error" (the document ended and the printer closed).
+  Status getPrintHanele_StartDoc_StartPage(const std::string& printerName, PrinterHandle& handle);
+  // Writes all the bytes in one call. Fails with "Printe File Error" after ending the page and
+  // the document and closing the printer.
+  Status PrintLineToGeneric(PrinterHandle handle, std::string_view data);
   // Ends the page and the document and closes the printer.
   void ClosePrinter_EndDoc_Endpage(PrinterHandle handle);
 
+  // Why the last failed call failed, in the spooler's words (for a status line or stderr);
+  // empty when it gave none.
+  const std::string& LastReason() const { return m_lastReason; }
+
  private:
+  // Keeps the spooler's account before the clean-up calls can change it, and fails with text.
+  Error Failed(const char* text);
+
   Spooler& m_spooler;
+  std::string m_lastReason;
 };
 
 }  // namespace tavrin

@@ -1,31 +1,6 @@
-#include "functions/network_send.h"
-
-#include "functions/message_frames.h"
+#include "functions/print_job.h"
 
 namespace tavrin {
-
-SignPlan PlanSendViaNetwork(const GraphicFolder& graphics, std::string_view line1, char page,
-                            std::uint8_t signId) {
-  const Result<SendPlan> frames = PlanSend(graphics, line1, page, signId);
-  if (!frames) {
-    return SignPlan::Refuse(NoticeText::FileError(frames.ErrorText()), SignOutcome::FileError);
-  }
-  const auto step = [](const std::string& frame) {
-    PlanStep s;
-    s.frame = frame;
-    s.reply = ReplyPolicy::None;
-    s.waitAfterMs = kWaitAfterNetworkFrameMs;
-    s.failure = NoticeText::FileError(kPrinterFileErrorText);
-    return s;
-  };
-  SignPlan plan;
-  plan.summary = "Send via Network to " + SignName(signId) + ", page " + std::string(1, page);
-  plan.steps.push_back(step(frames->messageFrame));
-  for (const SendPlan::Graphic& graphic : frames->graphics) {
-    for (const std::string& block : graphic.blockFrames) plan.steps.push_back(step(block));
-  }
-  return plan;
-}
 
 namespace {
 
@@ -47,11 +22,9 @@ PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s)
   RawPrint printer(s.spooler);
   const std::string queue = printer.GetDefaultPrinterName();
   PrinterHandle job = 0;
-  try {
-    printer.getPrintHanele_StartDoc_StartPage(queue, job);
-  } catch (const RawPrintError& error) {
-    result.linkError = error.Reason();
-    result.notice = NoticeText::FileError(error.what());
+  if (const Status opened = printer.getPrintHanele_StartDoc_StartPage(queue, job); !opened) {
+    result.linkError = printer.LastReason();
+    result.notice = NoticeText::FileError(opened.ErrorText());
     result.outcome = SignOutcome::PortError;
     return result;
   }
@@ -65,13 +38,11 @@ PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s)
       return result;
     }
     if (step.waitBeforeMs > 0) s.waiter.WaitMs(step.waitBeforeMs);
-    try {
-      printer.PrintLineToGeneric(job, step.frame);
-    } catch (const RawPrintError& error) {
+    if (const Status written = printer.PrintLineToGeneric(job, step.frame); !written) {
       // The job is closed already.
-      result.linkError = error.Reason();
+      result.linkError = printer.LastReason();
       if (s.watcher != nullptr) s.watcher->LinkClosed(false);
-      result.notice = NoticeText::FileError(error.what());
+      result.notice = NoticeText::FileError(written.ErrorText());
       result.outcome = SignOutcome::Refused;
       return result;
     }

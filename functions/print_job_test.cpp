@@ -1,19 +1,20 @@
-#include "functions/network_send.h"
+#include "functions/print_job.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
 
 #include "functions/sign_plans.h"
-#include "signlink/scripted_link.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_link.h"
 #include "tests/support/scripted_spooler.h"
 
 namespace tavrin {
 namespace {
 
 using testing::ScratchFolder;
+using testing::ScriptedLink;
 using testing::ScriptedSpooler;
 using Strings = std::vector<std::string>;
 

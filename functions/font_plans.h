@@ -10,22 +10,7 @@
 
 namespace tavrin {
 
-// The code a record names: "0x" and its bytes 1 and 2 read as a hexadecimal number, 0x40 when
-// they do not read as one ("U41" gives 0x41).
-int RecordCode(const UserFontRecord& record);
-
-// Whether a record can go to the sign as a user character: not all zero, its code text "U40"
-// to "U7F" and its size letter "A", "B" or "C".
-bool Transferable(const UserFontRecord& record);
-
-// The user character command: "<F", the size letter, the code less 0x40 as two upper-case
-// hexadecimal digits, ">", then record bytes 4 to 11 as they are (raw, "<" and ">" included).
-std::string UserCharacterBody(const UserFontRecord& record);
-
-// Pauses of a font transfer, in milliseconds.
-inline constexpr int kWaitAfterFontBeginMs = 200;
-inline constexpr int kWaitAfterCharacterMs = 60;
-inline constexpr int kWaitBeforeFontEndMs = 200;
+// The sign functions of user characters as plans, beside those of sign_plans.h.
 
 // A font transfer as a plan: "<BE>" (reply read, verdict ignored), one command for each
 // character of the list in list order, 60 ms apart, "<BF>". A refused character sends "<BF>"

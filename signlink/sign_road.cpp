@@ -303,14 +303,23 @@ void SignRoad::AddObserver(std::shared_ptr<CommandEvents> observer) {
 }
 
 bool SignRoad::Start(SignPlan plan, std::shared_ptr<CommandEvents> events) {
-  return Enqueue(Job{std::move(plan), {}, std::move(events)});
+  std::vector<Job> jobs;
+  jobs.push_back(Job{std::move(plan), {}, std::move(events)});
+  return Enqueue(std::move(jobs));
 }
 
 bool SignRoad::StartWork(SignPlan plan, Work work, std::shared_ptr<CommandEvents> events) {
-  return Enqueue(Job{std::move(plan), std::move(work), std::move(events)});
+  std::vector<Job> jobs;
+  jobs.push_back(Job{std::move(plan), std::move(work), std::move(events)});
+  return Enqueue(std::move(jobs));
 }
 
-bool SignRoad::Enqueue(Job job) {
+bool SignRoad::StartAll(std::vector<Command> commands) {
+  if (commands.empty()) return true;
+  return Enqueue(std::move(commands));
+}
+
+bool SignRoad::Enqueue(std::vector<Job> jobs) {
   {
     const std::lock_guard lock(m_mutex);
     if (m_busy) return false;
@@ -318,7 +327,7 @@ bool SignRoad::Enqueue(Job job) {
     m_running = true;
     m_ownWaiter.Resume();
     m_stop = false;
-    m_next = std::move(job);
+    for (Job& job : jobs) m_next.push_back(std::move(job));
     if (!m_worker.joinable()) m_worker = std::thread([this] { Loop(); });
   }
   m_wake.notify_all();
@@ -369,19 +378,39 @@ void SignRoad::WaitUntilIdle() {
 void SignRoad::Loop() {
   std::unique_lock lock(m_mutex);
   for (;;) {
-    m_wake.wait(lock, [&] { return m_next.has_value() || m_quit; });
-    if (!m_next) return;
-    Job job = std::move(*m_next);
-    m_next.reset();
+    m_wake.wait(lock, [&] { return !m_next.empty() || m_quit; });
+    if (m_next.empty()) return;
+    Job job = std::move(m_next.front());
+    m_next.pop_front();
+    // A stop asked for while commands started together ran drops those not begun.
+    const bool dropped = m_stop;
     lock.unlock();
-    Do(job);
+    if (dropped) {
+      Drop(job);
+    } else {
+      Do(job);
+    }
     lock.lock();
     // A command started while this one told its end is waiting already.
-    if (!m_next) {
+    if (m_next.empty()) {
       m_running = false;
       m_idle.notify_all();
     }
   }
+}
+
+void SignRoad::Drop(Job& job) {
+  std::vector<std::shared_ptr<CommandEvents>> listeners;
+  {
+    const std::lock_guard lock(m_mutex);
+    listeners = m_observers;
+    if (job.events) listeners.push_back(job.events);
+    if (m_next.empty()) m_busy = false;
+  }
+  Telling telling(job.plan, std::move(listeners));
+  telling.Tell([&](CommandEvents& e) { e.Started(job.plan); });
+  const PlanResult stopped{SignOutcome::Stopped, 0, {}, {}, {}};
+  telling.Tell([&](CommandEvents& e) { e.Finished(job.plan, stopped, {}); });
 }
 
 void SignRoad::Do(Job& job) {
@@ -412,11 +441,12 @@ void SignRoad::Do(Job& job) {
     // Nothing may end the worker: the command fails, saying why, and the road goes on.
     result = PlanResult{SignOutcome::Refused, result.framesWritten, e.what(), {}, {}};
   }
-  // Whatever happened, the link is free for the next command before anyone hears the end.
+  // Whatever happened, the link is free for the next command before anyone hears the end,
+  // unless this command is one of several started together.
   if (link->IsOpen()) link->CloseLink();
   {
     const std::lock_guard lock(m_mutex);
-    m_busy = false;
+    if (m_next.empty()) m_busy = false;
   }
   const std::chrono::milliseconds took = telling.Took(start);
   telling.Tell([&](CommandEvents& e) { e.Finished(job.plan, result, took); });

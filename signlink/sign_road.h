@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -178,6 +179,19 @@ class SignRoad {
   using Work = std::function<PlanResult(Waiter& waiter, const std::atomic<bool>& stop)>;
   bool StartWork(SignPlan plan, Work work, std::shared_ptr<CommandEvents> events = nullptr);
 
+  // A command of those started together: its plan, the work that reaches the sign when it is
+  // not the plan's frames over the link, and who hears it.
+  struct Command {
+    SignPlan plan;
+    Work work;
+    std::shared_ptr<CommandEvents> events;
+  };
+  // Starts commands that go one after another, nothing between them (the signs of one bus):
+  // the road is held from the first start to the last port's close. False, with nothing done,
+  // while another command holds the road. A stop ends the one running and drops the others,
+  // each told as Stopped.
+  bool StartAll(std::vector<Command> commands);
+
   // Starts a plan and waits for its end (tavrin-cli, tests): its result, or Busy.
   PlanResult RunAndWait(SignPlan plan, std::shared_ptr<CommandEvents> events = nullptr);
 
@@ -187,15 +201,13 @@ class SignRoad {
   void WaitUntilIdle();
 
  private:
-  struct Job {
-    SignPlan plan;
-    Work work;
-    std::shared_ptr<CommandEvents> events;
-  };
+  using Job = Command;
   class Telling;
-  bool Enqueue(Job job);
+  bool Enqueue(std::vector<Job> jobs);
   void Loop();
   void Do(Job& job);
+  // A job dropped by a stop: told as started and stopped, nothing sent.
+  void Drop(Job& job);
 
   SignLink* m_link;
   Waiter* m_waiter;
@@ -206,7 +218,7 @@ class SignRoad {
   mutable std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_idle;
-  std::optional<Job> m_next;
+  std::deque<Job> m_next;
   bool m_busy = false;
   bool m_running = false;
   bool m_quit = false;

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <thread>
 
+#include "common/bytes.h"
 #include "common/command_line.h"
 #include "tools/virtual-sign/led_picture.h"
 #include "tools/virtual-sign/sign_options.h"
@@ -52,7 +53,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 class Server {
  public:
   Server(SignOptions options, std::ostream* log)
-      : m_options(std::move(options)), m_log(log), m_sign(m_options.id, m_options.faults) {}
+      : m_options(std::move(options)), m_log(log), m_bus(m_options.ids, m_options.faults) {}
 
   // Serves one connection until it hangs up, is dropped or the program stops. Returns false
   // when the program should stop.
@@ -63,16 +64,17 @@ class Server {
       pollfd p{fd, POLLIN, 0};
       const int rc = ::poll(&p, 1, 50);
       if (rc < 0 && errno != EINTR) return false;
-      std::vector<FrameEvent> events;
+      std::vector<SignBus::Event> events;
       if (rc > 0) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) return true;  // hung up
-        if (n > 0) events = m_sign.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+        if (n > 0) events = m_bus.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
       } else {
-        events = m_sign.Idle();
+        events = m_bus.Idle();
       }
-      for (const FrameEvent& e : events) {
-        Report(e);
+      for (const SignBus::Event& busEvent : events) {
+        const FrameEvent& e = busEvent.event;
+        Report(e, m_bus.Sign(busEvent.sign));
         if (!e.reply.empty()) {
           if (m_options.faults.delayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(m_options.faults.delayMs));
@@ -91,7 +93,7 @@ class Server {
   bool Dropped() const { return m_dropped; }
 
  private:
-  void Report(const FrameEvent& e) {
+  void Report(const FrameEvent& e, const VirtualSign& sign) {
     if (m_log != nullptr) *m_log << LogLine(e) << std::endl;
     if (!m_options.show || !e.applied) return;
     // Inside a transfer the page is drawn once, when the transfer closes and its graphics
@@ -100,30 +102,32 @@ class Server {
     if (c.kind == Command::Kind::Message) {
       m_shownPage = c.page;
       m_shownLine = c.line;
-      m_pending = m_sign.State().transferOpen;
-      if (!m_pending) Show();
+      m_pending = sign.State().transferOpen;
+      if (!m_pending) Show(sign);
     } else if (c.kind == Command::Kind::GraphicBlock) {
       m_pending = m_shownPage != 0;
     } else if (c.kind == Command::Kind::CloseTransfer && m_pending) {
       m_pending = false;
-      Show();
+      Show(sign);
     }
   }
 
-  void Show() {
-    const auto page = m_sign.State().pages.find(m_shownPage);
-    if (page == m_sign.State().pages.end()) return;
+  void Show(const VirtualSign& sign) {
+    const auto page = sign.State().pages.find(m_shownPage);
+    if (page == sign.State().pages.end()) return;
+    // On a bus, each picture says which sign shows it.
+    if (m_bus.Size() > 1) std::cout << "sign " << tavrin::HexByte(sign.State().id) << ": ";
     const auto& line = page->second[static_cast<std::size_t>(m_shownLine - 1)];
     if (!line) return;
     std::cout << DescribeLine(m_shownPage, m_shownLine, *line) << "\n"
-              << PictureText(RenderLine(m_sign.State(), *line, m_options.width),
+              << PictureText(RenderLine(sign.State(), *line, m_options.width),
                              ::isatty(STDOUT_FILENO) != 0)
               << std::flush;
   }
 
   SignOptions m_options;
   std::ostream* m_log;
-  VirtualSign m_sign;
+  SignBus m_bus;
   char m_shownPage = 0;
   int m_shownLine = 0;
   bool m_pending = false;  // a page waits to be drawn

@@ -66,7 +66,16 @@ bool ParseSignOptions(const std::vector<std::string>& args, SignOptions& o, std:
       ok = ParseCount(value, number) && number <= 65535;
       o.tcpPort = number;
     } else if (a == "--id") {
-      ok = ParseHexByte(value, o.id);
+      o.ids.clear();
+      std::size_t from = 0;
+      while (ok && from <= value.size()) {
+        const std::size_t comma = std::min(value.find(',', from), value.size());
+        std::uint8_t id = 0;
+        ok = comma - from == 2 && ParseHexByte(value.substr(from, 2), id) &&
+             std::find(o.ids.begin(), o.ids.end(), id) == o.ids.end();
+        o.ids.push_back(id);
+        from = comma + 1;
+      }
     } else if (a == "--width") {
       ok = ParseCount(value, o.width) &&
            std::find(std::begin(preview::kSignWidths), std::end(preview::kSignWidths), o.width) !=

@@ -12,10 +12,10 @@ namespace tavrin::vsign {
 
 struct SignOptions {
   bool pty = false;
-  std::string link;            // --link: a symbolic link to the pty
-  std::optional<int> tcpPort;  // --tcp PORT (0: any free port)
-  std::uint8_t id = 1;
-  std::string logPath;  // "-" for stdout
+  std::string link;                     // --link: a symbolic link to the pty
+  std::optional<int> tcpPort;           // --tcp PORT (0: any free port)
+  std::vector<std::uint8_t> ids = {1};  // --id: one sign, or several on one bus
+  std::string logPath;                  // "-" for stdout
   bool show = false;
   int width = preview::kSignWidths[0];  // --width: the sign's columns
   FaultPlan faults;
@@ -23,7 +23,8 @@ struct SignOptions {
 };
 
 inline constexpr const char* kSignUsage =
-    "usage: virtual-sign (--pty [--link PATH] | --tcp PORT) [--id HH] [--log FILE|-] [--show]\n"
+    "usage: virtual-sign (--pty [--link PATH] | --tcp PORT) [--id HH[,HH...]] [--log FILE|-]\n"
+    "                    [--show]\n"
     "                    [--width 128|96|160]\n"
     "                    [--refuse N,...] [--silent N,...] [--partial N,...] [--garbage N,...]\n"
     "                    [--delay-ms D] [--drop-after N] [--exit-after N]\n"
@@ -31,7 +32,8 @@ inline constexpr const char* kSignUsage =
     "  --pty          make a pseudo-terminal and print its path as the first line\n"
     "  --link PATH    also make PATH a symbolic link to it\n"
     "  --tcp PORT     listen on 127.0.0.1:PORT (0: any) and print HOST:PORT as the first line\n"
-    "  --id HH        the sign's ID (default 01)\n"
+    "  --id HH        the sign's ID (default 01); several, HH,HH,..., are signs on one bus:\n"
+    "                 each answers the frames addressed to it (and takes those to 00)\n"
     "  --log FILE     one JSON object a line for every frame; - for stdout\n"
     "  --show         draw the page after each message or graphic transfer\n"
     "  --width W      the sign's width in columns: 128 (default), 96 or 160; --show draws a\n"

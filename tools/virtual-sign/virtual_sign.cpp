@@ -82,6 +82,46 @@ FrameEvent VirtualSign::Handle(ReceivedFrame frame) {
   return e;
 }
 
+SignBus::SignBus(const std::vector<std::uint8_t>& ids, const FaultPlan& faults) {
+  for (const std::uint8_t id : ids) m_signs.emplace_back(id, faults);
+}
+
+std::vector<SignBus::Event> SignBus::Feed(std::string_view bytes) {
+  std::vector<std::vector<FrameEvent>> perSign;
+  for (VirtualSign& sign : m_signs) perSign.push_back(sign.Feed(bytes));
+  return Merge(std::move(perSign));
+}
+
+std::vector<SignBus::Event> SignBus::Idle() {
+  std::vector<std::vector<FrameEvent>> perSign;
+  for (VirtualSign& sign : m_signs) perSign.push_back(sign.Idle());
+  return Merge(std::move(perSign));
+}
+
+// Every sign reads the same bytes, so each sees the same frames in the same order.
+std::vector<SignBus::Event> SignBus::Merge(std::vector<std::vector<FrameEvent>> perSign) {
+  std::vector<Event> events;
+  const std::size_t frames = perSign.empty() ? 0 : perSign.front().size();
+  for (std::size_t f = 0; f < frames; ++f) {
+    Event merged;
+    bool found = false;
+    for (std::size_t s = 0; s < perSign.size(); ++s) {
+      const FrameEvent& e = perSign[s][f];
+      if (!e.forUs) continue;
+      merged.reply += e.reply;
+      if (!found) {
+        merged.event = e;
+        merged.sign = s;
+        found = true;
+      }
+    }
+    if (!found) merged.event = perSign.front()[f];
+    merged.event.reply = merged.reply;
+    events.push_back(std::move(merged));
+  }
+  return events;
+}
+
 std::string LogLine(const FrameEvent& e) {
   const bool setId = e.frame.kind == ReceivedFrame::Kind::SetId;
   std::string line = "{\"seq\":" + std::to_string(e.seq);

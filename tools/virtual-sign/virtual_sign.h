@@ -58,6 +58,31 @@ class VirtualSign {
   int m_actedOn = 0;
 };
 
+// Several signs on one line (an RS-485 bus), each with its own ID, state and faults: every
+// frame reaches them all; each takes what is addressed to it (or to 00), and the line carries
+// the answers of all that answer, one after another (two signs answering at once garble the
+// line, as they would on a bus).
+class SignBus {
+ public:
+  SignBus(const std::vector<std::uint8_t>& ids, const FaultPlan& faults);
+
+  // What became of one frame on the line.
+  struct Event {
+    FrameEvent event;      // as the sign it was for saw it (the first sign, for none)
+    std::size_t sign = 0;  // which sign that was
+    std::string reply;     // all that the signs answered
+  };
+  std::vector<Event> Feed(std::string_view bytes);
+  std::vector<Event> Idle();
+
+  const VirtualSign& Sign(std::size_t i) const { return m_signs[i]; }
+  std::size_t Size() const { return m_signs.size(); }
+
+ private:
+  std::vector<Event> Merge(std::vector<std::vector<FrameEvent>> perSign);
+  std::vector<VirtualSign> m_signs;
+};
+
 // One JSON object on one line for the log.
 std::string LogLine(const FrameEvent& event);
 

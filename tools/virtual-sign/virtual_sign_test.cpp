@@ -63,6 +63,27 @@ TEST(VirtualSignTest, FaultsByFrameNumber) {
   EXPECT_EQ(keeper.State().id, 1);
 }
 
+// Two signs on one bus: each answers and keeps what is addressed to it, both obey ID 00, and
+// a frame to nobody on the bus gets no answer.
+TEST(VirtualSignTest, SignsOnOneBusAnswerTheirOwnFrames) {
+  SignBus bus({0x01, 0x02}, {});
+  const auto events = bus.Feed(SignFrame(2, "<RPB>") + SignFrame(1, "<RPA>") +
+                               SignFrame(0, "<BD>") + SignFrame(3, "<RPC>"));
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[0].reply, "ACK");
+  EXPECT_EQ(events[0].sign, 1u);
+  EXPECT_EQ(events[1].reply, "ACK");
+  EXPECT_EQ(events[1].sign, 0u);
+  EXPECT_EQ(events[2].reply, "");
+  EXPECT_EQ(events[3].reply, "");
+  EXPECT_FALSE(events[3].event.forUs);
+  EXPECT_EQ(bus.Sign(0).State().runningPage, 'A');
+  EXPECT_EQ(bus.Sign(1).State().runningPage, 'B');
+  EXPECT_EQ(bus.Sign(0).State().brightness, 25);  // "<BD>" to 00: both obey
+  EXPECT_EQ(bus.Sign(1).State().brightness, 25);
+  EXPECT_EQ(bus.Sign(0).FramesActedOn(), 2);
+}
+
 TEST(VirtualSignTest, DecodesAndKeepsEveryCommand) {
   VirtualSign sign(1, {});
   ScheduleList schedules;
@@ -184,7 +205,10 @@ TEST(SignOptionsTest, ReadsTheCommandLine) {
                                 "--delay-ms", "20", "--drop-after", "4", "--log", "-", "--show"},
                                o, error))
       << error;
-  EXPECT_EQ(o.id, 0x0A);
+  EXPECT_EQ(o.ids, std::vector<std::uint8_t>{0x0A});
+  SignOptions bus;
+  ASSERT_TRUE(ParseSignOptions({"--pty", "--id", "01,02"}, bus, error)) << error;
+  EXPECT_EQ(bus.ids, (std::vector<std::uint8_t>{1, 2}));
   EXPECT_EQ(o.faults.refuse, (std::set<int>{1, 3}));
   EXPECT_EQ(o.faults.dropAfter, 4);
   EXPECT_EQ(o.width, 128);  // the sign of the preview
@@ -198,6 +222,8 @@ TEST(SignOptionsTest, ReadsTheCommandLine) {
       {{"--pty", "--refuse", "0"}, "bad value for --refuse: 0"},
       {{"--pty", "--refuse", "1,,2"}, "bad value for --refuse: 1,,2"},
       {{"--tcp", "1", "--link", "x"}, "--link goes with --pty"},
+      {{"--pty", "--id", "01,01"}, "bad value for --id: 01,01"},
+      {{"--pty", "--id", "1,2"}, "bad value for --id: 1,2"},
       {{"--pty", "--id"}, "--id needs a value"},
       {{"--pty", "--width", "100"}, "bad value for --width: 100"},
       {{"--pty", "--x", "1"}, "unknown option --x"},

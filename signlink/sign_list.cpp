@@ -178,11 +178,13 @@ std::string SignList::FileText() const {
       "; Tavrin's signs, one a line: NAME = ADDRESS, ID, COLOURS, WIDTH\r\n"
       "; ADDRESS: COMn, a device path, HOST:PORT or queue:NAME; ID 00 to FF; COLOURS 3 or 1;\r\n"
       "; WIDTH 128, 96 or 160.\r\n";
-  for (const NamedSign& sign : m_signs) {
-    text += sign.name + " = " + sign.address.Text() + ", " + HexByte(sign.id) + ", " +
-            (sign.tripleColor ? "3" : "1") + ", " + std::to_string(sign.width) + "\r\n";
-  }
+  for (const NamedSign& sign : m_signs) text += SignListLine(sign) + "\r\n";
   return text;
+}
+
+std::string SignListLine(const NamedSign& sign) {
+  return sign.name + " = " + sign.address.Text() + ", " + HexByte(sign.id) + ", " +
+         (sign.tripleColor ? "3" : "1") + ", " + std::to_string(sign.width);
 }
 
 SignListRead ParseSignList(std::string_view text, std::string_view fileName) {

@@ -66,6 +66,9 @@ class SignList {
   std::vector<NamedSign> m_signs;
 };
 
+// A sign as its line of the file: "Shop window = COM1, 01, 3, 128".
+std::string SignListLine(const NamedSign& sign);
+
 // What a sign list file gave: the signs of its good lines, and for each bad line one problem
 // naming the line ("Tavrin.signs line 4: ..."); a bad line is left out, the others kept.
 struct SignListRead {

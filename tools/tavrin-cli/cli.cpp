@@ -27,7 +27,10 @@
 #include "graphics/graphic_file.h"
 #include "signlink/link_factory.h"
 #include "signlink/serial_ports.h"
+#include "signlink/sign_jobs.h"
+#include "signlink/sign_list.h"
 #include "signlink/sign_road.h"
+#include "signlink/sign_roads.h"
 #include "tools/tavrin-cli/cli_graphic.h"
 
 namespace tavrin::cli {
@@ -39,6 +42,8 @@ constexpr const char* kProgram = "tavrin-cli";
 constexpr const char* kUsage =
     "usage: tavrin-cli [--home DIR] [--port N | --device PATH | --tcp HOST:PORT | --queue NAME]\n"
     "                  [--id HH] [--dry-run] COMMAND ...\n"
+    "       tavrin-cli [--home DIR] (--sign NAME [--sign NAME ...] | --all) [--dry-run]\n"
+    "                  COMMAND ...\n"
     "       tavrin-cli -h | --help | --version\n"
     "commands:\n"
     "  send [--page X] [--] TEXT            send TEXT as Line 1 to page X (default A); after\n"
@@ -65,6 +70,12 @@ constexpr const char* kUsage =
     "  preview TEXT [--width 128|96|160] [--font FILE.fon] [--gif FILE] [--png DIR]\n"
     "                                       what the sign shows: the line as text, or its\n"
     "                                       animation as a GIF or numbered PNG pictures\n"
+    "  signs list                           print the sign list (Tavrin.signs): name, address,\n"
+    "                                       ID, colours, width\n"
+    "  signs add NAME (--port N | --device PATH | --tcp HOST:PORT | --queue Q)\n"
+    "            [--id HH] [--colours 3|1] [--width 128|96|160]\n"
+    "                                       add a sign to the list (ID 01, 3 colours, 128)\n"
+    "  signs remove NAME                    take a sign off the list\n"
     "  graphic show NAME                    print graphic NAME (G01 to G16) as cell letters\n"
     "  graphic export NAME FILE.bmp         write graphic NAME as a 24-bit bitmap\n"
     "  graphic import FILE.bmp NAME --width W --height H\n"
@@ -78,6 +89,10 @@ constexpr const char* kUsage =
     "  --tcp HOST:PORT  a sign behind a serial device server, or the virtual sign\n"
     "  --queue NAME     send as one raw print job to the print queue NAME (send only)\n"
     "  --id HH          the sign ID, two hexadecimal digits 00 to FF (default 01)\n"
+    "  --sign NAME      a sign of the list, with its address and ID; again for more signs\n"
+    "  --all            every sign of the list\n"
+    "                   Several signs: those on one link one after another, different links\n"
+    "                   at the same time; a line for each sign, the exit code the worst\n"
     "  --dry-run        print the frames, one a line, instead of sending them\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
@@ -93,6 +108,10 @@ struct Options {
   std::optional<std::string> tcp;
   std::optional<std::string> queue;
   std::uint8_t signId = 1;
+  bool idGiven = false;
+  std::vector<std::string> signs;  // --sign, in order
+  bool allSigns = false;
+  std::vector<NamedSign> named;  // the signs of --sign or --all, when more than one
   bool dryRun = false;
   std::string command;
   std::vector<std::string> args;
@@ -179,6 +198,12 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
       if (!TakeValue(args, i, value) || !ParseHexByte(value, options.signId)) {
         return UsageError{"--id needs a sign ID of two hexadecimal digits, 00 to FF"};
       }
+      options.idGiven = true;
+    } else if (a == "--sign") {
+      if (!TakeValue(args, i, value) || value.empty()) return UsageError{"--sign needs a name"};
+      options.signs.push_back(value);
+    } else if (a == "--all") {
+      options.allSigns = true;
     } else if (a == "--dry-run") {
       options.dryRun = true;
     } else if (a.starts_with("--")) {
@@ -191,6 +216,16 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
           (options.queue ? 1 : 0) >
       1) {
     return UsageError{"give only one of --port, --device, --tcp and --queue"};
+  }
+  const bool named = !options.signs.empty() || options.allSigns;
+  if (!options.signs.empty() && options.allSigns) {
+    return UsageError{"give --sign NAME or --all, not both"};
+  }
+  if (named &&
+      (options.port || options.device || options.tcp || options.queue || options.idGiven)) {
+    return UsageError{
+        "a sign of the list has its own address and ID: no --port, --device, "
+        "--tcp, --queue or --id with --sign or --all"};
   }
   if (i == args.size()) return UsageError{"no command given"};
   options.command = args[i];
@@ -269,6 +304,9 @@ int ExitCode(SignOutcome outcome) {
   return kExitFailed;
 }
 
+// A command's plan for a sign of that ID; viaQueue when the sign is behind a print queue.
+using PlanFor = std::function<SignPlan(std::uint8_t id, bool viaQueue)>;
+
 // Runs a sign command: over the link the options name, or for --dry-run by printing its
 // frames, one a line, without a sign.
 class Runner {
@@ -288,6 +326,66 @@ class Runner {
     if (m_options.tcp) return "tcp " + *m_options.tcp;
     if (m_options.device) return "device " + *m_options.device;
     return DescribePort(PortNumber(), m_settings);
+  }
+
+  // Runs the command for the signs of the options: one sign as Run does; several (--sign
+  // more than once, --all) each with the plan made for its ID, at the same time where their
+  // links differ, and a line for each: "Shop window: done in 0.5 s" on stdout, a failure with
+  // its reason on stderr. The exit code is that of the worst outcome. `to` and the watcher are
+  // Run's, for one sign; someDone, when given, is set when the command went through to at
+  // least one sign.
+  int RunFor(const PlanFor& planFor, bool queueAllowed, const std::string& to = {},
+             bool* someDone = nullptr, CommandWatcher* watcher = nullptr) {
+    if (m_options.named.empty()) {
+      const int code = Run(planFor(m_options.signId, m_options.queue.has_value()), to, watcher);
+      if (someDone) *someDone = code == kExitOk;
+      return code;
+    }
+    if (m_options.dryRun) return DryRunEach(planFor, queueAllowed);
+    std::vector<SignJob> jobs;
+    std::vector<SignJobResult> results;  // of the signs the command does not reach
+    for (const NamedSign& sign : m_options.named) {
+      const bool viaQueue = sign.address.kind == SignAddress::Kind::Queue;
+      if (viaQueue && !queueAllowed) {
+        results.push_back({sign.name, NotSent(SignOutcome::Invalid, kQueueSendsOnly), {}});
+        continue;
+      }
+      SignPlan plan = planFor(sign.id, viaQueue);
+      if (plan.refusal) {
+        results.push_back(
+            {sign.name, NotSent(plan.refusalOutcome, Trimmed(plan.refusal->text)), {}});
+        continue;
+      }
+      SignRoad::Work work;
+      if (viaQueue) {
+        std::shared_ptr<Spooler> spooler = MakeSystemSpooler();
+        spooler->SelectPrinter(sign.address.address);
+        work = [spooler, plan](Waiter& waiter, const std::atomic<bool>& stop) {
+          return ExecutePlanAsPrintJob(
+              plan, PrintJobSession{.spooler = *spooler, .waiter = waiter, .stop = &stop});
+        };
+      }
+      plan.summary = sign.name;
+      jobs.push_back({sign.name, sign.address, std::move(plan), std::move(work)});
+    }
+    SignRoads roads(m_settings);
+    for (SignJobResult& ran : RunJobs(roads, std::move(jobs))) results.push_back(std::move(ran));
+    // In the order the signs were given.
+    std::vector<SignJobResult> ordered;
+    for (const NamedSign& sign : m_options.named) {
+      for (SignJobResult& r : results) {
+        if (r.name == sign.name) ordered.push_back(r);
+      }
+    }
+    bool done = false;
+    for (const SignJobResult& r : ordered) {
+      const bool ok =
+          r.result.outcome == SignOutcome::Accepted || r.result.outcome == SignOutcome::Over;
+      done = done || ok;
+      (ok ? m_out : m_err) << SignJobLine(r) << '\n';
+    }
+    if (someDone) *someDone = done;
+    return ExitCode(WorstOutcome(ordered));
   }
 
   // Runs the plan, and prints how it ended: the notice of its end; the failure of a step with
@@ -337,7 +435,6 @@ class Runner {
     return ExitCode(result.outcome);
   }
 
- private:
   // The frames as they would go; a command that cannot start says why on stderr.
   int DryRun(const SignPlan& plan) {
     if (plan.refusal) {
@@ -346,6 +443,49 @@ class Runner {
     }
     for (const std::string& frame : plan.Frames()) m_out << EscapeBytes(frame) << '\n';
     return kExitOk;
+  }
+
+  // After set-id went through to a sign of the list, the list follows the sign.
+  void RecordNewId(const std::string& name, std::uint8_t newId) {
+    SignListRead read = ReadSignList(m_home);
+    const NamedSign* sign = read.list.Find(name);
+    if (!read.problems.empty() || !sign) return;
+    NamedSign changed = *sign;
+    changed.id = newId;
+    const std::string found = sign->name;
+    if (!read.list.Replace(found, changed) || !WriteSignList(m_home, read.list)) {
+      m_err << "tavrin-cli: the sign list could not be changed: " << found << " is still ID "
+            << HexByte(sign->id) << " there\n";
+      return;
+    }
+    m_out << "the sign list now gives " << found << " ID " << HexByte(newId) << '\n';
+  }
+
+ private:
+  static constexpr const char* kQueueSendsOnly =
+      "a print queue carries messages one way: only send goes to it";
+
+  static PlanResult NotSent(SignOutcome outcome, std::string reason) {
+    PlanResult none{outcome, 0, {}, {}, {}};
+    none.reason = std::move(reason);
+    return none;
+  }
+
+  // For several signs: a heading line for each ("# Shop window: COM1, ID 01"), then its frames.
+  int DryRunEach(const PlanFor& planFor, bool queueAllowed) {
+    int code = kExitOk;
+    for (const NamedSign& sign : m_options.named) {
+      const bool viaQueue = sign.address.kind == SignAddress::Kind::Queue;
+      m_out << "# " << sign.name << ": " << sign.address.Text() << ", ID " << HexByte(sign.id)
+            << '\n';
+      if (viaQueue && !queueAllowed) {
+        m_err << sign.name << ": not sent: " << kQueueSendsOnly << '\n';
+        code = std::max(code, kExitUsage);
+        continue;
+      }
+      code = std::max(code, DryRun(planFor(sign.id, viaQueue)));
+    }
+    return code;
   }
 
   LinkTarget Target() const {
@@ -366,6 +506,74 @@ class Runner {
 // A mistake in the arguments: one line saying what is wrong, then where help is (exit 2).
 int Usage(std::ostream& err, const std::string& message) {
   return TellBadArguments(err, kProgram, message);
+}
+
+std::filesystem::path HomeOf(const Options& options) {
+  return options.home ? WithTrailingSeparator(*options.home) : ProgramFolder();
+}
+
+// The signs of --sign and --all, from the sign list: one sign becomes the address and ID of
+// the options, as if given with --port (or --device, --tcp, --queue) and --id; several are kept
+// for the runner. A name not in the list, or an empty list, is a mistake in the arguments;
+// the list's bad lines are said on stderr and left out.
+std::optional<UsageError> ChooseNamedSigns(Options& options, std::ostream& err) {
+  if (options.signs.empty() && !options.allSigns) return std::nullopt;
+  const SignListRead read = ReadSignList(HomeOf(options));
+  for (const std::string& problem : read.problems) err << "tavrin-cli: " << problem << '\n';
+  std::vector<NamedSign> chosen;
+  if (options.allSigns) {
+    chosen = read.list.Signs();
+    if (chosen.empty()) {
+      return UsageError{"--all: there are no signs in " + SignListPath(HomeOf(options)).string() +
+                        " (add one with: tavrin-cli signs add NAME --port N)"};
+    }
+  }
+  for (const std::string& name : options.signs) {
+    const NamedSign* sign = read.list.Find(name);
+    if (!sign) return UsageError{"there is no sign named \"" + name + "\" in the sign list"};
+    const bool twice = std::any_of(chosen.begin(), chosen.end(),
+                                   [&](const NamedSign& c) { return c.name == sign->name; });
+    if (!twice) chosen.push_back(*sign);
+  }
+  if (chosen.size() > 1) {
+    options.named = std::move(chosen);
+    if (options.command == "set-id") {
+      return UsageError{"set-id goes to one sign: give one --sign NAME"};
+    }
+    return std::nullopt;
+  }
+  const NamedSign& sign = chosen.front();
+  options.signId = sign.id;
+  switch (sign.address.kind) {
+    case SignAddress::Kind::Port:
+      options.port = sign.address.port;
+      break;
+    case SignAddress::Kind::Device:
+      options.device = sign.address.address;
+      break;
+    case SignAddress::Kind::Tcp:
+      options.tcp = sign.address.address;
+      break;
+    case SignAddress::Kind::Queue:
+      options.queue = sign.address.address;
+      if (options.command != "send") {
+        return UsageError{sign.name +
+                          " is behind a print queue, which carries messages one "
+                          "way: only send goes to it"};
+      }
+      break;
+  }
+  if (options.command == "set-id") {
+    // The new ID goes to every sign on the line: a bus of several named signs would take it
+    // all at once.
+    for (const NamedSign& other : read.list.Signs()) {
+      if (other.name != sign.name && other.address.LinkKey() == sign.address.LinkKey()) {
+        return UsageError{"set-id reaches every sign on its line, and " + sign.name + " shares " +
+                          sign.address.Text() + " with " + other.name};
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 using Command = std::function<int(const Options&, Runner&, std::ostream& out, std::ostream& err)>;
@@ -417,9 +625,11 @@ int Send(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   Result<std::string> signText = Utf8ToCodePage(*text, runner.AppSettings().CodePage());
   if (!signText) return Usage(err, signText.ErrorText());
   const GraphicFolder graphics(runner.Home());
-  return runner.Run(o.queue ? PlanSendViaNetwork(graphics, *signText, page, o.signId)
-                            : PlanSendMessage(graphics, *signText, page, o.signId),
-                    SignName(o.signId) + ", page " + page);
+  const auto plan = [&](std::uint8_t id, bool viaQueue) {
+    return viaQueue ? PlanSendViaNetwork(graphics, *signText, page, id)
+                    : PlanSendMessage(graphics, *signText, page, id);
+  };
+  return runner.RunFor(plan, true, SignName(o.signId) + ", page " + page);
 }
 
 int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -427,7 +637,11 @@ int SetId(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1 || !ParseHexByte(o.args[0], newId) || newId == 0) {
     return Usage(err, "set-id needs the new ID, two hexadecimal digits 01 to FF");
   }
-  return runner.Run(PlanSetSignId(newId));
+  bool done = false;
+  const int code =
+      runner.RunFor([&](std::uint8_t, bool) { return PlanSetSignId(newId); }, false, {}, &done);
+  if (done && !o.signs.empty() && !o.dryRun) runner.RecordNewId(o.signs.front(), newId);
+  return code;
 }
 
 int Clock(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -439,21 +653,22 @@ int Clock(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
              !ParseClockArgument(o.args[1], date, time)) {
     return Usage(err, "clock takes --at \"YYYY-MM-DD hh:mm:ss\" with a real date and time");
   }
-  return runner.Run(PlanSetClock(o.signId, date, time));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanSetClock(id, date, time); }, false);
 }
 
 int Brightness(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   const std::optional<int> level =
       o.args.size() == 1 ? BrightnessLevelIndex(o.args[0]) : std::nullopt;
   if (!level) return Usage(err, "brightness takes 100, 75, 50 or 25");
-  return runner.Run(PlanSetBrightness(o.signId, *level));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanSetBrightness(id, *level); }, false);
 }
 
 int RunPageCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1 || !IsPageLetter(o.args[0])) {
     return Usage(err, "run-page needs a page letter, A to Z");
   }
-  return runner.Run(PlanRunPage(o.signId, o.args[0][0]));
+  const char page = o.args[0][0];
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanRunPage(id, page); }, false);
 }
 
 int Schedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -475,7 +690,7 @@ int Schedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err)
     if (!entry) return Usage(err, entry.ErrorText());
     if (Status added = list.Add(*entry); !added) return Usage(err, added.ErrorText());
   }
-  return runner.Run(PlanSendSchedules(o.signId, list));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanSendSchedules(id, list); }, false);
 }
 
 int DeleteSchedule(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -489,7 +704,8 @@ int DeleteSchedule(const Options& o, Runner& runner, std::ostream&, std::ostream
   if (o.args.empty() || o.args.size() > 5) {
     return Usage(err, "delete-schedule takes 1 to 5 entry numbers");
   }
-  return runner.Run(PlanDeleteSchedules(o.signId, checked));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanDeleteSchedules(id, checked); },
+                       false);
 }
 
 int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
@@ -507,19 +723,19 @@ int DeletePage(const Options& o, Runner& runner, std::ostream&, std::ostream& er
       if (wanted && !tree.LineChecked(page, line)) tree.Toggle(page, line);
     }
   }
-  return runner.Run(PlanDeletePages(o.signId, tree));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanDeletePages(id, tree); }, false);
 }
 
 int DeleteAllCommand(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "delete-all takes no arguments");
-  return runner.Run(PlanDeleteAll(o.signId));
+  return runner.RunFor([](std::uint8_t id, bool) { return PlanDeleteAll(id); }, false);
 }
 
 int Link(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1) return Usage(err, "link takes PAGES, letters A to Z");
   std::string pages = o.args[0];
   if (!NormalizePageLetters(pages)) return Usage(err, "link takes PAGES, letters A to Z");
-  return runner.Run(PlanLinkPages(o.signId, pages));
+  return runner.RunFor([&](std::uint8_t id, bool) { return PlanLinkPages(id, pages); }, false);
 }
 
 // The characters a transfer sent, for the European table once it has run to its end.
@@ -547,15 +763,30 @@ int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& 
   }
   const FontTransferPlan plan = PlanFontTransfer(o.signId, *list);
   SentCharacters sent(plan);
-  const int code = runner.Run(plan.plan, {}, &sent);
-  if (sent.completed && !o.dryRun) RecordSentCharacters(runner.Home(), sent.sent, err);
+  bool done = false;
+  const int code =
+      runner.RunFor([&](std::uint8_t id, bool) { return PlanFontTransfer(id, *list).plan; }, false,
+                    {}, &done, &sent);
+  if (o.dryRun) return code;
+  if (sent.completed) {
+    RecordSentCharacters(runner.Home(), sent.sent, err);
+  } else if (done && !o.named.empty()) {
+    // Several signs: the characters are recorded once one of them has taken them all.
+    std::vector<UserFontRecord> all;
+    for (const auto& record : plan.recordOfStep) {
+      if (record) all.push_back(*record);
+    }
+    RecordSentCharacters(runner.Home(), all, err);
+  }
   return code;
 }
 
 int RecallFont(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (!o.args.empty()) return Usage(err, "recall-font takes no arguments");
-  const int code = runner.Run(PlanRecallDefaultFont(o.signId));
-  if (code == kExitOk && !o.dryRun) RecallEuroPictures(runner.Home());
+  bool done = false;
+  const int code = runner.RunFor([](std::uint8_t id, bool) { return PlanRecallDefaultFont(id); },
+                                 false, {}, &done);
+  if (done && !o.dryRun) RecallEuroPictures(runner.Home());
   return code;
 }
 
@@ -583,6 +814,103 @@ int Font(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
       }
     }
     out << '\n';
+  }
+  return kExitOk;
+}
+
+// The address of `signs add`: one of --port, --device, --tcp and --queue.
+std::optional<SignAddress> TakeSignAddress(const std::string& option, const std::string& value) {
+  if (option == "--port") {
+    int port = 0;
+    if (!ParseInt(value, port) || port < 1 || port > 255) return std::nullopt;
+    return SignAddress{SignAddress::Kind::Port, port, {}};
+  }
+  Result<SignAddress> parsed = ParseSignAddress(option == "--queue" ? "queue:" + value : value);
+  if (!parsed) return std::nullopt;
+  const SignAddress::Kind wanted = option == "--device" ? SignAddress::Kind::Device
+                                   : option == "--tcp"  ? SignAddress::Kind::Tcp
+                                                        : SignAddress::Kind::Queue;
+  if (parsed->kind != wanted) return std::nullopt;
+  return *parsed;
+}
+
+int SignsAdd(const std::vector<std::string>& args, SignList& list, std::ostream& err) {
+  if (args.size() < 2 || args[1].starts_with("--")) {
+    return Usage(err, "signs add takes NAME and one of --port, --device, --tcp, --queue");
+  }
+  NamedSign sign;
+  sign.name = args[1];
+  bool addressed = false;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string value;
+    if (!TakeValue(args, i, value)) return Usage(err, a + " needs a value");
+    if (a == "--port" || a == "--device" || a == "--tcp" || a == "--queue") {
+      const std::optional<SignAddress> address = TakeSignAddress(a, value);
+      if (!address) {
+        return Usage(err, a == "--port"     ? "--port takes a port number, 1 to 255"
+                          : a == "--device" ? "--device takes the path of a serial device"
+                          : a == "--tcp"    ? "--tcp takes HOST:PORT"
+                                            : "--queue takes the name of a print queue");
+      }
+      if (addressed) return Usage(err, "give a sign one of --port, --device, --tcp and --queue");
+      sign.address = *address;
+      addressed = true;
+    } else if (a == "--id") {
+      if (!ParseHexByte(value, sign.id)) {
+        return Usage(err, "--id needs a sign ID of two hexadecimal digits, 00 to FF");
+      }
+    } else if (a == "--colours" || a == "--colors") {
+      if (value != "3" && value != "1") return Usage(err, "--colours takes 3 or 1 (red alone)");
+      sign.tripleColor = value == "3";
+    } else if (a == "--width") {
+      int width = 0;
+      if (!ParseInt(value, width) ||
+          std::find(std::begin(kSignListWidths), std::end(kSignListWidths), width) ==
+              std::end(kSignListWidths)) {
+        return Usage(err, "--width takes 128, 96 or 160");
+      }
+      sign.width = width;
+    } else {
+      return Usage(err, "signs add does not know " + a);
+    }
+  }
+  if (!addressed) return Usage(err, "signs add needs one of --port, --device, --tcp, --queue");
+  if (Status added = list.Add(sign); !added) return Usage(err, added.ErrorText());
+  return kExitOk;
+}
+
+// The sign list: printed a line a sign as the file holds it, added to, taken from.
+int Signs(const Options& o, Runner& runner, std::ostream& out, std::ostream& err) {
+  if (!o.signs.empty() || o.allSigns) return Usage(err, "signs takes no --sign or --all");
+  const std::string verb = o.args.empty() ? std::string() : o.args[0];
+  SignListRead read = ReadSignList(runner.Home());
+  const std::string file = SignListPath(runner.Home()).string();
+  if (verb == "list") {
+    if (o.args.size() != 1) return Usage(err, "signs list takes no arguments");
+    for (const std::string& problem : read.problems) err << "tavrin-cli: " << problem << '\n';
+    if (read.list.Signs().empty()) out << "no signs in " << file << '\n';
+    for (const NamedSign& sign : read.list.Signs()) out << SignListLine(sign) << '\n';
+    return read.problems.empty() ? kExitOk : kExitFailed;
+  }
+  if (verb != "add" && verb != "remove") return Usage(err, "signs takes: list, add or remove");
+  if (!read.problems.empty()) {
+    // Writing the list again would drop the lines it could not read.
+    for (const std::string& problem : read.problems) err << "tavrin-cli: " << problem << '\n';
+    err << "tavrin-cli: " << file << " was left as it is: mend the lines above first\n";
+    return kExitFailed;
+  }
+  if (verb == "add") {
+    if (const int code = SignsAdd(o.args, read.list, err); code != kExitOk) return code;
+  } else {
+    if (o.args.size() != 2) return Usage(err, "signs remove takes NAME");
+    if (!read.list.Remove(o.args[1])) {
+      return Usage(err, "there is no sign named \"" + o.args[1] + "\" in the sign list");
+    }
+  }
+  if (Status written = WriteSignList(runner.Home(), read.list); !written) {
+    err << "tavrin-cli: " << written.ErrorText() << '\n';
+    return kExitFailed;
   }
   return kExitOk;
 }
@@ -660,6 +988,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       {"show-port", ShowPort},
       {"show-queues", ShowQueues},
       {"ports", Ports},
+      {"signs", Signs},
       {"preview", Preview},
       {"graphic", Graphic},
       {"font", Font},
@@ -671,6 +1000,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   Options options;
   if (auto problem = ParseGlobal(args, options)) return Usage(err, problem->message);
+  if (options.command != "signs") {
+    if (auto problem = ChooseNamedSigns(options, err)) return Usage(err, problem->message);
+  }
   for (const auto& [name, command] : kCommands) {
     if (options.command != name) continue;
     Runner runner(options, out, err);

@@ -517,5 +517,136 @@ TEST_F(CliOnPtyTest, RefusalsAndPortErrors) {
   EXPECT_EQ(o.err, "");
 }
 
+// Named signs: a bus of two on one pseudo-terminal, a third on a line of its own.
+class CliSignListTest : public ::testing::Test {
+ protected:
+  Outcome Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", m_home.Path().string()});
+    return RunCli(args);
+  }
+  // Answers the frames to its IDs (and none other), as signs on a bus do.
+  static testing::PtyPeer::Responder AnswersFor(std::vector<std::string> ids) {
+    return [ids](const std::string& frame) {
+      if (frame.rfind("<ID><", 0) == 0) return testing::PtyPeer::Ack(frame);  // Set ID
+      for (const std::string& id : ids) {
+        if (frame.rfind("<ID" + id + ">", 0) == 0) return std::string("ACK");
+      }
+      return std::string();
+    };
+  }
+
+  ScratchFolder m_home;
+  testing::PtyPeer m_bus{AnswersFor({"01", "02"})};
+  testing::PtyPeer m_yard{AnswersFor({"03"})};
+};
+
+TEST_F(CliSignListTest, AddListRemoveAndBadInput) {
+  EXPECT_EQ(Run({"signs", "list"}).out, "no signs in " + (m_home / "Tavrin.signs").string() + "\n");
+  EXPECT_EQ(Run({"signs", "add", "Shop window", "--port", "3"}).code, kExitOk);
+  EXPECT_EQ(Run({"signs", "add", "Door", "--tcp", "sign.local:4001", "--id", "2a", "--colours", "1",
+                 "--width", "96"})
+                .code,
+            kExitOk);
+  EXPECT_EQ(Run({"signs", "add", "Till", "--queue", "signq"}).code, kExitOk);
+  Outcome o = Run({"signs", "list"});
+  EXPECT_EQ(o.out,
+            "Shop window = COM3, 01, 3, 128\nDoor = sign.local:4001, 2A, 1, 96\n"
+            "Till = queue:signq, 01, 3, 128\n");
+  // Each mistake is one line, and the list stays as it was.
+  const std::vector<std::vector<std::string>> bad = {
+      {"signs", "add", "door", "--port", "1"},  // the name is in use, in any letter case
+      {"signs", "add", "Hall", "--port", "256"},
+      {"signs", "add", "Hall", "--tcp", "no-port"},
+      {"signs", "add", "Hall", "--device", "relative/path"},
+      {"signs", "add", "Hall", "--port", "1", "--id", "100"},
+      {"signs", "add", "Hall", "--port", "1", "--width", "100"},
+      {"signs", "add", "Hall", "--port", "1", "--tcp", "a:1"},
+      {"signs", "add", "Hall"},
+      {"signs", "remove", "Hall"},
+      {"signs", "rename", "Door"},
+  };
+  for (const auto& args : bad) {
+    o = Run(args);
+    EXPECT_EQ(o.code, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_EQ(Lines(o.err).size(), 2u) << o.err;
+  }
+  EXPECT_EQ(Run({"signs", "list"}).out,
+            RunCli({"--home", m_home.Path().string(), "signs", "list"}).out);
+  EXPECT_EQ(Run({"signs", "remove", "DOOR"}).code, kExitOk);
+  EXPECT_EQ(Lines(Run({"signs", "list"}).out).size(), 2u);
+
+  // A line spoiled by hand is named; the list is not written over it (that would drop it).
+  m_home.Put("Tavrin.signs", "Shop window = COM3, 01, 3, 128\nDoor = COM4, 1G, 3, 128\n");
+  o = Run({"signs", "list"});
+  EXPECT_EQ(o.code, kExitFailed);
+  EXPECT_EQ(o.out, "Shop window = COM3, 01, 3, 128\n");
+  EXPECT_NE(o.err.find("Tavrin.signs line 2"), std::string::npos) << o.err;
+  EXPECT_EQ(Run({"signs", "add", "Hall", "--port", "1"}).code, kExitFailed);
+  EXPECT_NE(ScratchFolder::Slurp(m_home / "Tavrin.signs").find("1G"), std::string::npos);
+}
+
+TEST_F(CliSignListTest, OneMessageToEverySign) {
+  m_home.Put("Tavrin.signs", "Shop window = " + m_bus.Device() + ", 01, 3, 128\n" +
+                                 "Door = " + m_bus.Device() + ", 02, 1, 128\n" +
+                                 "Yard = " + m_yard.Device() + ", 03, 3, 96\n");
+  Outcome o = Run({"--all", "send", "Hi"});
+  EXPECT_EQ(o.code, kExitOk) << o.err;
+  EXPECT_TRUE(std::regex_match(o.out, std::regex("Shop window: done in 0\\.\\d s\n"
+                                                 "Door: done in 0\\.\\d s\n"
+                                                 "Yard: done in 0\\.\\d s\n")))
+      << o.out;
+  // On the bus the second sign's frames follow the first's, whole; each sign has its ID.
+  std::vector<std::string> bus = m_bus.Frames();
+  ASSERT_EQ(bus.size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(bus[i].substr(0, 6), i < 3 ? "<ID01>" : "<ID02>");
+  // Each sign gets exactly the frames it would get alone.
+  const std::vector<std::string> alone =
+      Lines(RunCli({"--dry-run", "--id", "03", "send", "Hi"}).out);
+  EXPECT_EQ(m_yard.Frames(), alone);
+
+  // --sign picks signs (again for more); in the list's letter case or not.
+  o = Run({"--dry-run", "--sign", "yard", "--sign", "Door", "delete-all"});
+  EXPECT_EQ(o.code, kExitOk);
+  EXPECT_EQ(o.out, "# Yard: " + m_yard.Device() + ", ID 03\n<ID03><D*>6C<E>\n# Door: " +
+                       m_bus.Device() + ", ID 02\n<ID02><D*>6C<E>\n");
+  // One sign is as if its address and ID were given.
+  o = Run({"--sign", "Door", "brightness", "50"});
+  EXPECT_EQ(o.out, "Set Brightness OK\n");
+
+  const std::vector<std::vector<std::string>> bad = {
+      {"--sign", "Nobody", "delete-all"},        {"--sign", "Door", "--id", "02", "delete-all"},
+      {"--all", "--sign", "Door", "delete-all"}, {"--all", "set-id", "05"},
+      {"--sign", "Door", "set-id", "05"},  // its bus has another sign, which would take it too
+  };
+  for (const auto& args : bad) {
+    o = Run(args);
+    EXPECT_EQ(o.code, kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_EQ(Lines(o.err).size(), 2u) << o.err;
+  }
+  // A sign alone on its line takes a new ID, and the list follows it.
+  o = Run({"--sign", "Yard", "set-id", "07"});
+  EXPECT_EQ(o.out, "Set ID OK\nthe sign list now gives Yard ID 07\n") << o.err;
+  EXPECT_NE(ScratchFolder::Slurp(m_home / "Tavrin.signs")
+                .find("Yard = " + m_yard.Device() + ", 07, 3, 96"),
+            std::string::npos);
+}
+
+TEST_F(CliSignListTest, ASilentSignAndAMissingPortFailAlone) {
+  // Yard does not answer ID 09, and Nowhere's port does not open: the bus goes through.
+  m_home.Put("Tavrin.signs", "Shop window = " + m_bus.Device() + ", 01, 3, 128\n" + "Yard = " +
+                                 m_yard.Device() + ", 09, 3, 128\n" + "Door = " + m_bus.Device() +
+                                 ", 02, 3, 128\n" + "Nowhere = /dev/no-such-sign, 01, 3, 128\n");
+  const Outcome o = Run({"--all", "send", "Hi"});
+  EXPECT_EQ(o.code, kExitPortError);
+  EXPECT_TRUE(std::regex_match(o.out, std::regex("Shop window: done in 0\\.\\d s\n"
+                                                 "Door: done in 0\\.\\d s\n")))
+      << o.out;
+  const std::vector<std::string> errors = Lines(o.err);
+  ASSERT_EQ(errors.size(), 2u) << o.err;
+  EXPECT_EQ(errors[0].substr(0, 26), "Yard: failed: no answer wi");
+  EXPECT_EQ(errors[1].substr(0, 30), "Nowhere: the port did not open");
+  EXPECT_EQ(m_bus.Frames().size(), 6u);
+}
+
 }  // namespace
 }  // namespace tavrin::cli

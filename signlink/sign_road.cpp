@@ -21,8 +21,10 @@ std::string Quoted(std::string_view bytes) { return "\"" + EscapeBytes(bytes) + 
 
 // Reads the reply to a step's frame as its policy says. Empty when the step may go on; else
 // why not, said of the frame `frame` ("frame 2 of 3").
-std::string ReplyProblem(const PlanStep& step, SignLink& link, const std::string& frame) {
+std::string ReplyProblem(const PlanStep& step, SignLink& link, const std::string& frame,
+                         bool& silent) {
   const auto silence = [&](int reads) {
+    silent = true;
     return "no answer within " + Seconds(std::chrono::milliseconds(reads * kReadTimeoutMs)) +
            " to " + frame;
   };
@@ -156,7 +158,7 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
       return false;
     }
     ++result.framesWritten;
-    problem = ReplyProblem(step, s.link, frameName);
+    problem = ReplyProblem(step, s.link, frameName, result.silent);
     return problem.empty();
   };
   const auto cleanUp = [&] {

@@ -52,6 +52,9 @@ struct PlanResult {
   // spelled out positionally without them is complete.
   std::optional<std::size_t> failedStep = std::nullopt;
   std::string reason{};
+  // The sign said nothing at all to the frame that stopped the command: it may be off or
+  // unplugged (a refusal or a garbled answer is a sign that is there).
+  bool silent = false;
 };
 
 // What running a plan over a link needs, besides the plan: the link, how to wait, the port

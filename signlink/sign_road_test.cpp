@@ -121,6 +121,8 @@ TEST(SignRoadTest, RepliesAreReadAsEachStepSays) {
     EXPECT_EQ(result.framesWritten, goesOn ? 2u : 1u) << row.reply;
     EXPECT_EQ(link.Reads(), row.reads) << row.reply;
     EXPECT_EQ(result.reason, row.reason);
+    // Silence alone says the sign may be away; any answer says it is there.
+    EXPECT_EQ(result.silent, row.reason.starts_with("no answer")) << row.reply;
     EXPECT_EQ(result.failedStep, goesOn ? std::nullopt : std::optional<std::size_t>(0));
     // The notice is the step's own, word for word.
     ASSERT_FALSE(log.events.empty());

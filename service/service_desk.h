@@ -48,6 +48,7 @@ struct SignState {
   bool online = true;          // false after a command found it silent, until one goes through
   std::string lastResult;      // "Send Message to sign 01, page A: done in 0.5 s", or empty
   std::string lastResultTime;  // ISO 8601 in UTC, or empty
+  std::string lastError;       // why the last request or command for it failed, or empty
   std::string text;            // the normal message it shows, as given (fields unrendered)
   char page = 'A';
   bool urgent = false;  // an urgent message is on the sign until its ttl ends

@@ -81,6 +81,12 @@ void SignDesk::Begin(DeskTime now) {
   m_waiting.erase(it);
 }
 
+void SignDesk::PutBack() {
+  if (!m_running) return;
+  Queue(std::move(*m_running), true);
+  m_running.reset();
+}
+
 void SignDesk::ShowUrgent(const DeskJob& sent, DeskTime now) {
   DeskJob run;
   run.kind = DeskJob::Kind::RunPage;

@@ -64,6 +64,9 @@ class SignDesk {
   const DeskJob* Next(DeskTime now) const;
   // The job Next gave at the same time is under way.
   void Begin(DeskTime now);
+  // The job under way could not start after all (its link was taken meanwhile): first again,
+  // as if it had never begun.
+  void PutBack();
   // How the job under way ended: `silent` when the sign gave no answer (or its port did not
   // open): the job goes back first and is tried again after the back-off, the sign offline
   // until one goes through. Any other end takes the job away; `sentDigest` is that of what a

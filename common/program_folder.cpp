@@ -94,7 +94,7 @@ fs::path InstalledDataFolder(const fs::path& executableFolder) {
 }
 
 fs::path ManualPath(const fs::path& programFolder) {
-  const fs::path own = programFolder / "Manual.txt";
+  fs::path own = programFolder / "Manual.txt";
   std::error_code ec;
   if (fs::exists(own, ec)) return own;
   const fs::path data = InstalledDataFolder(ExecutableFolder());
@@ -110,7 +110,7 @@ fs::path ProgramFolder() {
   inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
   inputs.xdgDataHome = EnvValue("XDG_DATA_HOME");
   inputs.home = EnvValue("HOME");
-  const fs::path folder = ResolveProgramFolder(inputs);
+  fs::path folder = ResolveProgramFolder(inputs);
   std::error_code ec;
   fs::create_directories(folder, ec);  // a failure shows up at the first write, with its name
   return folder;

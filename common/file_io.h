@@ -19,8 +19,7 @@ Result<std::string> ReadFileLimited(const std::filesystem::path& path, std::size
 // which is flushed to disk and then renamed over the old one. The folder must exist.
 Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// The path as UTF-8 text, for messages: Utf8FromPath under the name graphics/ still calls it
-// by; it goes when nothing calls it any more.
+// The older name of Utf8FromPath, still called in graphics/; it goes when nothing calls it.
 inline std::string PathText(const std::filesystem::path& path) { return Utf8FromPath(path); }
 
 }  // namespace tavrin

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: window_gallery OUT_DIR [--dark]\n");
     return 2;
   }
-  const QString out = args[1];
+  const QString& out = args[1];
   QDir().mkpath(out);
   if (args.contains("--dark")) {
     QApplication::setStyle(QStyleFactory::create("Fusion"));

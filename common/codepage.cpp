@@ -31,6 +31,7 @@ std::string Utf8CharAt(std::string_view text, std::size_t offset) {
 Result<std::string> Convert(std::string_view in, const std::string& from, const std::string& to,
                             bool inputIsUtf8) {
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): (iconv_t)-1 is how iconv_open fails
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     return Error{"The code page \"" + (inputIsUtf8 ? to : from) + "\" is not known"};
   }

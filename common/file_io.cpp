@@ -16,17 +16,15 @@ namespace tavrin {
 
 namespace fs = std::filesystem;
 
-std::string PathText(const fs::path& path) { return path.string(); }
-
 Result<std::string> ReadFileLimited(const fs::path& path, std::size_t maxBytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     const int err = errno;
-    return Error{"Cannot open " + PathText(path) + ": " + std::strerror(err ? err : ENOENT)};
+    return Error{"Cannot open " + Utf8FromPath(path) + ": " + std::strerror(err ? err : ENOENT)};
   }
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
-    return Error{"Cannot read " + PathText(path) + ": it is a folder"};
+    return Error{"Cannot read " + Utf8FromPath(path) + ": it is a folder"};
   }
   std::string data;
   char chunk[8192];
@@ -34,11 +32,11 @@ Result<std::string> ReadFileLimited(const fs::path& path, std::size_t maxBytes) 
     in.read(chunk, sizeof chunk);
     data.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (data.size() > maxBytes) {
-      return Error{"Cannot read " + PathText(path) + ": the file is larger than " +
+      return Error{"Cannot read " + Utf8FromPath(path) + ": the file is larger than " +
                    std::to_string(maxBytes) + " bytes"};
     }
   }
-  if (in.bad()) return Error{"Cannot read " + PathText(path) + ": read error"};
+  if (in.bad()) return Error{"Cannot read " + Utf8FromPath(path) + ": read error"};
   return data;
 }
 
@@ -46,15 +44,15 @@ Result<std::string> ReadFileLimited(const fs::path& path, std::size_t maxBytes) 
 
 Status WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  std::string tmpl = PathText(folder / ("." + path.filename().string() + ".tmp-XXXXXX"));
+  std::string tmpl = (folder / ("." + path.filename().native() + ".tmp-XXXXXX")).native();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) {
-    return Error{"Cannot write " + PathText(path) + ": " + std::strerror(errno)};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": " + std::strerror(errno)};
   }
   auto fail = [&](int err) -> Status {
     ::close(fd);
     ::unlink(tmpl.c_str());
-    return Error{"Cannot write " + PathText(path) + ": " + std::strerror(err)};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": " + std::strerror(err)};
   };
   const char* p = bytes.data();
   std::size_t left = bytes.size();
@@ -75,12 +73,12 @@ Status WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   if (::close(fd) != 0) {
     const int err = errno;
     ::unlink(tmpl.c_str());
-    return Error{"Cannot write " + PathText(path) + ": " + std::strerror(err)};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": " + std::strerror(err)};
   }
   if (::rename(tmpl.c_str(), path.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmpl.c_str());
-    return Error{"Cannot write " + PathText(path) + ": " + std::strerror(err)};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": " + std::strerror(err)};
   }
   return {};
 }
@@ -97,7 +95,7 @@ Status WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     if (!out) {
       std::error_code ignored;
       fs::remove(tmp, ignored);
-      return Error{"Cannot write " + PathText(path)};
+      return Error{"Cannot write " + Utf8FromPath(path)};
     }
   }
   std::error_code ec;
@@ -105,7 +103,7 @@ Status WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   if (ec) {
     std::error_code ignored;
     fs::remove(tmp, ignored);
-    return Error{"Cannot write " + PathText(path) + ": " + ec.message()};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": " + ec.message()};
   }
   return {};
 }

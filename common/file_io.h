@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/result.h"
+#include "common/utf8_path.h"
 
 namespace tavrin {
 
@@ -18,7 +19,7 @@ Result<std::string> ReadFileLimited(const std::filesystem::path& path, std::size
 // which is flushed to disk and then renamed over the old one. The folder must exist.
 Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// The path as the system's own byte string, for messages.
-std::string PathText(const std::filesystem::path& path);
+// The older name of Utf8FromPath, still called in graphics/; it goes when nothing calls it.
+inline std::string PathText(const std::filesystem::path& path) { return Utf8FromPath(path); }
 
 }  // namespace tavrin

@@ -1,7 +1,10 @@
 #include "common/program_folder.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
+
+#include "common/utf8_path.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,10 +18,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The variable's value as UTF-8. On Windows the narrow environment is in the ANSI code page,
+// which cannot hold every folder name: the wide one can.
 std::optional<std::string> EnvValue(const char* name) {
+#ifdef _WIN32
+  const std::wstring wideName(name, name + std::strlen(name));  // the names are ASCII
+  const wchar_t* value = _wgetenv(wideName.c_str());
+  if (value == nullptr || *value == L'\0') return std::nullopt;
+  return Utf8FromWide(value);
+#else
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0') return std::nullopt;
   return std::string(value);
+#endif
 }
 
 bool FolderWritable(const fs::path& folder) {
@@ -45,13 +57,15 @@ fs::path WithTrailingSeparator(fs::path folder) {
 }
 
 fs::path ResolveProgramFolder(const ProgramFolderInputs& inputs) {
-  if (inputs.tavrinHome) return WithTrailingSeparator(*inputs.tavrinHome);
+  if (inputs.tavrinHome) return WithTrailingSeparator(PathFromUtf8(*inputs.tavrinHome));
   if (!inputs.executableFolder.empty() && inputs.executableFolderWritable && !inputs.installed) {
     return WithTrailingSeparator(inputs.executableFolder);
   }
-  if (inputs.xdgDataHome) return WithTrailingSeparator(fs::path(*inputs.xdgDataHome) / "Tavrin");
+  if (inputs.xdgDataHome) {
+    return WithTrailingSeparator(PathFromUtf8(*inputs.xdgDataHome) / "Tavrin");
+  }
   if (inputs.home) {
-    return WithTrailingSeparator(fs::path(*inputs.home) / ".local" / "share" / "Tavrin");
+    return WithTrailingSeparator(PathFromUtf8(*inputs.home) / ".local" / "share" / "Tavrin");
   }
   // Nowhere better to go: the program's folder, read-only or not, or the current one.
   return WithTrailingSeparator(inputs.executableFolder.empty() ? fs::current_path()
@@ -80,7 +94,7 @@ fs::path InstalledDataFolder(const fs::path& executableFolder) {
 }
 
 fs::path ManualPath(const fs::path& programFolder) {
-  const fs::path own = programFolder / "Manual.txt";
+  fs::path own = programFolder / "Manual.txt";
   std::error_code ec;
   if (fs::exists(own, ec)) return own;
   const fs::path data = InstalledDataFolder(ExecutableFolder());
@@ -96,7 +110,7 @@ fs::path ProgramFolder() {
   inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
   inputs.xdgDataHome = EnvValue("XDG_DATA_HOME");
   inputs.home = EnvValue("HOME");
-  const fs::path folder = ResolveProgramFolder(inputs);
+  fs::path folder = ResolveProgramFolder(inputs);
   std::error_code ec;
   fs::create_directories(folder, ec);  // a failure shows up at the first write, with its name
   return folder;

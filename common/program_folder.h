@@ -7,7 +7,7 @@
 namespace tavrin {
 
 // What decides the program folder, gathered so that the rule can be tested without
-// touching the environment.
+// touching the environment. The variables' values are UTF-8 text.
 struct ProgramFolderInputs {
   std::optional<std::string> tavrinHome;   // TAVRIN_HOME, when set and not empty
   std::filesystem::path executableFolder;  // the folder of the running program, may be empty

@@ -548,9 +548,9 @@ Result<std::vector<TextRun>> LoadMessageFile(const std::filesystem::path& path,
   Result<std::string> bytes = ReadFileLimited(path, kMaxMessageFileBytes);
   if (!bytes) return bytes.TakeError();
   Result<std::vector<TextRun>> runs = ReadMessageFile(*bytes, codePage);
-  if (!runs) return Error{PathText(path) + ": " + runs.ErrorText()};
+  if (!runs) return Error{Utf8FromPath(path) + ": " + runs.ErrorText()};
   if (const std::size_t n = MessageCharacters(*runs); n > kMaxMessageTextCharacters) {
-    return Error{PathText(path) + " holds " + std::to_string(n) +
+    return Error{Utf8FromPath(path) + " holds " + std::to_string(n) +
                  " characters: too long for a message (a line of the sign holds " +
                  std::to_string(kMaxMessageLength) + "), so it was not opened"};
   }

@@ -71,7 +71,7 @@ Result<std::vector<TextRun>> LoadMessageFile(const std::filesystem::path& path,
 // Text that comes into a line from outside (pasted) as the editor holds it: tabs made blanks
 // (WithBlanksForTabs), every display tag (IsDisplayTag) in the tag colour and the rest black,
 // as if the tags had been inserted from the menus.
-std::vector<TextRun> RunsOfPastedText(std::string_view text);
+std::vector<TextRun> RunsOfPastedText(std::string_view pasted);
 
 // Runs that touch and look alike are joined.
 std::vector<TextRun> MergeRuns(std::vector<TextRun> runs);

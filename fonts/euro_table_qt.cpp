@@ -51,10 +51,10 @@ Result<QImage> LoadEuroPicture(const std::filesystem::path& path) {
   QImage picture;
   if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
                             static_cast<int>(bytes->size()), "BMP")) {
-    return Error{PathText(path) + " is not a bitmap"};
+    return Error{Utf8FromPath(path) + " is not a bitmap"};
   }
   if (picture.width() < kEuroPictureWidth || picture.height() < kEuroPictureHeight) {
-    return Error{PathText(path) + " is smaller than the table (" +
+    return Error{Utf8FromPath(path) + " is smaller than the table (" +
                  std::to_string(kEuroPictureWidth) + " x " + std::to_string(kEuroPictureHeight) +
                  ")"};
   }
@@ -66,7 +66,7 @@ Status SaveEuroPicture(const std::filesystem::path& path, const QImage& picture)
   QBuffer buffer(&data);
   buffer.open(QIODevice::WriteOnly);
   if (!picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither).save(&buffer, "BMP")) {
-    return Error{"Cannot write " + PathText(path) + ": no bitmap was made"};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": no bitmap was made"};
   }
   return WriteFileAtomically(
       path, std::string_view(data.constData(), static_cast<std::size_t>(data.size())));

@@ -181,7 +181,7 @@ Result<FontList> ReadFontFile(const std::filesystem::path& path) {
   if (!bytes) {
     std::error_code ec;
     if (std::filesystem::file_size(path, ec) > kMaxFontFileBytes && !ec) {
-      return Error{PathText(path) + " is too large to be a font file (a font file of 192 " +
+      return Error{Utf8FromPath(path) + " is too large to be a font file (a font file of 192 " +
                    "characters is 10005 bytes)"};
     }
     return Error{kNotAFontFileText};

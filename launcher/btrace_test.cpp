@@ -205,7 +205,7 @@ TEST(TraceLogTest, AStackOverflowIsNamedSoAndOtherFaultsAreNot) {
   // by someone rather than caused by a fault.
   const std::string wild = LogOfAFault([] {
     volatile std::uintptr_t address = 16;
-    *reinterpret_cast<volatile int*>(address) = 1;
+    *reinterpret_cast<volatile int*>(address) = 1;  // NOLINT(performance-no-int-to-ptr): on purpose
   });
   EXPECT_NE(wild.find(") : Access Violation: IP: 0x"), std::string::npos) << wild;
   EXPECT_NE(wild.find(" Write Address: 0x00000010"), std::string::npos) << wild;

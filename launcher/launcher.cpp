@@ -124,26 +124,26 @@ std::string FormatLauncherText(int id, std::string_view first, std::string_view 
   return std::string(CutUtf8(text, 1023));
 }
 
-std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
+std::string ExpandMacros(std::string_view command, const LauncherFolders& folders,
                          const std::function<bool(unsigned char)>& isLeadByte) {
   const std::pair<std::string_view, const std::string*> macros[] = {
-      {"system", &f.system},   {"windows", &f.windows}, {"temp", &f.temp},
-      {"curpath", &f.current}, {"srcpath", &f.source},
+      {"system", &folders.system},   {"windows", &folders.windows}, {"temp", &folders.temp},
+      {"curpath", &folders.current}, {"srcpath", &folders.source},
   };
   constexpr std::size_t kRoom = kExpansionBuffer - 1;
   std::string out;
   out.reserve(kRoom);
   std::size_t i = 0;
-  while (i < s.size() && out.size() < kRoom) {
-    const std::size_t length = CharacterLength(s, i, isLeadByte);
-    if (length > 1 || s[i] != '$') {
+  while (i < command.size() && out.size() < kRoom) {
+    const std::size_t length = CharacterLength(command, i, isLeadByte);
+    if (length > 1 || command[i] != '$') {
       // A character goes whole, or not at all.
       if (out.size() + length > kRoom) break;
-      out += s.substr(i, length);
+      out += command.substr(i, length);
       i += length;
       continue;
     }
-    const std::string_view rest = s.substr(i + 1);
+    const std::string_view rest = command.substr(i + 1);
     const std::string* replacement = nullptr;
     std::size_t nameLength = 0;
     for (const auto& [name, value] : macros) {
@@ -157,32 +157,35 @@ std::string ExpandMacros(std::string_view s, const LauncherFolders& f,
     if (replacement == nullptr) continue;
     i += nameLength;
     out += CutCharacters(*replacement, kRoom - out.size(), isLeadByte);
-    if (i < s.size() && s[i] == f.separator && !out.empty() && out.back() == f.separator) ++i;
+    if (i < command.size() && command[i] == folders.separator && !out.empty() &&
+        out.back() == folders.separator) {
+      ++i;
+    }
     if (out.size() > 1014) break;
   }
   return out;
 }
 
-std::optional<CommandFields> SplitCommand(std::string_view s,
+std::optional<CommandFields> SplitCommand(std::string_view expanded,
                                           const std::function<bool(unsigned char)>& isLeadByte) {
   std::string fields[4];
   bool full[4] = {};
   std::size_t field = 0, i = 0;
-  while (i < s.size() && field < 4) {
-    const std::size_t length = CharacterLength(s, i, isLeadByte);
-    if (length == 1 && s[i] == ',') {
+  while (i < expanded.size() && field < 4) {
+    const std::size_t length = CharacterLength(expanded, i, isLeadByte);
+    if (length == 1 && expanded[i] == ',') {
       ++field;
       ++i;
       continue;
     }
     // Once a character does not fit, the field is full: what follows is not squeezed in.
     full[field] = full[field] || fields[field].size() + length > kFieldLimit;
-    if (!full[field]) fields[field] += s.substr(i, length);
+    if (!full[field]) fields[field] += expanded.substr(i, length);
     i += length;
   }
   if (field < 4) return std::nullopt;
   CommandFields result{fields[0], fields[1], fields[2], fields[3], 60000};
-  const std::string_view fifth = s.substr(i);
+  const std::string_view fifth = expanded.substr(i);
   if (!fifth.empty()) result.timeoutMs = LeadingNumber(fifth);
   return result;
 }

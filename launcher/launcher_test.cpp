@@ -501,6 +501,7 @@ ProgramRun RunProgram(const ScratchFolder& dir, const std::vector<std::string>& 
   environment.push_back("TMPDIR=" + dir.Path().string());
   environment.insert(environment.end(), settings.begin(), settings.end());
   std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
   std::string program = (dir / "launchet").string();

@@ -92,6 +92,7 @@ class PosixHost : public LauncherHost {
     }
     const std::string program = ProgramFile(words.front());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     posix_spawnattr_t attributes;

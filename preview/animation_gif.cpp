@@ -27,11 +27,11 @@ Result<int> WriteAnimatedGif(const std::filesystem::path& path, const std::vecto
   std::string bytes;
   int error = 0;
   GifFileType* gif = EGifOpen(&bytes, Collect, &error);
-  if (gif == nullptr) return Error{PathText(path) + ": " + GifErrorString(error)};
+  if (gif == nullptr) return Error{Utf8FromPath(path) + ": " + GifErrorString(error)};
   const auto fail = [&](const char* what) -> Result<int> {
     const std::string reason = GifErrorString(gif->Error) ? GifErrorString(gif->Error) : what;
     EGifCloseFile(gif, &error);
-    return Error{PathText(path) + " cannot be written: " + reason};
+    return Error{Utf8FromPath(path) + " cannot be written: " + reason};
   };
   GifColorType colours[4];
   for (int i = 0; i < 4; ++i) {
@@ -77,7 +77,7 @@ Result<int> WriteAnimatedGif(const std::filesystem::path& path, const std::vecto
     }
   }
   if (EGifCloseFile(gif, &error) == GIF_ERROR) {
-    return Error{PathText(path) + " cannot be written: " + GifErrorString(error)};
+    return Error{Utf8FromPath(path) + " cannot be written: " + GifErrorString(error)};
   }
   if (Status s = WriteFileAtomically(path, bytes); !s) return s.TakeError();
   return hundredths * 10;

@@ -1,5 +1,6 @@
 #include "preview/animation_png_qt.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <cstdio>
 #include <system_error>
@@ -36,9 +37,16 @@ Status WritePngFrames(const std::filesystem::path& folder, const std::vector<Sho
     char name[32];
     std::snprintf(name, sizeof name, "frame-%04zu.png", i + 1);
     const std::filesystem::path file = folder / name;
-    if (!FrameImage(frames[i].Frame(), tripleColor, dotPitch)
-             .save(QString::fromStdString(file.string()), "PNG")) {
-      return Error{PathText(file) + " cannot be written"};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!FrameImage(frames[i].Frame(), tripleColor, dotPitch).save(&buffer, "PNG")) {
+      return Error{Utf8FromPath(file) + " cannot be written"};
+    }
+    if (Status s = WriteFileAtomically(
+            file, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        !s) {
+      return s;
     }
   }
   return {};

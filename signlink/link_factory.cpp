@@ -61,9 +61,8 @@ Result<std::unique_ptr<SignLink>> MakeLink(const LinkTarget& target, const Setti
   switch (target.kind) {
     case LinkTarget::Kind::Device: {
       if (target.address.empty()) return Error{"no serial device was named"};
-      const std::string device = target.address;
       return std::unique_ptr<SignLink>(
-          std::make_unique<SerialLink>([device](int) { return device; }));
+          std::make_unique<SerialLink>([device = target.address](int) { return device; }));
     }
     case LinkTarget::Kind::Tcp: {
 #ifdef _WIN32

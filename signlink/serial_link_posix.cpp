@@ -37,17 +37,17 @@ speed_t BaudConstant(int baud) {
 
 }  // namespace
 
-void ApplySignLineSettings(termios& t, int baud) {
-  t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                      IXON | IXOFF | IXANY);
-  t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-  t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
-  t.c_cflag |= CS8 | CREAD | CLOCAL;
-  t.c_cc[VMIN] = 0;
-  t.c_cc[VTIME] = kReadTimeoutMs / 100;
-  cfsetispeed(&t, BaudConstant(baud));
-  cfsetospeed(&t, BaudConstant(baud));
+void ApplySignLineSettings(termios& attributes, int baud) {
+  attributes.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                               ICRNL | IXON | IXOFF | IXANY);
+  attributes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  attributes.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  attributes.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+  attributes.c_cflag |= CS8 | CREAD | CLOCAL;
+  attributes.c_cc[VMIN] = 0;
+  attributes.c_cc[VTIME] = kReadTimeoutMs / 100;
+  cfsetispeed(&attributes, BaudConstant(baud));
+  cfsetospeed(&attributes, BaudConstant(baud));
 }
 
 SerialLink::SerialLink(DeviceForPort deviceForPort) : m_deviceForPort(std::move(deviceForPort)) {}

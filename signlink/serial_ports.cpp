@@ -67,7 +67,7 @@ std::string SysfsDescription(const fs::path& sysRoot, const std::string& name) {
   fs::path at = fs::canonical(sysRoot / "class" / "tty" / name / "device", ec);
   if (ec) return {};
   for (int up = 0; up < 4 && !at.empty(); ++up, at = at.parent_path()) {
-    const std::string product = FirstLine(at / "product");
+    std::string product = FirstLine(at / "product");
     if (product.empty()) continue;
     const std::string maker = FirstLine(at / "manufacturer");
     if (maker.empty() || product.find(maker) != std::string::npos) return product;

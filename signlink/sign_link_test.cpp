@@ -10,7 +10,7 @@ namespace {
 using testing::ScriptedLink;
 
 // The sign answers each write with the given bytes.
-ScriptedLink Answering(std::string reply) {
+ScriptedLink Answering(const std::string& reply) {
   return ScriptedLink([reply](std::size_t, std::string_view) { return reply; });
 }
 

@@ -204,7 +204,7 @@ PlanResult ExecutePlan(const SignPlan& plan, const LinkSession& s) {
 
 PlanResult RunPlan(const SignPlan& plan, SignSession& s) {
   if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
-  const PlanResult result =
+  PlanResult result =
       ExecutePlan(plan, LinkSession{s.link, s.waiter, s.portNumber, s.progress, s.watcher});
   if (result.notice) s.notice.Tell(*result.notice);
   return result;

@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "common/utf8_path.h"
 
 class QWidget;
 
@@ -69,6 +72,25 @@ class ElidedLabel : public QLabel {
 inline std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A file name between a dialog or a field (QString) and the model (std::filesystem::path):
+// through UTF-16 on Windows, where a path made from narrow text would take it in the ANSI
+// code page; through UTF-8 elsewhere, where Qt's file names are UTF-8 too. Never spell a path
+// as toStdString() or fromStdString(path.string()).
+inline std::filesystem::path ToPath(const QString& name) {
+#ifdef _WIN32
+  return std::filesystem::path(name.toStdWString());
+#else
+  return PathFromUtf8(ToUtf8(name));
+#endif
+}
+inline QString FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return QString::fromStdWString(path.native());
+#else
+  return FromUtf8(Utf8FromPath(path));
+#endif
 }
 
 }  // namespace tavrin

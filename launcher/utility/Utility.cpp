@@ -79,6 +79,7 @@ std::uint32_t RestartSystem(ITraceLog&) {
   }
   if (!word.empty()) words.push_back(word);
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = 0;

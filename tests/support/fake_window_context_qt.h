@@ -11,6 +11,7 @@
 #include "signlink/sign_road.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scripted_link.h"
+#include "ui/controls.h"
 #include "ui/window_context.h"
 
 namespace tavrin::testing {
@@ -43,9 +44,7 @@ class FakeWindowContext : public WindowContext {
   Result<std::string> Line1SignText() const override { return line1; }
   std::string LineText(int line) const override { return line == 2 ? line2 : line1; }
   bool Line2Active() const override { return line2Active; }
-  void InsertAtCaret(const QString& tag) override {
-    (line2Active ? line2 : line1) += tag.toStdString();
-  }
+  void InsertAtCaret(const QString& tag) override { (line2Active ? line2 : line1) += ToUtf8(tag); }
   void ApplySignColorMode(bool triple) override {
     for (auto& l : listeners) l(triple);
   }

@@ -72,7 +72,7 @@ class PrivateCups {
   std::string Log() const { return ScratchFolder::Slurp(m_folder / "log/error_log"); }
 
   // Runs a CUPS client program (lpadmin, lpstat, cupsdisable, ...) against the service.
-  static ProcessResult Run(std::vector<std::string> argv) { return RunProcess(argv); }
+  static ProcessResult Run(const std::vector<std::string>& argv) { return RunProcess(argv); }
 
   // Adds a raw queue that passes its jobs to a TCP port, giving up a job the port refuses
   // rather than stopping the queue.

@@ -42,7 +42,7 @@ class ScratchFolder {
 
   // Writes a file below the folder, making its parent folders.
   std::filesystem::path Put(std::string_view relative, std::string_view bytes) const {
-    const std::filesystem::path path = m_path / relative;
+    std::filesystem::path path = m_path / relative;
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
     return path;

@@ -17,6 +17,7 @@
 #include "common/file_io.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "common/utf8_path.h"
 #include "editor/message_rtf.h"
 #include "fonts/user_font.h"
 #include "functions/command_bodies.h"
@@ -174,7 +175,7 @@ std::optional<UsageError> ParseGlobal(const std::vector<std::string>& args, Opti
     std::string value;
     if (a == "--home") {
       if (!TakeValue(args, i, value)) return UsageError{"--home needs a folder"};
-      options.home = value;
+      options.home = PathFromUtf8(value);
     } else if (a == "--port") {
       int port = 0;
       if (!TakeValue(args, i, value) || !ParseInt(value, port)) {
@@ -580,7 +581,7 @@ using Command = std::function<int(const Options&, Runner&, std::ostream& out, st
 
 // Line 1 of a message file, as the window would hold it after opening the file.
 Result<std::string> MessageFileText(const std::string& path, const std::string& codePage) {
-  Result<std::vector<TextRun>> runs = LoadMessageFile(path, codePage);
+  Result<std::vector<TextRun>> runs = LoadMessageFile(PathFromUtf8(path), codePage);
   if (!runs) return runs.TakeError();
   std::string text;
   for (const TextRun& run : *runs) text += run.text;
@@ -756,7 +757,7 @@ class SentCharacters : public CommandWatcher {
 
 int TransferFont(const Options& o, Runner& runner, std::ostream&, std::ostream& err) {
   if (o.args.size() != 1) return Usage(err, "transfer-font takes FILE.fon");
-  Result<FontList> list = ReadFontFile(o.args[0]);
+  Result<FontList> list = ReadFontFile(PathFromUtf8(o.args[0]));
   if (!list) {
     err << "tavrin-cli: " << o.args[0] << ":" << list.ErrorText() << '\n';
     return kExitFailed;
@@ -798,7 +799,7 @@ int Graphic(const Options& o, Runner& runner, std::ostream& out, std::ostream& e
 
 int Font(const Options& o, Runner&, std::ostream& out, std::ostream& err) {
   if (o.args.size() != 2 || o.args[0] != "list") return Usage(err, "font takes: list FILE.fon");
-  Result<FontList> list = ReadFontFile(o.args[1]);
+  Result<FontList> list = ReadFontFile(PathFromUtf8(o.args[1]));
   if (!list) {
     err << "tavrin-cli: " << o.args[1] << ":" << list.ErrorText() << '\n';
     return kExitFailed;

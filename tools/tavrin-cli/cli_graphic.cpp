@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "common/utf8_path.h"
 #include "fonts/euro_table_qt.h"
 #include "graphics/bitmap_qt.h"
 #include "graphics/graphic_editor.h"
@@ -49,7 +50,9 @@ GraphicOutcome GraphicCommand(const std::vector<std::string>& args,
     if (!IsGraphicName(args[1])) return {kExitUsage, "a graphic name is G01 to G16"};
     Result<GraphicRows> rows = folder.Read(args[1]);
     if (!rows) return Fail(err, rows.ErrorText());
-    if (Status s = WriteBitmap(args[2], PictureOfRows(*rows)); !s) return Fail(err, s.ErrorText());
+    if (Status s = WriteBitmap(PathFromUtf8(args[2]), PictureOfRows(*rows)); !s) {
+      return Fail(err, s.ErrorText());
+    }
     return {};
   }
   if (verb == "import" && args.size() == 7) {
@@ -70,7 +73,7 @@ GraphicOutcome GraphicCommand(const std::vector<std::string>& args,
     if (!sized || width == 0 || height == 0) {
       return {kExitUsage, "import takes --width 32|64|96|120|128 and --height 7|8"};
     }
-    Result<RgbPicture> picture = ReadBitmap(file);
+    Result<RgbPicture> picture = ReadBitmap(PathFromUtf8(file));
     if (!picture) return Fail(err, picture.ErrorText());
     GraphicEditor editor;
     editor.SetWidth(width);
@@ -125,7 +128,7 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
   }
   std::optional<FontList> font;
   if (!fontFile.empty()) {
-    Result<FontList> read = ReadFontFile(fontFile);
+    Result<FontList> read = ReadFontFile(PathFromUtf8(fontFile));
     if (!read) {
       err << "tavrin-cli: " << fontFile << ":" << read.ErrorText() << '\n';
       return {kExitFailed, {}};
@@ -144,7 +147,7 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
   // The time said is what was written: a GIF holds its delays in hundredths of a second.
   int writtenMs = p.animation.TotalMs();
   if (!gif.empty()) {
-    const Result<int> held = preview::WriteAnimatedGif(gif, frames, !single);
+    const Result<int> held = preview::WriteAnimatedGif(PathFromUtf8(gif), frames, !single);
     if (!held) {
       err << "tavrin-cli: " << held.ErrorText() << '\n';
       return {kExitFailed, {}};
@@ -152,7 +155,7 @@ GraphicOutcome PreviewCommand(const std::string& signText, const std::vector<std
     writtenMs = *held;
   }
   if (!png.empty()) {
-    if (Status s = preview::WritePngFrames(png, frames, !single); !s) {
+    if (Status s = preview::WritePngFrames(PathFromUtf8(png), frames, !single); !s) {
       err << "tavrin-cli: " << s.ErrorText() << '\n';
       return {kExitFailed, {}};
     }

@@ -21,7 +21,7 @@ struct Outcome {
   std::string err;
 };
 
-Outcome RunCli(std::vector<std::string> args) {
+Outcome RunCli(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   const int code = Run(args, out, err);
   return {code, out.str(), err.str()};

@@ -76,9 +76,25 @@ void FrameReader::Consume(std::size_t n) {
 }
 
 bool FrameReader::TakeOne(bool idle) {
-  // Up to the next frame start; keep a tail that may be the start of "<ID".
+  if (!SkipToFrameStart()) return false;
+  const std::string_view b = m_buffer;
+  if (b.size() < 4) return false;
+  if (b[3] == '>') return TakeSetId();
+  if (b.size() < kHeader) return false;
+  std::uint8_t id = 0;
+  if (!IsUpperHex(b[3]) || !IsUpperHex(b[4]) || b[5] != '>' || !ParseHexByte(b.substr(3, 2), id)) {
+    SkipJunk(1);
+    return true;
+  }
+  const std::optional<std::size_t> binary = BinaryBodyLength(b.substr(kHeader));
+  if (!binary) return false;
+  return *binary > 0 ? TakeBinaryBody(id, *binary) : TakeTextBody(id, idle);
+}
+
+bool FrameReader::SkipToFrameStart() {
   const std::size_t start = m_buffer.find(kStart);
   if (start == std::string::npos) {
+    // Keep a tail that may be the start of "<ID".
     std::size_t keep = 0;
     if (m_buffer.ends_with("<I"))
       keep = 2;
@@ -88,68 +104,51 @@ bool FrameReader::TakeOne(bool idle) {
     return false;
   }
   if (start > 0) SkipJunk(start);
+  return true;
+}
+
+// Set ID: "<ID><NN><E>".
+bool FrameReader::TakeSetId() {
   const std::string_view b = m_buffer;
-  if (b.size() < 4) return false;
-
-  // Set ID: "<ID><NN><E>".
-  if (b[3] == '>') {
-    if (b.size() < 11) {
-      if (b.size() > 4 && b[4] != '<') {
-        SkipJunk(1);
-        return true;
-      }
-      return false;
-    }
-    std::uint8_t newId = 0;
-    if (b[4] == '<' && ParseHexByte(b.substr(5, 2), newId) && IsUpperHex(b[5]) &&
-        IsUpperHex(b[6]) && b[7] == '>' && b.substr(8, 3) == kEndTag) {
-      ReceivedFrame frame;
-      frame.kind = ReceivedFrame::Kind::SetId;
-      frame.id = newId;
-      frame.raw = std::string(b.substr(0, 11));
-      frame.junkBefore = TakeJunkCount();
-      m_ready.push_back(std::move(frame));
-      Consume(11);
-      return true;
-    }
-    SkipJunk(1);
-    return true;
-  }
-
-  if (b.size() < kHeader) return false;
-  std::uint8_t id = 0;
-  if (!IsUpperHex(b[3]) || !IsUpperHex(b[4]) || b[5] != '>' || !ParseHexByte(b.substr(3, 2), id)) {
-    SkipJunk(1);
-    return true;
-  }
-  const std::optional<std::size_t> binary = BinaryBodyLength(b.substr(kHeader));
-  if (!binary) return false;
-
-  auto emit = [&](std::size_t bodyLength, bool checksumOk) {
-    ReceivedFrame frame;
-    frame.id = id;
-    frame.body = std::string(b.substr(kHeader, bodyLength));
-    frame.checksumOk = checksumOk;
-    const std::size_t total = kHeader + bodyLength + 2 + 3;
-    frame.raw = std::string(b.substr(0, total));
-    frame.junkBefore = TakeJunkCount();
-    m_ready.push_back(std::move(frame));
-    Consume(total);
-  };
-
-  if (*binary > 0) {
-    const std::size_t total = kHeader + *binary + 5;
-    if (b.size() < total) return false;
-    if (b.substr(total - 3, 3) != kEndTag) {
+  if (b.size() < 11) {
+    if (b.size() > 4 && b[4] != '<') {
       SkipJunk(1);
       return true;
     }
-    emit(*binary, ChecksumMatches(b.substr(kHeader, *binary), b.substr(total - 5, 2)));
+    return false;
+  }
+  std::uint8_t newId = 0;
+  if (b[4] == '<' && ParseHexByte(b.substr(5, 2), newId) && IsUpperHex(b[5]) && IsUpperHex(b[6]) &&
+      b[7] == '>' && b.substr(8, 3) == kEndTag) {
+    ReceivedFrame frame;
+    frame.kind = ReceivedFrame::Kind::SetId;
+    frame.id = newId;
+    frame.raw = std::string(b.substr(0, 11));
+    frame.junkBefore = TakeJunkCount();
+    m_ready.push_back(std::move(frame));
+    Consume(11);
     return true;
   }
+  SkipJunk(1);
+  return true;
+}
 
-  // A text body: the first "<E>" whose checksum matches ends it. The search resumes where it
-  // stopped, carrying the XOR of the body so far, so each byte is looked at once.
+bool FrameReader::TakeBinaryBody(std::uint8_t id, std::size_t bodyLength) {
+  const std::string_view b = m_buffer;
+  const std::size_t total = kHeader + bodyLength + 5;
+  if (b.size() < total) return false;
+  if (b.substr(total - 3, 3) != kEndTag) {
+    SkipJunk(1);
+    return true;
+  }
+  Emit(id, bodyLength, ChecksumMatches(b.substr(kHeader, bodyLength), b.substr(total - 5, 2)));
+  return true;
+}
+
+// The first "<E>" whose checksum matches ends a text body. The search resumes where it
+// stopped, carrying the XOR of the body so far, so each byte is looked at once.
+bool FrameReader::TakeTextBody(std::uint8_t id, bool idle) {
+  const std::string_view b = m_buffer;
   if (m_scanFrom < kHeader + 2) {
     m_scanFrom = kHeader + 2;
     m_xorEnd = kHeader;
@@ -162,7 +161,7 @@ bool FrameReader::TakeOne(bool idle) {
     std::uint8_t stated = 0;
     if (IsUpperHex(b[end - 2]) && IsUpperHex(b[end - 1]) &&
         ParseHexByte(b.substr(end - 2, 2), stated) && stated == m_xor) {
-      emit(end - 2 - kHeader, true);
+      Emit(id, end - 2 - kHeader, true);
       return true;
     }
   }
@@ -175,7 +174,7 @@ bool FrameReader::TakeOne(bool idle) {
     return true;
   }
   if (idle && m_firstEnd != 0) {
-    emit(m_firstEnd - 2 - kHeader, false);
+    Emit(id, m_firstEnd - 2 - kHeader, false);
     return true;
   }
   if (b.size() > kMaxFrameBytes) {
@@ -183,6 +182,18 @@ bool FrameReader::TakeOne(bool idle) {
     return true;
   }
   return false;
+}
+
+void FrameReader::Emit(std::uint8_t id, std::size_t bodyLength, bool checksumOk) {
+  ReceivedFrame frame;
+  frame.id = id;
+  frame.body = m_buffer.substr(kHeader, bodyLength);
+  frame.checksumOk = checksumOk;
+  const std::size_t total = kHeader + bodyLength + 2 + 3;
+  frame.raw = m_buffer.substr(0, total);
+  frame.junkBefore = TakeJunkCount();
+  m_ready.push_back(std::move(frame));
+  Consume(total);
 }
 
 }  // namespace tavrin::vsign

@@ -43,8 +43,19 @@ class FrameReader {
 
  private:
   // Tries to take one frame off the front of the buffer. Returns false when more bytes are
-  // needed.
+  // needed. The Take functions below take the frame that starts the buffer, or skip its first
+  // byte as junk, and answer the same.
   bool TakeOne(bool idle);
+  // Skips junk up to the first "<ID"; false when there is none yet.
+  bool SkipToFrameStart();
+  bool TakeSetId();
+  // A body taken by length, bodyLength bytes after the header.
+  bool TakeBinaryBody(std::uint8_t id, std::size_t bodyLength);
+  // A text body ended by its checksum; idle settles one that waits for its end.
+  bool TakeTextBody(std::uint8_t id, bool idle);
+  // Queues the frame of the header, bodyLength bytes of body, the checksum and "<E>", and
+  // consumes it.
+  void Emit(std::uint8_t id, std::size_t bodyLength, bool checksumOk);
   void SkipJunk(std::size_t n);
   // The junk skipped since the last frame taken.
   std::size_t TakeJunkCount();

@@ -50,6 +50,7 @@ TEST(FrameReaderTest, CutsFramesWhateverTheChunks) {
     EXPECT_EQ(reader.JunkBytes(), 6u) << chunk;  // "junk" and the CR LF
     // Each frame knows what was skipped just before it.
     std::vector<std::size_t> junk;
+    junk.reserve(frames.size());
     for (const auto& f : frames) junk.push_back(f.junkBefore);
     EXPECT_EQ(junk, (std::vector<std::size_t>{4, 0, 0, 2, 0, 0})) << chunk;
     EXPECT_EQ(reader.Buffered(), 0u);

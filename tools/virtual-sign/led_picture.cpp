@@ -108,12 +108,13 @@ std::string PictureText(const LedPicture& picture, bool ansi) {
   return out;
 }
 
-std::string DescribeLine(char page, int line, const PageLine& l) {
+std::string DescribeLine(char page, int line, const PageLine& pageLine) {
   return "page " + std::string(1, page) + " line " + std::to_string(line) + ": enters " +
-         NameOf({TagTable::UpperEffect, TagTable::LowerEffect}, l.entryEffect) + ", leaves " +
-         NameOf({TagTable::UpperEffect, TagTable::LowerEffect}, l.exitEffect) + ", " +
-         NameOf({TagTable::Mode}, l.modeCode) + " at speed " + std::string(1, l.speedDigit) +
-         ", waits " + NameOf({TagTable::Wait}, l.waitCode);
+         NameOf({TagTable::UpperEffect, TagTable::LowerEffect}, pageLine.entryEffect) +
+         ", leaves " + NameOf({TagTable::UpperEffect, TagTable::LowerEffect}, pageLine.exitEffect) +
+         ", " + NameOf({TagTable::Mode}, pageLine.modeCode) + " at speed " +
+         std::string(1, pageLine.speedDigit) + ", waits " +
+         NameOf({TagTable::Wait}, pageLine.waitCode);
 }
 
 }  // namespace tavrin::vsign

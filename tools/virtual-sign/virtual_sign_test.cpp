@@ -17,6 +17,7 @@ using namespace std::chrono;
 
 std::vector<std::string> Replies(const std::vector<FrameEvent>& events) {
   std::vector<std::string> replies;
+  replies.reserve(events.size());
   for (const FrameEvent& e : events) replies.push_back(e.reply);
   return replies;
 }

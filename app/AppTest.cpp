@@ -17,6 +17,7 @@
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_link.h"
+#include "ui/controls.h"
 
 using namespace tavrin;
 using tavrin::testing::ScriptedLink;
@@ -257,15 +258,14 @@ class AppTest : public QObject {
     const auto run = [&](const QStringList& arguments) {
       QProcess tavrin;
       QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-      environment.insert("TAVRIN_HOME", QString::fromStdString(home.Path().string()));
+      environment.insert("TAVRIN_HOME", FromPath(home.Path()));
       environment.insert("QT_QPA_PLATFORM", "offscreen");
       tavrin.setProcessEnvironment(environment);
       tavrin.start(TAVRIN_APP_PATH, arguments);
       if (!tavrin.waitForFinished(30000)) tavrin.kill();
       return QString::fromUtf8(tavrin.readAllStandardError());
     };
-    const QString opened =
-        run({"--exit-when-shown", QString::fromStdString((home / "hello.tvr").string())});
+    const QString opened = run({"--exit-when-shown", FromPath(home / "hello.tvr")});
     QVERIFY2(opened.contains("main window \"hello.tvr - Tavrin\" shown"), qPrintable(opened));
     const QString none = run({"--exit-when-shown"});
     QVERIFY2(none.contains("main window \"Tavrin\" shown"), qPrintable(none));

@@ -54,7 +54,7 @@ class TimedSign {
   }
 
   // "ACK" after the given delay; silence for frames holding `silentFor`.
-  static Answer After(int delayMs, std::string silentFor = "\x01") {
+  static Answer After(int delayMs, const std::string& silentFor = "\x01") {
     return [=](const std::string& frame) {
       if (frame.find(silentFor) != std::string::npos) return std::string();
       std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "common/program_folder.h"
+#include "ui/controls.h"
 #include "ui/themed_icon.h"
 
 namespace tavrin {
@@ -210,7 +211,7 @@ int RunTavrin(int argc, char** argv) {
     QApplication::quit();
   };
   if (!file.isEmpty()) {
-    form1.OpenMessageFile(file.toStdString(), [&](const Status& opened) {
+    form1.OpenMessageFile(ToPath(file), [&](const Status& opened) {
       if (!opened) form1.Notices().FileErr(opened.ErrorText());
       if (exitWhenShown) reportAndQuit();
     });

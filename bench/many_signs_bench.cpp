@@ -47,12 +47,14 @@ double SendToSigns(int signs, int links) {
     line += tavrin::GraphicTag(tavrin::GraphicName(n));
   }
   std::vector<std::unique_ptr<tavrin::testing::PtyPeer>> peers;
+  peers.reserve(static_cast<std::size_t>(links));
   for (int i = 0; i < links; ++i) {
     peers.push_back(std::make_unique<tavrin::testing::PtyPeer>(tavrin::testing::PtyPeer::Ack));
   }
   const tavrin::Settings settings(tavrin::SettingsPath(folder.path));
   tavrin::SignRoads roads(settings);
   std::vector<tavrin::SignJob> jobs;
+  jobs.reserve(static_cast<std::size_t>(signs));
   for (int i = 0; i < signs; ++i) {
     const auto id = static_cast<std::uint8_t>(i / links + 1);
     jobs.push_back({"sign " + std::to_string(i),

@@ -19,7 +19,4 @@ Result<std::string> ReadFileLimited(const std::filesystem::path& path, std::size
 // which is flushed to disk and then renamed over the old one. The folder must exist.
 Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// The older name of Utf8FromPath, still called in graphics/; it goes when nothing calls it.
-inline std::string PathText(const std::filesystem::path& path) { return Utf8FromPath(path); }
-
 }  // namespace tavrin

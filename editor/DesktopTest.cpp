@@ -23,6 +23,7 @@
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
 #include "ui/command_runner.h"
+#include "ui/controls.h"
 #include "ui/themed_icon.h"
 
 using namespace tavrin;
@@ -54,7 +55,7 @@ struct Window {
         [this, file](TForm1::FileQuestion, const QString& folder, const QString&) {
           dialogShown = true;
           askedIn = folder;
-          return QString::fromStdString(file.string());
+          return FromPath(file);
         });
   }
   bool dialogShown = false;
@@ -79,7 +80,7 @@ class DesktopTest : public QObject {
     QCOMPARE(w.form1().windowTitle(), QString("Tavrin"));
     QTest::keyClicks(w.Line1(), "Hi");
     QCOMPARE(w.form1().windowTitle(), QString("Tavrin"));  // a new message has no name yet
-    QVERIFY(w.form1().SaveMessageAs(QString::fromStdString((w.home / "a.tvr").string())));
+    QVERIFY(w.form1().SaveMessageAs(FromPath(w.home / "a.tvr")));
     QCOMPARE(w.form1().windowTitle(), QString("a.tvr[*] - Tavrin"));
     QVERIFY(!w.form1().isWindowModified());
     QTest::keyClicks(w.Line1(), "!");
@@ -97,15 +98,14 @@ class DesktopTest : public QObject {
     QCOMPARE(w.form1().windowTitle(), QString("b.tvr[*] - Tavrin"));
     QCOMPARE(w.Saved(w.home / "b.tvr"), std::string("Hi!"));
     // The dialogs start in the folder of the last message file, in later runs too.
-    QCOMPARE(QString::fromStdString(w.form1().AppSettings().FileFolder()),
-             QString::fromStdString(w.home.Path().string()));
-    QCOMPARE(w.askedIn, QString::fromStdString(w.home.Path().string()));
+    QCOMPARE(QString::fromStdString(w.form1().AppSettings().FileFolder()), FromPath(w.home.Path()));
+    QCOMPARE(w.askedIn, FromPath(w.home.Path()));
   }
 
   // The file dialogs themselves: their names, the filter of message files, the folder.
   void TheFileDialogs() {
     Window w;
-    QVERIFY(w.form1().SaveMessageAs(QString::fromStdString((w.home / "a.tvr").string())));
+    QVERIFY(w.form1().SaveMessageAs(FromPath(w.home / "a.tvr")));
     for (const char* command : {"Open1", "SaveAs1"}) {
       QString seen;
       QTimer::singleShot(0, [&] {
@@ -117,8 +117,7 @@ class DesktopTest : public QObject {
       });
       w.Action(command)->trigger();
       const QString name = QString(command) == "Open1" ? "OpenDialog1" : "SaveDialog1";
-      QCOMPARE(seen, name + " Message files (*.tvr);;All files (*) in " +
-                         QString::fromStdString(w.home.Path().string()));
+      QCOMPARE(seen, name + " Message files (*.tvr);;All files (*) in " + FromPath(w.home.Path()));
     }
   }
 
@@ -136,7 +135,7 @@ class DesktopTest : public QObject {
                                    .arg(static_cast<int>(answer));
           Window w;
           w.home.Put("other.tvr", "other");
-          QVERIFY(w.form1().SaveMessageAs(QString::fromStdString((w.home / "a.tvr").string())));
+          QVERIFY(w.form1().SaveMessageAs(FromPath(w.home / "a.tvr")));
           if (changed) QTest::keyClicks(w.Line1(), "typed");
           w.notice.Clear();
           w.notice.saveAnswers = {answer};

@@ -493,7 +493,7 @@ void TForm1::BuildToolBar() {
            button("ToolButton12", themed("network-transmit"), "Send via Network"));
 }
 
-void TForm1::Bind(MainCommand command, std::function<void()> run) {
+void TForm1::Bind(MainCommand command, const std::function<void()>& run) {
   for (QAction* action : m_commands[command]) {
     connect(action, &QAction::triggered, this, run);
     action->setEnabled(true);
@@ -510,9 +510,9 @@ void TForm1::OnSignColorMode(std::function<void(bool)> listener) {
   m_colorModeListeners.push_back(std::move(listener));
 }
 
-void TForm1::InsertAtCaret(const QString& text) {
+void TForm1::InsertAtCaret(const QString& tag) {
   QTextCursor cursor = m_current->textCursor();
-  cursor.insertText(text, Format(QtColour(kTagColour)));
+  cursor.insertText(tag, Format(QtColour(kTagColour)));
   m_current->setTextCursor(cursor);
   SetDefaultFormat(m_current);
 }
@@ -694,7 +694,7 @@ Status TForm1::SaveMessageFile(const std::filesystem::path& path) {
 void TForm1::OpenMessageFile(const std::filesystem::path& path, std::function<void(Status)> done) {
   // Read and decoded beside the windows: a large or hostile file does not stop them.
   const std::string codePage = m_settings.CodePage();
-  const QString name = QString::fromStdString(path.string());
+  const QString name = FromPath(path);
   RunBesideTheWindows(
       this, [path, codePage] { return LoadMessageFile(path, codePage); },
       [this, name, done = std::move(done)](Result<std::vector<TextRun>> runs) {
@@ -732,7 +732,7 @@ void TForm1::OpenClick() {
   const QString path = m_chooseFile ? m_chooseFile(FileQuestion::Open, DialogFolder(), {})
                                     : FileDialog(FileQuestion::Open, DialogFolder(), {});
   if (path.isEmpty()) return;
-  OpenMessageFile(path.toStdString(), [this](const Status& s) {
+  OpenMessageFile(ToPath(path), [this](const Status& s) {
     if (!s) m_notice->FileErr(s.ErrorText());
   });
 }
@@ -753,7 +753,7 @@ bool TForm1::SaveAsClick() {
 }
 
 bool TForm1::SaveMessageAs(const QString& path) {
-  if (Status s = SaveMessageFile(path.toStdString()); !s) {
+  if (Status s = SaveMessageFile(ToPath(path)); !s) {
     m_notice->FileErr(s.ErrorText());
     return false;
   }
@@ -765,8 +765,8 @@ bool TForm1::SaveMessageAs(const QString& path) {
 void TForm1::ReadMeClick() {
   // Opened as the desktop opens it, from the program's folder; whether it opened is not
   // examined (a missing manual says nothing).
-  const QString folder = QString::fromStdString(m_programFolder.string());
-  const QString manual = QString::fromStdString(ManualPath(m_programFolder).string());
+  const QString folder = FromPath(m_programFolder);
+  const QString manual = FromPath(ManualPath(m_programFolder));
 #ifdef _WIN32
   ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(manual.utf16()), nullptr,
                 reinterpret_cast<const wchar_t*>(folder.utf16()), SW_SHOWNORMAL);

@@ -89,7 +89,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   ~TForm1() override;
 
   // Makes the menu items and toolbar buttons of a command run `run`, and enables them.
-  void Bind(MainCommand command, std::function<void()> run);
+  void Bind(MainCommand command, const std::function<void()>& run);
   // Called once, when the window is first shown, after the sign colour mode is applied.
   void OnFirstShown(std::function<void()> hook) { m_firstShown = std::move(hook); }
 

@@ -19,6 +19,7 @@
 #include "tests/support/main_window_qt.h"
 #include "tests/support/recording_notice_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "ui/controls.h"
 
 using namespace tavrin;
 
@@ -27,7 +28,6 @@ using testing::RecordingNotice;
 class TForm1Test : public QObject {
   Q_OBJECT
 
- private:
   // The windows of a run, on a scratch program folder.
   struct Run {
     explicit Run(const std::string& settings = "") {
@@ -226,12 +226,12 @@ class TForm1Test : public QObject {
     const auto opener =
         run.home.Put("opener.sh", "#!/bin/sh\npwd > \"$(dirname \"$1\")/opened\"\n");
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-    run.form1->SetOpenProgram(QString::fromStdString(opener.string()));
+    run.form1->SetOpenProgram(FromPath(opener));
     run.Action("ReadMe1")->trigger();
     QTRY_VERIFY(std::filesystem::exists(run.home / "opened"));
     QTRY_COMPARE(
         QString::fromStdString(testing::ScratchFolder::Slurp(run.home / "opened")).trimmed(),
-        QString::fromStdString(run.home.Path().string()));
+        FromPath(run.home.Path()));
   }
 
   // A message file that cannot be saved: the standard error box, with OK.
@@ -239,8 +239,7 @@ class TForm1Test : public QObject {
     Run run;
     QTest::keyClicks(run.Line1(), "Hi");
     // A folder in the path that is a file: no message file can be written there.
-    run.form1->SaveMessageAs(
-        QString::fromStdString((run.home.Put("afile", "") / "cannot-be-here.tvr").string()));
+    run.form1->SaveMessageAs(FromPath((run.home.Put("afile", "") / "cannot-be-here.tvr")));
     QCOMPARE(run.notice.boxes.size(), 1);
     QCOMPARE(run.notice.Described()[0].left(9), QString("error OK:"));
     QVERIFY(run.notice.shown[0].contains("cannot-be-here.tvr"));
@@ -273,7 +272,7 @@ class TForm1Test : public QObject {
     const auto before = run.Runs();
     run.form1->findChild<QTextEdit*>("RichEdit2")->setPlainText("two");
     const auto file = run.home / "message.tvr";
-    QVERIFY(run.form1->SaveMessageAs(QString::fromStdString(file.string())));
+    QVERIFY(run.form1->SaveMessageAs(FromPath(file)));
     run.Action("New1")->trigger();
     QVERIFY(run.Line1()->toPlainText().isEmpty());
     QVERIFY(run.form1->findChild<QTextEdit*>("RichEdit2")->toPlainText().isEmpty());

@@ -373,18 +373,18 @@ void TFontMakefrm::Save1Click() {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix("fon");
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  if (Status s = SaveFontFile(dialog.selectedFiles().front().toStdString()); !s) {
+  if (Status s = SaveFontFile(ToPath(dialog.selectedFiles().front())); !s) {
     m_context.Notices().FileErr(s.ErrorText());
   }
 }
 
 void TFontMakefrm::Open1Click() {
-  QFileDialog dialog(this, "Open Font", QString::fromStdString(m_context.ProgramFolder().string()),
+  QFileDialog dialog(this, "Open Font", FromPath(m_context.ProgramFolder()),
                      "font file(*.fon) (*.fon);;All files(*.*) (*)");
   dialog.setObjectName("OpenDialog1");
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  if (Status s = OpenFontFile(dialog.selectedFiles().front().toStdString()); !s) {
+  if (Status s = OpenFontFile(ToPath(dialog.selectedFiles().front())); !s) {
     m_context.Notices().Err(s.ErrorText());
   }
 }

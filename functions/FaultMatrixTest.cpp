@@ -85,8 +85,8 @@ Expected Expect(const SignPlan& plan, Fault fault, int n) {
     }
     return Expected{frames, step.failure.text};
   };
-  const Expected completed{static_cast<int>(plan.steps.size()),
-                           plan.done ? plan.done->text : std::string()};
+  Expected completed{static_cast<int>(plan.steps.size()),
+                     plan.done ? plan.done->text : std::string()};
   const std::size_t k = static_cast<std::size_t>(n - 1);
   if (fault == Fault::HangUp) {
     // The sign answers frame n, then the next frame cannot be written.

@@ -20,8 +20,9 @@ UserFontRecord Character(const char* code, char letter, std::vector<std::uint8_t
   return r;
 }
 
-FontList ListOf(std::vector<UserFontRecord> records) {
+FontList ListOf(const std::vector<UserFontRecord>& records) {
   std::vector<FontEntry> entries;
+  entries.reserve(records.size());
   for (const UserFontRecord& r : records) entries.push_back({EntryTextOf(r), r});
   return FontList::Of(std::move(entries));
 }

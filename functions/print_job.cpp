@@ -76,7 +76,7 @@ PlanResult ExecutePlanAsPrintJob(const SignPlan& plan, const PrintJobSession& s)
 
 PlanResult RunPlanAsPrintJob(const SignPlan& plan, PrintSession& s) {
   if (std::optional<PlanResult> ended = RefuseOrAsk(plan, s.notice)) return *ended;
-  const PlanResult result = ExecutePlanAsPrintJob(
+  PlanResult result = ExecutePlanAsPrintJob(
       plan, PrintJobSession{s.spooler, s.waiter, s.watcher, s.jobWatchMs, nullptr});
   if (result.notice) s.notice.Tell(*result.notice);
   return result;

@@ -400,10 +400,10 @@ class GraphicWindowTest : public QObject {
     QTimer::singleShot(0, [&] {
       if (!QTest::qWaitForWindowActive(e.bmp.get())) return;
       // Export: ".bmp" is added to a name without it.
-      answer = QString::fromStdString((e.home / "picture").string());
+      answer = FromPath(e.home / "picture");
       e.bmp->findChild<QPushButton*>("exprot")->click();
       e.form->Editor().Clear();
-      answer = QString::fromStdString((e.home / "picture.bmp").string());
+      answer = FromPath(e.home / "picture.bmp");
       e.bmp->findChild<QPushButton*>("import")->click();
       // Cancelled: nothing happens.
       answer.clear();

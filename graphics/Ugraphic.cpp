@@ -629,7 +629,7 @@ void TGraphicForm::ListBox1MouseUp(QListWidgetItem* item) {
   }
   Result<SizeEntries> entries = m_editor.Load(*rows);
   if (!entries) {
-    m_context.Notices().FileErr(PathText(m_folder.FilePath(name)) + ": " + entries.ErrorText());
+    m_context.Notices().FileErr(Utf8FromPath(m_folder.FilePath(name)) + ": " + entries.ErrorText());
     return;
   }
   SetSizeEntries(*entries);
@@ -725,7 +725,7 @@ void TGraphicForm::SaveButtonClick() {
   const QString file = ChooseBitmapFile(BitmapQuestion::Export);
   if (file.isEmpty()) return;
   const QString withExtension = file.endsWith(".bmp", Qt::CaseInsensitive) ? file : file + ".bmp";
-  if (Status s = ExportBitmap(withExtension.toStdString()); !s) {
+  if (Status s = ExportBitmap(ToPath(withExtension)); !s) {
     m_context.Notices().FileErr(s.ErrorText());
   }
 }
@@ -733,7 +733,7 @@ void TGraphicForm::SaveButtonClick() {
 void TGraphicForm::LoadButtonClick() {
   const QString file = ChooseBitmapFile(BitmapQuestion::Import);
   if (file.isEmpty()) return;
-  if (Status s = ImportBitmap(file.toStdString()); !s) m_context.Notices().FileErr(s.ErrorText());
+  if (Status s = ImportBitmap(ToPath(file)); !s) m_context.Notices().FileErr(s.ErrorText());
 }
 
 void TGraphicForm::RenderText(const QStringList& lines, const QFont& font, int pitch) {

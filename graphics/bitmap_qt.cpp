@@ -45,7 +45,7 @@ bool PixelsPresent(const std::string& b) {
 Result<RgbPicture> ReadBitmap(const std::filesystem::path& path) {
   Result<std::string> bytes = ReadFileLimited(path, kMaxBitmapFileBytes);
   if (!bytes) return bytes.TakeError();
-  return DecodeBitmap(*bytes, PathText(path));
+  return DecodeBitmap(*bytes, Utf8FromPath(path));
 }
 
 Result<RgbPicture> DecodeBitmap(const std::string& fileBytes, const std::string& name) {
@@ -54,7 +54,7 @@ Result<RgbPicture> DecodeBitmap(const std::string& fileBytes, const std::string&
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, "bmp");
-  reader.setAllocationLimit(256);  // megabytes, whatever the header declares
+  QImageReader::setAllocationLimit(256);  // megabytes, whatever the header declares
   // The reader gives the header's height as it stands: negative for a top-down bitmap, whose
   // rows are stored from the top. A header it cannot read gives no size at all (-1 x -1).
   const QSize declared = reader.size();
@@ -99,7 +99,7 @@ Status WriteBitmap(const std::filesystem::path& path, const RgbPicture& picture)
   QBuffer buffer(&data);
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "BMP"))
-    return Error{"Cannot write " + PathText(path) + ": no bitmap was made"};
+    return Error{"Cannot write " + Utf8FromPath(path) + ": no bitmap was made"};
   return WriteFileAtomically(
       path, std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
 }

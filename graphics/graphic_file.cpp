@@ -127,13 +127,14 @@ Result<GraphicRows> GraphicFolder::ReadLines(const std::string& name) const {
   Result<std::string> bytes = ReadFileLimited(path, kMaxGraphicFileBytes);
   if (!bytes) return bytes.TakeError();
   Result<GraphicRows> rows = ParseGraphicText(*bytes);
-  if (!rows) return Error{PathText(path) + ": " + rows.ErrorText()};
+  if (!rows) return Error{Utf8FromPath(path) + ": " + rows.ErrorText()};
   return rows;
 }
 
 Result<GraphicRows> GraphicFolder::Read(const std::string& name) const {
   Result<GraphicRows> rows = ReadLines(name);
-  if (rows && rows->empty()) return Error{PathText(FilePath(name)) + ": the graphic file is empty"};
+  if (rows && rows->empty())
+    return Error{Utf8FromPath(FilePath(name)) + ": the graphic file is empty"};
   return rows;
 }
 
@@ -160,8 +161,8 @@ Status GraphicFolder::Write(const std::string& name, const GraphicRows& rows) co
   const fs::path folder = Folder();
   if (!fs::is_directory(folder, ec)) {
     if (!fs::create_directory(folder, ec) || ec) {
-      return Error{"Cannot create" + PathText(m_programFolder) + std::string(kGraphicFolderName) +
-                   "Dirtrory"};
+      return Error{"Cannot create" + Utf8FromPath(m_programFolder) +
+                   std::string(kGraphicFolderName) + "Dirtrory"};
     }
   }
   return WriteFileAtomically(FilePath(name), FormatGraphicText(rows));
@@ -183,7 +184,7 @@ Status GraphicFolder::Delete(const std::string& name) const {
   if (Status s = CheckName(name); !s) return s;
   std::error_code ec;
   if (!fs::remove(FilePath(name), ec) || ec) {
-    return Error{"Cannot delete " + PathText(FilePath(name)) +
+    return Error{"Cannot delete " + Utf8FromPath(FilePath(name)) +
                  (ec ? ": " + ec.message() : std::string(": no such file"))};
   }
   return {};

@@ -93,7 +93,7 @@ std::shared_ptr<CommandEvents> ToWindowThread(QObject* guard,
 
 bool StartCommand(SignRoad& road, Notice& notice, SignPlan plan, WindowCommand how,
                   SignRoad::Work work) {
-  const auto endHere = [&](PlanResult result) {
+  const auto endHere = [&](const PlanResult& result) {
     if (how.finished) how.finished(result);
     return false;
   };

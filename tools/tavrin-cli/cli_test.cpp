@@ -525,7 +525,7 @@ class CliSignListTest : public ::testing::Test {
     return RunCli(args);
   }
   // Answers the frames to its IDs (and none other), as signs on a bus do.
-  static testing::PtyPeer::Responder AnswersFor(std::vector<std::string> ids) {
+  static testing::PtyPeer::Responder AnswersFor(const std::vector<std::string>& ids) {
     return [ids](const std::string& frame) {
       if (frame.rfind("<ID><", 0) == 0) return testing::PtyPeer::Ack(frame);  // Set ID
       for (const std::string& id : ids) {

@@ -24,8 +24,8 @@ Window& BuiltOnce(std::unique_ptr<Window>& slot, Make make) {
 
 TavrinApp::TavrinApp(std::filesystem::path programFolder)
     : m_workspace(programFolder),
-      m_form1(std::move(programFolder),
-              {m_workspace.Fonts(), m_workspace.Schedules(), m_workspace.Graphics()}) {
+      m_form1(std::move(programFolder), {m_workspace.Fonts(), m_workspace.Schedules(),
+                                         m_workspace.Graphics(), m_workspace.Signs()}) {
   m_preview = new PreviewPanel(m_form1, [this] { return &m_workspace.Fonts(); });
   m_form1.SetPreviewPanel(m_preview);
   BindCommands();

@@ -131,12 +131,16 @@ TsignColorfrm& TavrinApp::SignColorfrm() {
   return BuiltOnce(m_signColor, [this] { return std::make_unique<TsignColorfrm>(m_form1); });
 }
 
+SignsDialog& TavrinApp::Signs() {
+  return BuiltOnce(m_signs, [this] { return std::make_unique<SignsDialog>(m_form1); });
+}
+
 int TavrinApp::WindowsBuilt() const {
   int built = 0;
   for (const bool there :
        {!!m_setCom, !!m_aboutBox, !!m_schedule, !!m_scheduleAdd, !!m_deletefrm, !!m_setId,
         !!m_graphicForm, !!m_europeanChar, !!m_linkpage, !!m_inputText, !!m_bmpSaveLoad,
-        !!m_moveSpeed, !!m_selectGaphName, !!m_fontMake, !!m_signColor}) {
+        !!m_moveSpeed, !!m_selectGaphName, !!m_fontMake, !!m_signColor, !!m_signs}) {
     built += there ? 1 : 0;
   }
   return built;
@@ -168,6 +172,7 @@ void TavrinApp::BindCommands() {
   f.Bind(C::EuropeanChar, [this] { EuropeanCharForm().Open(); });
   f.Bind(C::RecallDefaultFont, [this] { RecallDefaultFont(); });
   f.Bind(C::SendViaNetwork, [this] { SetID().ToolButton12Click(); });
+  f.Bind(C::Signs, [this] { Signs().Open(); });
 
   // The sign colour dialog is built at the start only when the settings ask for it.
   f.OnFirstShown([this] {

@@ -457,6 +457,8 @@ void TForm1::BuildFunctionsMenu(QMenu* functions) {
   colorSetting->setDefaultWidget(new ColorSettingItem(colorSetting, functions));
   Register(MainCommand::ShowColorSetting, colorSetting);
   functions->addAction(colorSetting);
+  functions->addSeparator();
+  Command(functions, C::Signs, "Signs1", "&Signs...");
 }
 
 void TForm1::BuildToolBar() {

@@ -75,6 +75,7 @@ enum class MainCommand {
   EuropeanChar,
   RecallDefaultFont,
   SendViaNetwork,  // the toolbar button
+  Signs,           // the sign list
 };
 
 // The main window: the message editor and the command centre. It is the context every other

@@ -156,7 +156,6 @@ SignsDialog::SignsDialog(WindowContext& context)
   m_table->setSelectionMode(QAbstractItemView::SingleSelection);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->verticalHeader()->hide();
-  m_table->horizontalHeader()->setStretchLastSection(true);
   m_table->setMinimumSize(460, 160);
   layout->addWidget(m_table, 1);
   auto* buttons = new QHBoxLayout;
@@ -218,7 +217,8 @@ void SignsDialog::Refresh() {
     ++row;
   }
   m_table->resizeColumnsToContents();
-  m_table->horizontalHeader()->setStretchLastSection(true);
+  // The address takes what room is left: a device path or a host name is the longest field.
+  m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   const bool chosen = Selected() != nullptr;
   m_edit->setEnabled(chosen);
   m_remove->setEnabled(chosen);

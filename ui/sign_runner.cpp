@@ -149,6 +149,9 @@ void SignsProgress::Sending(std::size_t row, std::size_t frame, std::size_t fram
 
 void SignsProgress::Ended(std::size_t row, const QString& state, bool ok) {
   if (ok) m_rows[row].bar->setValue(m_rows[row].bar->maximum());
+  QFont font = m_rows[row].state->font();
+  font.setBold(!ok);  // a failure stands out among the rows that went through
+  m_rows[row].state->setFont(font);
   m_rows[row].state->setText(state);
   m_rows[row].state->setToolTip(state);
 }

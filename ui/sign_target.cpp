@@ -29,6 +29,8 @@ SignTargetChooser::SignTargetChooser(SignBook& book, QComboBox* signIds, QWidget
   layout->setContentsMargins(0, 0, 0, 0);
   m_targets = new QComboBox(this);
   m_targets->setObjectName("SignTargetList");
+  // The whole name and address of each sign show, the panel widening for them.
+  m_targets->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   MakePickOnly(m_targets);
   auto* label = new QLabel("Send to:", this);
   label->setBuddy(m_targets);
@@ -104,7 +106,9 @@ void SignTargetChooser::Refill() {
   const QSignalBlocker quietChecks(m_checks);
   m_targets->clear();
   m_checks->clear();
-  m_targets->addItem("Set COM port, Sign ID below", kDefault);
+  // Set ID's default sends no sign ID: the new one goes to whatever sign is on the port.
+  m_targets->addItem(m_reach == Reach::OneSign ? "Set COM port" : "Set COM port, Sign ID below",
+                     kDefault);
   const std::vector<NamedSign> offered = Offered();
   for (const NamedSign& sign : offered) {
     m_targets->addItem(Described(sign), kOne);

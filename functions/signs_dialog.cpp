@@ -194,8 +194,8 @@ SignsDialog::SignsDialog(WindowContext& context)
 SignsDialog::~SignsDialog() { m_book.Forget(m_listener); }
 
 void SignsDialog::Open() {
-  // A list edited by hand meanwhile is read again, unless it is about to be copied aside.
-  if (m_book.Problems().empty()) m_book.Reload();
+  // A list edited by hand meanwhile is read again.
+  m_book.Reload();
   m_testResult->clear();
   exec();
 }

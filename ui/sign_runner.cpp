@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -78,21 +79,32 @@ class SeveralSigns : public QObject {
     if (--m_running == 0) Summarise();
   }
 
-  // Every sign's line in one notice, then the button back and the window gone.
+  // Every sign's line in one notice, then the button back and the window gone. A command
+  // stopped because the program is quitting says nothing more.
   void Summarise() {
     std::string text;
     int failed = 0;
+    bool stopped = false;
     for (const SignJobResult& r : m_results) {
       text += (text.empty() ? "" : "\n") + SignJobLine(r);
       if (!WentThrough(r.result.outcome)) ++failed;
+      stopped = stopped || r.result.outcome == SignOutcome::Stopped;
     }
     m_progress->hide();
     if (m_how.button) m_how.button->setEnabled(true);
-    m_context.ShowStatus(QString("%1 signs: %2 done, %3 failed")
-                             .arg(m_results.size())
-                             .arg(m_results.size() - failed)
-                             .arg(failed));
-    m_context.Notices().Tell(failed > 0 ? NoticeText::FileError(text) : NoticeText::Inform(text));
+    // After the status lines of the signs' own commands, which come as queued calls too.
+    const QString status = QString("%1 signs: %2 done, %3 failed")
+                               .arg(m_results.size())
+                               .arg(m_results.size() - failed)
+                               .arg(failed);
+    QPointer<QWidget> main = m_context.MainWindow();
+    WindowContext& context = m_context;
+    QTimer::singleShot(0, main, [main, &context, status] {
+      if (main) context.ShowStatus(status);
+    });
+    if (!stopped) {
+      m_context.Notices().Tell(failed > 0 ? NoticeText::FileError(text) : NoticeText::Inform(text));
+    }
     PlanResult worst{WorstOutcome(m_results), 0, {}, {}, {}};
     if (m_how.finished && WindowThere()) m_how.finished(worst);
     m_progress->deleteLater();

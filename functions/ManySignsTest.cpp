@@ -179,7 +179,7 @@ class ManySignsTest : public QObject {
     QCOMPARE(home.Written("sign-a.local:4001").size(), 1u);
   }
 
-  // One sign goes exactly as a panel's command always went, its Part's notice and all; a sign
+  // One sign goes exactly as a panel's command always went, its own notice and all; a sign
   // on the port of the settings goes on the main road, not on a second one to the same port.
   void OneSignIsTodaysPathOnItsRoad() {
     Home home("Shop window = COM3, 05, 3, 128\r\nDoor = sign-b.local:4001, 02, 3, 128\r\n",

@@ -56,6 +56,7 @@ constexpr Opens kCommands[] = {
     {"DeletePage1", "Deletefrm", "DelPagePanel", "Delete page", true},
     {"DeleteSchedule1", "Deletefrm", "DelSchedulePanel", "Delete Schedule", true},
     {"DeleteAll1", "Deletefrm", "DeleteAllPanel", "Delete All", true},
+    {"Signs1", "SignsDialog", "", "Signs", true},
 };
 
 // Items the main window handles itself, and items of parts still to come (disabled).
@@ -223,10 +224,10 @@ class AppTest : public QObject {
              &app.SetCom(), &app.AboutBox(), &app.Schedule(), &app.ScheduleAdd(), &app.Deletefrm(),
              &app.SetID(), &app.GraphicForm(), &app.EuropeanCharForm(), &app.SelectGaphName(),
              &app.InputTextfrm(), &app.BmpSaveLoad(), &app.FontMakefrm(), &app.Linkpagefrm(),
-             &app.MoveSpeedfrm(), &app.SignColorfrm()}) {
+             &app.MoveSpeedfrm(), &app.SignColorfrm(), &app.Signs()}) {
       QVERIFY(window != nullptr);
     }
-    QCOMPARE(app.WindowsBuilt(), 15);
+    QCOMPARE(app.WindowsBuilt(), 16);
     app.Form1().hide();
     int lists = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {

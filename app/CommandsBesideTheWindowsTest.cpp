@@ -81,9 +81,11 @@ class TimedNotice : public testing::RecordingNotice {
 
 // The program with its COM1 on a sign of the test's.
 struct Program {
-  explicit Program(TimedSign& sign) {
+  // `signs`: the sign list, when the program has one.
+  explicit Program(TimedSign& sign, const std::string& signs = {}) {
     home.Put("Tavrin.INI",
              "[Sign]\r\nshowform=0\r\ncomport=1\r\n[Ports]\r\nCOM1=" + sign.Device() + "\r\n");
+    if (!signs.empty()) home.Put("Tavrin.signs", signs);
     app = std::make_unique<TavrinApp>(home.Path());
     app->Form1().SetNotice(&notice);
   }
@@ -271,6 +273,41 @@ class CommandsBesideTheWindowsTest : public QObject {
       } else {
         QCOMPARE(frames.size(), 14u);
         QCOMPARE(p.notice.shown.back(), QString("      Transfer Font OK      "));
+      }
+    }
+  }
+
+  // The same for a command on the road of a sign of the list, not on the settings' port: the
+  // question comes, and Yes stops it between two frames before the window goes.
+  void QuittingWhileASignOfTheListIsSentTo() {
+    for (const bool quit : {false, true}) {
+      TimedSign idle(TimedSign::After(0));
+      TimedSign sign(TimedSign::After(60));
+      Program p(idle, "Counter = " + sign.Device() + ", 01, 3, 128\r\n");
+      p.notice.answer = quit ? NoticeAnswer::Yes : NoticeAnswer::No;
+      AddCharacters(p.app->AppWorkspace().Fonts(), 12);
+      TForm1& main = p.app->Form1();
+      main.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&main));
+      p.app->Deletefrm().ShowTransferPanel();
+      auto* target = p.app->Deletefrm()
+                         .findChild<QWidget*>("TransferFontPanel")
+                         ->findChild<SignTargetChooser*>();
+      target->ChooseSign("Counter");
+      p.app->Deletefrm().findChild<QPushButton*>("TransFont")->click();
+      QTRY_VERIFY(sign.Frames().size() >= 3);
+      QVERIFY(main.Road().Idle());
+      main.close();
+      QTRY_COMPARE(main.isVisible(), !quit);
+      QCOMPARE(p.notice.shown.front(),
+               QString("A command is still talking to the sign. Quit anyway?"));
+      QTRY_COMPARE(sign.Frames().back(), std::string("<ID01><BF>06<E>"));
+      QVERIFY(idle.Frames().empty());
+      if (quit) {
+        QVERIFY2(sign.Frames().size() < 14u, qPrintable(QString::number(sign.Frames().size())));
+      } else {
+        QTRY_COMPARE(p.notice.shown.back(), QString("      Transfer Font OK      "));
+        QCOMPARE(sign.Frames().size(), 14u);
       }
     }
   }

@@ -25,8 +25,8 @@ Window& BuiltOnce(std::unique_ptr<Window>& slot, Make make) {
 
 TavrinApp::TavrinApp(std::filesystem::path programFolder)
     : m_workspace(programFolder),
-      m_form1(std::move(programFolder),
-              {m_workspace.Fonts(), m_workspace.Schedules(), m_workspace.Graphics()}) {
+      m_form1(std::move(programFolder), {m_workspace.Fonts(), m_workspace.Schedules(),
+                                         m_workspace.Graphics(), m_workspace.Signs()}) {
   m_preview = new PreviewPanel(m_form1, [this] { return &m_workspace.Fonts(); });
   m_form1.SetPreviewPanel(m_preview);
   BindCommands();
@@ -132,12 +132,16 @@ TsignColorfrm& TavrinApp::SignColorfrm() {
   return BuiltOnce(m_signColor, [this] { return std::make_unique<TsignColorfrm>(m_form1); });
 }
 
+SignsDialog& TavrinApp::Signs() {
+  return BuiltOnce(m_signs, [this] { return std::make_unique<SignsDialog>(m_form1); });
+}
+
 int TavrinApp::WindowsBuilt() const {
   int built = 0;
   for (const bool there :
        {!!m_setCom, !!m_aboutBox, !!m_schedule, !!m_scheduleAdd, !!m_deletefrm, !!m_setId,
         !!m_graphicForm, !!m_europeanChar, !!m_linkpage, !!m_inputText, !!m_bmpSaveLoad,
-        !!m_moveSpeed, !!m_selectGaphName, !!m_fontMake, !!m_signColor}) {
+        !!m_moveSpeed, !!m_selectGaphName, !!m_fontMake, !!m_signColor, !!m_signs}) {
     built += there ? 1 : 0;
   }
   return built;
@@ -169,6 +173,7 @@ void TavrinApp::BindCommands() {
   f.Bind(C::EuropeanChar, [this] { EuropeanCharForm().Open(); });
   f.Bind(C::RecallDefaultFont, [this] { RecallDefaultFont(); });
   f.Bind(C::SendViaNetwork, [this] { SetID().ToolButton12Click(); });
+  f.Bind(C::Signs, [this] { Signs().Open(); });
 
   // The sign colour dialog is built at the start only when the settings ask for it.
   f.OnFirstShown([this] {

@@ -15,6 +15,7 @@
 #include "functions/Ulinkpage.h"
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
+#include "functions/signs_dialog.h"
 #include "functions/workspace.h"
 #include "graphics/Ubmpsaveload.h"
 #include "graphics/Ufont.h"
@@ -50,6 +51,7 @@ class TavrinApp {
   TLinkpagefrm& Linkpagefrm();
   TMoveSpeedfrm& MoveSpeedfrm();
   TsignColorfrm& SignColorfrm();
+  SignsDialog& Signs();
   PreviewPanel& Preview() { return *m_preview; }
 
   // How many of the windows besides the main window have been built so far.
@@ -80,6 +82,7 @@ class TavrinApp {
   std::unique_ptr<TSelectGaphName> m_selectGaphName;
   std::unique_ptr<TFontMakefrm> m_fontMake;
   std::unique_ptr<TsignColorfrm> m_signColor;
+  std::unique_ptr<SignsDialog> m_signs;
   // The sign preview under the editor (owned by the main window's dock).
   PreviewPanel* m_preview = nullptr;
 };

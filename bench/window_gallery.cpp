@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/Tavrin.h"
+#include "ui/sign_runner.h"
 
 namespace {
 
@@ -115,6 +116,47 @@ int main(int argc, char** argv) {
       {[&]() -> QWidget& { return windows.SignColorfrm(); }, "sign-colour"},
   };
   for (const auto& [window, name] : others) Save(window(), out, name);
+
+  // With a sign list (one line of it written wrongly by hand): the Signs dialog, its form,
+  // the panels' target choosers and the window of a command for several signs.
+  FILE* signs = std::fopen((home / "Tavrin.signs").string().c_str(), "wb");
+  if (signs != nullptr) {
+    std::fputs(
+        "Shop window = COM1, 01, 3, 128\r\nCounter = COM1, 02, 1, 96\r\n"
+        "Door = door-sign.local:4001, 0A, 3, 160\r\nLobby = queue:lobby-sign, 03, 3, 128\r\n"
+        "Hall = COM2, 4\r\n",
+        signs);
+    std::fclose(signs);
+  }
+  tavrin::SignBook& book = windows.AppWorkspace().Signs();
+  book.Reload();
+  Save(windows.Signs(), out, "signs");
+  tavrin::SignForm form(form1, &windows.Signs(), book.Signs().front(),
+                        [](const tavrin::NamedSign&) { return tavrin::Status(); });
+  Save(form, out, "sign-form");
+  const auto target = [](QWidget& window, const char* panel) {
+    return window.findChild<QWidget*>(panel)->findChild<tavrin::SignTargetChooser*>();
+  };
+  target(windows.SetID(), "SendMessagePanel")->ChooseSeveral({"Shop window", "Door"});
+  windows.SetID().PreparePanel(P::SendMessage);
+  Save(windows.SetID(), out, "send-message-signs");
+  target(windows.SetID(), "RunPagePanel")->ChooseSign("Door");
+  windows.SetID().PreparePanel(P::RunPage);
+  Save(windows.SetID(), out, "run-page-signs");
+  windows.SetID().PreparePanel(P::Id);
+  Save(windows.SetID(), out, "set-id-signs");
+  windows.SetID().PreparePanel(P::SendViaNet);
+  Save(windows.SetID(), out, "send-via-network-signs");
+  target(windows.Deletefrm(), "DeleteAllPanel")->ChooseAll();
+  windows.Deletefrm().PreparePanel(D::DeleteAll);
+  Save(windows.Deletefrm(), out, "delete-all-signs");
+  Save(windows.Linkpagefrm(), out, "link-pages-signs");
+  Save(windows.Schedule(), out, "schedule-signs");
+  tavrin::SignsProgress progress(&form1, {"Shop window", "Counter", "Door", "Lobby"});
+  progress.Ended(0, "done in 1.8 s", true);
+  progress.Sending(1, 3, 5);
+  progress.Ended(2, "failed: no answer within 3.3 s to frame 2 of 5", false);
+  Save(progress, out, "signs-progress");
   std::fprintf(stderr, "window_gallery: pictures in %s\n", qPrintable(out));
   std::filesystem::remove_all(home);
   return 0;

@@ -146,9 +146,13 @@ TForm1::TForm1(std::filesystem::path programFolder, WorkspaceView workspace, QWi
       m_ownNotice(std::make_unique<QtNotice>(this)),
       m_notice(m_ownNotice.get()),
       m_serialLink(SettingsLink(m_settings)),
-      m_road(*m_serialLink) {
+      m_road(*m_serialLink),
+      m_namedRoads(m_settings) {
   m_road.SetPortNumber(m_settings.PortNumber());
-  m_road.AddObserver(ToWindowThread(this, std::make_shared<StatusLineEvents>(*this)));
+  const auto statusLine = ToWindowThread(this, std::make_shared<StatusLineEvents>(*this));
+  m_road.AddObserver(statusLine);
+  m_namedRoads.ShareRoad(&m_road);
+  m_namedRoads.AddObserver(statusLine);
   setObjectName("Form1");
   setWindowTitle("Tavrin");
   resize(614, 447);
@@ -276,7 +280,6 @@ void TForm1::CommandEnded(const SignPlan& plan, const PlanResult& result,
   m_statusProgress->hide();
   const std::string line = StatusLine(plan, result, took);
   if (!line.empty()) ShowStatus(QString::fromStdString(line));
-  if (m_quitting) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void TForm1::SetDefaultFormat(QTextEdit* editor) {
@@ -454,6 +457,8 @@ void TForm1::BuildFunctionsMenu(QMenu* functions) {
   colorSetting->setDefaultWidget(new ColorSettingItem(colorSetting, functions));
   Register(MainCommand::ShowColorSetting, colorSetting);
   functions->addAction(colorSetting);
+  functions->addSeparator();
+  Command(functions, C::Signs, "Signs1", "&Signs...");
 }
 
 void TForm1::BuildToolBar() {
@@ -780,24 +785,36 @@ void TForm1::ApplySignColorMode(bool tripleColor) {
   for (const auto& listener : m_colorModeListeners) listener(tripleColor);
 }
 
+bool TForm1::AnyRoadBusy() {
+  bool busy = m_road.Busy();
+  m_namedRoads.ForEachRoad([&](SignRoad& road) { busy = busy || road.Busy(); });
+  return busy;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!m_quitting && !MayLeaveTheMessage()) {
     event->ignore();
     return;
   }
-  if (!m_road.Busy()) {
+  if (!AnyRoadBusy()) {
     QMainWindow::closeEvent(event);
     return;
   }
   event->ignore();
   if (m_quitting || !m_notice->Ask(kQuitWhileRunningText)) return;
-  // The command stops at its next frame boundary; the window closes when it has ended and
-  // the port is closed (CommandEnded).
+  // The commands stop at their next frame boundary; the window closes once each has ended
+  // and its port is closed.
   m_quitting = true;
   ShowStatus("Stopping the command...");
   m_road.RequestStop();
-  // It may have ended while the question was up.
-  if (!m_road.Busy()) QTimer::singleShot(0, this, &QWidget::close);
+  m_namedRoads.ForEachRoad([](SignRoad& road) { road.RequestStop(); });
+  auto* waiting = new QTimer(this);
+  connect(waiting, &QTimer::timeout, this, [this, waiting] {
+    if (AnyRoadBusy()) return;
+    waiting->stop();
+    close();
+  });
+  waiting->start(50);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -75,6 +75,7 @@ enum class MainCommand {
   EuropeanChar,
   RecallDefaultFont,
   SendViaNetwork,  // the toolbar button
+  Signs,           // the sign list
 };
 
 // The main window: the message editor and the command centre. It is the context every other
@@ -97,6 +98,7 @@ class TForm1 : public QMainWindow, public WindowContext {
   QWidget* MainWindow() override { return this; }
   Notice& Notices() override { return *m_notice; }
   SignRoad& Road() override { return m_road; }
+  SignRoads& NamedRoads() override { return m_namedRoads; }
   Settings& AppSettings() override { return m_settings; }
   const std::filesystem::path& ProgramFolder() const override { return m_programFolder; }
   WorkspaceView AppWorkspace() override { return m_workspace; }
@@ -175,8 +177,8 @@ class TForm1 : public QMainWindow, public WindowContext {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  // While a command talks to the sign, closing asks first; Yes stops the command at its next
-  // frame boundary and closes once the port is closed.
+  // While a command talks to a sign (on any road), closing asks first; Yes stops the commands
+  // at their next frame boundary and closes once every port is closed.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -200,6 +202,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   void TakeFile(const QString& path);
   // "NAME.tvr - Tavrin", "*" after the name while changed; "Tavrin" for a new message.
   void ShowCaption();
+  // True while a command holds the main road or a road of the sign list.
+  bool AnyRoadBusy();
   // Where the file dialogs start: the folder of the last message file.
   QString DialogFolder() const;
   // The file dialog of Open or Save As.
@@ -223,6 +227,8 @@ class TForm1 : public QMainWindow, public WindowContext {
   Notice* m_notice = nullptr;
   std::unique_ptr<SignLink> m_serialLink;
   SignRoad m_road;
+  // The roads of the other links of the sign list; they stop before the main road goes.
+  SignRoads m_namedRoads;
   // Set once the user chose to quit while a command ran: the window closes when it ends.
   bool m_quitting = false;
   std::function<void()> m_firstShown;

@@ -8,6 +8,7 @@
 #include "functions/font_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/sign_runner.h"
 
 namespace tavrin {
 
@@ -27,6 +28,8 @@ TDeleteFontfrm::TDeleteFontfrm(WindowContext& context, std::function<void()> rec
   FillSignIds(m_signIds);
   idRow->addWidget(label1);
   idRow->addWidget(m_signIds, 1);
+  m_target = new SignTargetChooser(m_context.AppWorkspace().signs, m_signIds, this);
+  layout->addWidget(m_target);
   layout->addLayout(idRow);
   auto* body = new QHBoxLayout;
   auto* image1 = new QLabel(this);
@@ -54,8 +57,9 @@ void TDeleteFontfrm::Button1Click() {
   how.stepSent = [recall = m_recallPicture](std::size_t) {
     if (recall) recall();
   };
-  StartCommand(m_context.Road(), m_context.Notices(),
-               PlanRecallDefaultFont(SelectedSignId(m_signIds)), std::move(how));
+  StartForTarget(
+      m_context, m_target, m_signIds, [](std::uint8_t id) { return PlanRecallDefaultFont(id); },
+      std::move(how));
 }
 
 }  // namespace tavrin

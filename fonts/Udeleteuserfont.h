@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <functional>
 
+#include "ui/sign_target.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
@@ -24,6 +25,7 @@ class TDeleteFontfrm : public QDialog {
   std::function<void()> m_recallPicture;
   QComboBox* m_signIds = nullptr;
   QPushButton* m_recall = nullptr;
+  SignTargetChooser* m_target = nullptr;
 };
 
 }  // namespace tavrin

@@ -10,6 +10,7 @@
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/sign_runner.h"
 #include "ui/themed_icon.h"
 
 namespace tavrin {
@@ -44,7 +45,11 @@ QWidget* TDeletefrm::MakePanel(const char* name) {
 QWidget* TDeletefrm::BuildSchedulePanel() {
   QWidget* schedule = MakePanel("DelSchedulePanel");
   auto* layout = new QVBoxLayout(schedule);
-  layout->addLayout(SignIdRow(schedule, "Sign ID: ", "ComboBox1", m_scheduleSignIds));
+  QHBoxLayout* idRow = SignIdRow(schedule, "Sign ID: ", "ComboBox1", m_scheduleSignIds);
+  m_scheduleTarget =
+      new SignTargetChooser(m_context.AppWorkspace().signs, m_scheduleSignIds, schedule);
+  layout->addWidget(m_scheduleTarget);
+  layout->addLayout(idRow);
   layout->addWidget(new QLabel("Task NO.", schedule));
   m_scheduleItems = new QListWidget(schedule);
   m_scheduleItems->setObjectName("CheckListBox1");
@@ -65,7 +70,10 @@ QWidget* TDeletefrm::BuildSchedulePanel() {
 QWidget* TDeletefrm::BuildPagePanel() {
   QWidget* pages = MakePanel("DelPagePanel");
   auto* layout = new QVBoxLayout(pages);
-  layout->addLayout(SignIdRow(pages, "Sign ID: ", "ComboBox2", m_pageSignIds));
+  QHBoxLayout* idRow = SignIdRow(pages, "Sign ID: ", "ComboBox2", m_pageSignIds);
+  m_pageTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_pageSignIds, pages);
+  layout->addWidget(m_pageTarget);
+  layout->addLayout(idRow);
   m_pageTree = new QTreeWidget(pages);
   m_pageTree->setObjectName("TreeView1");
   m_pageTree->setHeaderHidden(true);
@@ -87,7 +95,10 @@ QWidget* TDeletefrm::BuildPagePanel() {
 QWidget* TDeletefrm::BuildDeleteAllPanel() {
   QWidget* all = MakePanel("DeleteAllPanel");
   auto* layout = new QVBoxLayout(all);
-  layout->addLayout(SignIdRow(all, "Sign ID:", "ComboBox3", m_allSignIds));
+  QHBoxLayout* idRow = SignIdRow(all, "Sign ID:", "ComboBox3", m_allSignIds);
+  m_allTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_allSignIds, all);
+  layout->addWidget(m_allTarget);
+  layout->addLayout(idRow);
   m_deleteOk = MakeButton(all, "DeleteOk", "OK");
   auto* cancel = MakeButton(all, "DeleteCancel", "Cancel");
   layout->addLayout(OkCancelRow(m_deleteOk, cancel));
@@ -109,6 +120,9 @@ QWidget* TDeletefrm::BuildTransferPanel() {
   FillSignIds(m_transferSignIds);
   idRow->addWidget(idLabel);
   idRow->addWidget(m_transferSignIds, 1);
+  m_transferTarget =
+      new SignTargetChooser(m_context.AppWorkspace().signs, m_transferSignIds, transfer);
+  layout->addWidget(m_transferTarget);
   layout->addLayout(idRow);
   m_transFont = MakeButton(transfer, "TransFont", "Transfer");
   auto* cancel = MakeButton(transfer, "Button2", "Cancel");
@@ -158,10 +172,11 @@ void TDeletefrm::ShowTransferPanel() {
 
 void TDeletefrm::TransFontClick() {
   // The plan holds copies of the characters: the font maker may change its list meanwhile.
-  FontTransferPlan transfer =
-      PlanFontTransfer(SelectedSignId(m_transferSignIds), m_context.AppWorkspace().userFonts);
-  // Each character the sign accepted is drawn into the European table, whose picture is saved
-  // when the transfer ran to its end with at least one character sent.
+  // The characters are the same for every sign, so are the steps that carry them.
+  const FontList& fonts = m_context.AppWorkspace().userFonts;
+  FontTransferPlan transfer = PlanFontTransfer(SelectedSignId(m_transferSignIds), fonts);
+  // Each character a sign accepted is drawn into the European table, whose picture is saved
+  // when a transfer ran to its end with at least one character sent.
   auto sent = std::make_shared<bool>(false);
   WindowCommand how{this, m_transFont, m_transferProgress, {}, {}, {}};
   how.stepSent = [this, sent, records = std::move(transfer.recordOfStep)](std::size_t step) {
@@ -173,12 +188,14 @@ void TDeletefrm::TransFontClick() {
   how.linkClosed = [this, sent](bool completed) {
     if (completed && *sent && m_fontTransfer.saveTable) m_fontTransfer.saveTable();
   };
-  StartCommand(m_context.Road(), m_context.Notices(), std::move(transfer.plan), std::move(how));
+  StartForTarget(
+      m_context, m_transferTarget, m_transferSignIds,
+      [&](std::uint8_t id) { return PlanFontTransfer(id, fonts).plan; }, std::move(how));
 }
 
-void TDeletefrm::Run(QPushButton* button, SignPlan plan) {
-  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan),
-               {this, button, {}, {}, {}, {}});
+void TDeletefrm::Run(SignTargetChooser* target, QComboBox* signIds, QPushButton* button,
+                     const std::function<SignPlan(std::uint8_t)>& planFor) {
+  StartForTarget(m_context, target, signIds, planFor, {this, button, {}, {}, {}, {}});
 }
 
 void TDeletefrm::ToggleTreeCheck(int page, int line) {
@@ -215,13 +232,17 @@ bool TDeletefrm::eventFilter(QObject* watched, QEvent* event) {
 void TDeletefrm::ScheduleOkClick() {
   std::array<bool, 5> checked{};
   for (int i = 0; i < 5; ++i) checked[i] = m_scheduleItems->item(i)->checkState() == Qt::Checked;
-  Run(m_scheduleOk, PlanDeleteSchedules(SelectedSignId(m_scheduleSignIds), checked));
+  Run(m_scheduleTarget, m_scheduleSignIds, m_scheduleOk,
+      [checked](std::uint8_t id) { return PlanDeleteSchedules(id, checked); });
 }
 
 void TDeletefrm::DelPageOKClick() {
-  Run(m_delPageOk, PlanDeletePages(SelectedSignId(m_pageSignIds), m_tree));
+  Run(m_pageTarget, m_pageSignIds, m_delPageOk,
+      [this](std::uint8_t id) { return PlanDeletePages(id, m_tree); });
 }
 
-void TDeletefrm::DeleteOkClick() { Run(m_deleteOk, PlanDeleteAll(SelectedSignId(m_allSignIds))); }
+void TDeletefrm::DeleteOkClick() {
+  Run(m_allTarget, m_allSignIds, m_deleteOk, [](std::uint8_t id) { return PlanDeleteAll(id); });
+}
 
 }  // namespace tavrin

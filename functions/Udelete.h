@@ -12,6 +12,7 @@
 #include "fonts/user_font.h"
 #include "functions/page_tree.h"
 #include "signlink/sign_plan.h"
+#include "ui/sign_target.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
@@ -59,8 +60,10 @@ class TDeletefrm : public QDialog {
   QWidget* BuildPagePanel();
   QWidget* BuildDeleteAllPanel();
   QWidget* BuildTransferPanel();
-  // Starts a command with its confirming button held down while the port is open.
-  void Run(QPushButton* button, SignPlan plan);
+  // Starts a panel's command for its target, with its confirming button held down while a
+  // port is open; `planFor` makes the plan for a sign ID.
+  void Run(SignTargetChooser* target, QComboBox* signIds, QPushButton* button,
+           const std::function<SignPlan(std::uint8_t)>& planFor);
   WindowContext& m_context;
   FontTransferHooks m_fontTransfer;
   PageTree m_tree;
@@ -76,6 +79,10 @@ class TDeletefrm : public QDialog {
   QComboBox* m_transferSignIds = nullptr;
   QPushButton* m_transFont = nullptr;
   QProgressBar* m_transferProgress = nullptr;
+  SignTargetChooser* m_scheduleTarget = nullptr;
+  SignTargetChooser* m_pageTarget = nullptr;
+  SignTargetChooser* m_allTarget = nullptr;
+  SignTargetChooser* m_transferTarget = nullptr;
 };
 
 }  // namespace tavrin

@@ -6,6 +6,7 @@
 #include "functions/sign_plans.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/sign_runner.h"
 
 namespace tavrin {
 
@@ -15,9 +16,11 @@ TLinkpagefrm::TLinkpagefrm(WindowContext& context)
   setWindowTitle("Link Pages");
   setModal(false);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel("Sign ID:", this));
   m_signIds = MakeList(this, "ComboBox1");
   FillSignIds(m_signIds);
+  m_target = new SignTargetChooser(m_context.AppWorkspace().signs, m_signIds, this);
+  layout->addWidget(m_target);
+  layout->addWidget(new QLabel("Sign ID:", this));
   layout->addWidget(m_signIds);
   layout->addWidget(new QLabel("Page: (e.g. abcED)", this));
   m_pages = new QLineEdit(this);
@@ -37,9 +40,10 @@ void TLinkpagefrm::Open() {
 }
 
 void TLinkpagefrm::OKClick() {
-  StartCommand(m_context.Road(), m_context.Notices(),
-               PlanLinkPages(SelectedSignId(m_signIds), ToUtf8(m_pages->text())),
-               {this, m_ok, {}, {}, {}, {}});
+  const std::string pages = ToUtf8(m_pages->text());
+  StartForTarget(m_context, m_target, m_signIds,
+                 [&](std::uint8_t id) { return PlanLinkPages(id, pages); },
+                 {this, m_ok, {}, {}, {}, {}});
 }
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/sign_target.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
@@ -25,6 +26,7 @@ class TLinkpagefrm : public QDialog {
   QComboBox* m_signIds = nullptr;
   QLineEdit* m_pages = nullptr;
   QPushButton* m_ok = nullptr;
+  SignTargetChooser* m_target = nullptr;
 };
 
 }  // namespace tavrin

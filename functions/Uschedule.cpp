@@ -13,6 +13,7 @@
 #include "functions/time_fields.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/sign_runner.h"
 
 namespace tavrin {
 
@@ -42,6 +43,8 @@ TSchedule::TSchedule(WindowContext& context)
   m_entries->header()->setDefaultAlignment(Qt::AlignCenter);
   layout->addWidget(m_entries);
   QHBoxLayout* row = SignIdRow(this, "Sign ID: ", "ComboBox1", m_signIds);
+  m_target = new SignTargetChooser(m_context.AppWorkspace().signs, m_signIds, this);
+  layout->addWidget(m_target);
   auto* add = MakeButton(this, "Add", "Add...");
   auto* modify = MakeButton(this, "Modify", "Modify...");
   auto* remove = MakeButton(this, "Delete", "Delete");
@@ -104,9 +107,9 @@ void TSchedule::DeleteClick() {
 }
 
 void TSchedule::SendClick() {
-  StartCommand(m_context.Road(), m_context.Notices(),
-               PlanSendSchedules(SelectedSignId(m_signIds), m_list),
-               {this, m_send, {}, {}, {}, {}});
+  StartForTarget(m_context, m_target, m_signIds,
+                 [this](std::uint8_t id) { return PlanSendSchedules(id, m_list); },
+                 {this, m_send, {}, {}, {}, {}});
 }
 
 TScheduleAdd::TScheduleAdd(WindowContext& context, TSchedule* schedule)
@@ -184,10 +187,9 @@ void TScheduleAdd::StartMaskEditKeyUp(QLineEdit* field) {
 }
 
 void TScheduleAdd::OKClick() {
-  Result<ScheduleEntry> entry =
-      MakeScheduleEntry(ToUtf8(m_startDate->displayText()), ToUtf8(m_startTime->displayText()),
-                        ToUtf8(m_endDate->displayText()), ToUtf8(m_endTime->displayText()),
-                        ToUtf8(m_pages->text()));
+  Result<ScheduleEntry> entry = MakeScheduleEntry(
+      ToUtf8(m_startDate->displayText()), ToUtf8(m_startTime->displayText()),
+      ToUtf8(m_endDate->displayText()), ToUtf8(m_endTime->displayText()), ToUtf8(m_pages->text()));
   if (!entry) {
     m_context.Notices().Fail(entry.ErrorText());
     return;

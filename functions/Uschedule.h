@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "functions/schedule_list.h"
+#include "ui/sign_target.h"
 #include "ui/window_context.h"
 
 namespace tavrin {
@@ -40,6 +41,7 @@ class TSchedule : public QDialog {
   QTreeWidget* m_entries = nullptr;
   QComboBox* m_signIds = nullptr;
   QPushButton* m_send = nullptr;
+  SignTargetChooser* m_target = nullptr;
 };
 
 // The editor of one schedule entry, for adding ("Schedule-Add") or changing
@@ -63,9 +65,9 @@ class TScheduleAdd : public QDialog {
   bool m_modify = false;
   int m_row = -1;
   QLineEdit* m_pages = nullptr;
-  QLineEdit* m_startDate = nullptr;      // start date
+  QLineEdit* m_startDate = nullptr;  // start date
   QLineEdit* m_startTime = nullptr;  // start time
-  QLineEdit* m_endDate = nullptr;      // end date
+  QLineEdit* m_endDate = nullptr;    // end date
   QLineEdit* m_endTime = nullptr;    // end time
 };
 

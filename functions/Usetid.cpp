@@ -15,10 +15,14 @@
 #include "functions/time_fields.h"
 #include "ui/command_runner.h"
 #include "ui/controls.h"
+#include "ui/sign_runner.h"
 
 namespace tavrin {
 
-TSetID::TSetID(WindowContext& context) : QDialog(context.MainWindow()), m_context(context) {
+TSetID::TSetID(WindowContext& context)
+    : QDialog(context.MainWindow()),
+      m_context(context),
+      m_makeSpooler([] { return std::shared_ptr<Spooler>(MakeSystemSpooler()); }) {
   setObjectName("SetID");
   setModal(true);
   auto* layout = new QVBoxLayout(this);
@@ -36,6 +40,10 @@ QWidget* TSetID::BuildIdPanel() {
   m_newIds = MakeList(id, "ComboBox1");
   FillSignIds(m_newIds, 1);
   auto* layout = new QVBoxLayout(id);
+  // The new ID is no sign's ID: it stays as it is whatever the target.
+  m_idTarget = new SignTargetChooser(m_context.AppWorkspace().signs, nullptr, id,
+                                     SignTargetChooser::Reach::OneSign);
+  layout->addWidget(m_idTarget);
   layout->addLayout(LabelledRow(id, "Sign ID:", m_newIds));
   m_setIdOk = MakeButton(id, "OK", "OK");
   auto* cancel = MakeButton(id, "Cancel", "Cancel");
@@ -50,6 +58,8 @@ QWidget* TSetID::BuildClockPanel() {
   m_clockSignIds = MakeList(clock, "ComboBox2");
   FillSignIds(m_clockSignIds);
   auto* layout = new QVBoxLayout(clock);
+  m_clockTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_clockSignIds, clock);
+  layout->addWidget(m_clockTarget);
   layout->addLayout(LabelledRow(clock, "Sign ID:", m_clockSignIds));
   auto* group = new QGroupBox(" Set Date and Time ", clock);
   auto* groupLayout = new QVBoxLayout(group);
@@ -85,6 +95,8 @@ QWidget* TSetID::BuildRunPagePanel() {
   m_runPages = MakeList(run, "ComboBox4");
   FillPages(m_runPages);
   auto* layout = new QVBoxLayout(run);
+  m_runTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_runSignIds, run);
+  layout->addWidget(m_runTarget);
   layout->addLayout(LabelledRow(run, "Sign ID: ", m_runSignIds));
   layout->addLayout(LabelledRow(run, "Page:", m_runPages));
   m_runPageOk = MakeButton(run, "RunPageButton", "OK");
@@ -102,6 +114,8 @@ QWidget* TSetID::BuildSendPanel() {
   FillSignIds(m_sendSignIds);
   m_sendPages = MakeList(group, "ComboBox6");
   FillPages(m_sendPages);
+  m_sendTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_sendSignIds, group);
+  groupLayout->addWidget(m_sendTarget);
   groupLayout->addLayout(LabelledRow(group, "Sign ID: ", m_sendSignIds));
   groupLayout->addLayout(LabelledRow(group, "Page: ", m_sendPages));
   layout->addWidget(group);
@@ -124,6 +138,8 @@ QWidget* TSetID::BuildBrightnessPanel() {
   m_brightLevels = MakeList(bright, "ComboBox8");
   FillList(m_brightLevels, kBrightnessLevels);
   auto* layout = new QVBoxLayout(bright);
+  m_brightTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_brightSignIds, bright);
+  layout->addWidget(m_brightTarget);
   layout->addLayout(LabelledRow(bright, "Sign ID:", m_brightSignIds));
   layout->addLayout(LabelledRow(bright, "Brightness:", m_brightLevels));
   m_brightOk = MakeButton(bright, "BrightOk", "Ok");
@@ -141,6 +157,9 @@ QWidget* TSetID::BuildNetworkPanel() {
   m_netPages = MakeList(net, "ComboBox10");
   FillPages(m_netPages);
   auto* layout = new QVBoxLayout(net);
+  m_netTarget = new SignTargetChooser(m_context.AppWorkspace().signs, m_netSignIds, net,
+                                      SignTargetChooser::Reach::PrintQueues);
+  layout->addWidget(m_netTarget);
   layout->addLayout(LabelledRow(net, "Sign ID:", m_netSignIds));
   layout->addLayout(LabelledRow(net, "Page:", m_netPages));
   m_netOk = MakeButton(net, "SendViaNetOK", "OK");
@@ -236,13 +255,35 @@ bool TSetID::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
-void TSetID::Run(QPushButton* button, SignPlan plan) {
-  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan),
-               {this, button, {}, {}, {}, {}});
+void TSetID::Run(SignTargetChooser* target, QComboBox* signIds, QPushButton* button,
+                 const std::function<SignPlan(std::uint8_t)>& planFor) {
+  StartForTarget(m_context, target, signIds, planFor, {this, button, {}, {}, {}, {}});
 }
 
 void TSetID::OKClick() {
-  Run(m_setIdOk, PlanSetSignId(static_cast<std::uint8_t>(m_newIds->currentIndex() + 1)));
+  const auto newId = static_cast<std::uint8_t>(m_newIds->currentIndex() + 1);
+  const auto planFor = [newId](std::uint8_t) { return PlanSetSignId(newId); };
+  if (m_idTarget->IsDefault()) {
+    Run(nullptr, m_newIds, m_setIdOk, planFor);
+    return;
+  }
+  SignBook& book = m_context.AppWorkspace().signs;
+  const std::vector<NamedSign> chosen = m_idTarget->Chosen();
+  if (const std::optional<std::string> problem = SetIdTargetProblem(chosen, book.List())) {
+    m_context.Notices().Fail(*problem);
+    return;
+  }
+  // The list follows the sign that took its new ID.
+  WindowCommand how{this, m_setIdOk, {}, {}, {}, {}};
+  WindowContext& context = m_context;
+  how.finished = [&context, &book, name = chosen.front().name, newId](const PlanResult& done) {
+    if (done.outcome != SignOutcome::Accepted) return;
+    if (Status changed = book.ChangeId(name, newId); !changed) {
+      context.Notices().FileErr("The sign list still gives " + name +
+                                " its old ID: " + changed.ErrorText());
+    }
+  };
+  StartForSigns(m_context, JobsForSigns(chosen, planFor), std::move(how));
 }
 
 void TSetID::DateTimeOKClick() {
@@ -250,16 +291,38 @@ void TSetID::DateTimeOKClick() {
   const std::chrono::year_month_day date{std::chrono::year(d.year()),
                                          std::chrono::month(static_cast<unsigned>(d.month())),
                                          std::chrono::day(static_cast<unsigned>(d.day()))};
-  Run(m_clockOk,
-      PlanSetClock(SelectedSignId(m_clockSignIds), date, m_clockTime->displayText().toStdString()));
+  const std::string time = m_clockTime->displayText().toStdString();
+  Run(m_clockTarget, m_clockSignIds, m_clockOk,
+      [&](std::uint8_t id) { return PlanSetClock(id, date, time); });
 }
 
 void TSetID::BrightOkClick() {
-  Run(m_brightOk, PlanSetBrightness(SelectedSignId(m_brightSignIds), m_brightLevels->currentIndex()));
+  const int level = m_brightLevels->currentIndex();
+  Run(m_brightTarget, m_brightSignIds, m_brightOk,
+      [level](std::uint8_t id) { return PlanSetBrightness(id, level); });
 }
 
 void TSetID::RunPageButtonClick() {
-  Run(m_runPageOk, PlanRunPage(SelectedSignId(m_runSignIds), SelectedPage(m_runPages)));
+  const char page = SelectedPage(m_runPages);
+  Run(m_runTarget, m_runSignIds, m_runPageOk,
+      [page](std::uint8_t id) { return PlanRunPage(id, page); });
+}
+
+QueueJobFor TSetID::PrintJobs(const std::string& line, char page) {
+  const GraphicFolder& graphics = m_context.AppWorkspace().graphics;
+  return [&graphics, line, page, make = m_makeSpooler](const NamedSign& sign) {
+    SignJob job;
+    job.plan = PlanSendViaNetwork(graphics, line, page, sign.id);
+    if (job.plan.refusal) return job;
+    // The queue is the sign's; each job has its spooler, as jobs to two queues run at once.
+    std::shared_ptr<Spooler> spooler = make();
+    spooler->SelectPrinter(sign.address.address);
+    job.work = [spooler, frames = job.plan](Waiter& waiter, const std::atomic<bool>& stop) {
+      return ExecutePlanAsPrintJob(frames,
+                                   PrintJobSession{*spooler, waiter, nullptr, kJobWatchMs, &stop});
+    };
+    return job;
+  };
 }
 
 void TSetID::SendMessButtonClick() {
@@ -268,8 +331,8 @@ void TSetID::SendMessButtonClick() {
     m_context.Notices().FileErr(line.ErrorText());
     return;
   }
-  SignPlan plan = PlanSendMessage(m_context.AppWorkspace().graphics, *line,
-                                  SelectedPage(m_sendPages), SelectedSignId(m_sendSignIds));
+  const char page = SelectedPage(m_sendPages);
+  const GraphicFolder& graphics = m_context.AppWorkspace().graphics;
   WindowCommand how{this, m_sendOk, m_sendProgress, {}, {}, {}};
   // The dialog closes when the send has ended, unless there was nothing to send, a graphic
   // could not go or another command held the link: then it stays for another try. A dialog
@@ -282,7 +345,11 @@ void TSetID::SendMessButtonClick() {
     }
     if (isVisible() && m_shown == shown) accept();
   };
-  StartCommand(m_context.Road(), m_context.Notices(), std::move(plan), std::move(how));
+  // Signs behind a print queue take the message as a print job.
+  StartForTarget(
+      m_context, m_sendTarget, m_sendSignIds,
+      [&](std::uint8_t id) { return PlanSendMessage(graphics, *line, page, id); }, std::move(how),
+      PrintJobs(*line, page));
 }
 
 void TSetID::SetPrinting(Spooler* spooler, std::function<bool(Spooler&)> choosePrinter) {
@@ -301,11 +368,34 @@ bool TSetID::ChoosePrinterInDialog(Spooler& spooler) {
   return true;
 }
 
+void TSetID::SendViaNetworkTo(const std::vector<NamedSign>& signs) {
+  Result<std::string> line = m_context.Line1SignText();
+  if (!line) {
+    m_context.Notices().FileErr(line.ErrorText());
+    return;
+  }
+  std::vector<SignJob> jobs = JobsForSigns(
+      signs,
+      [](std::uint8_t) {
+        return SignPlan::Refuse(
+            NoticeText::Failure("Send via Network goes to signs behind a print queue only"),
+            SignOutcome::Invalid);
+      },
+      PrintJobs(*line, SelectedPage(m_netPages)));
+  StartForSigns(m_context, std::move(jobs), {m_context.MainWindow(), {}, {}, {}, {}, {}});
+}
+
 void TSetID::ToolButton12Click() {
   PreparePanel(Panel::SendViaNet);
   const int result = exec();
   m_panels[static_cast<int>(Panel::SendViaNet)]->hide();
-  if (result != QDialog::Accepted || m_spooler == nullptr) return;
+  if (result != QDialog::Accepted) return;
+  // Signs of the list name their queues: no print dialog.
+  if (!m_netTarget->IsDefault()) {
+    SendViaNetworkTo(m_netTarget->Chosen());
+    return;
+  }
+  if (m_spooler == nullptr) return;
   const bool chosen =
       m_choosePrinter ? m_choosePrinter(*m_spooler) : ChoosePrinterInDialog(*m_spooler);
   if (!chosen) return;

@@ -12,6 +12,8 @@
 
 #include "print/raw_print.h"
 #include "signlink/sign_plan.h"
+#include "signlink/sign_targets.h"
+#include "ui/sign_target.h"
 #include "ui/window_context.h"
 
 class QPrinter;
@@ -44,6 +46,11 @@ class TSetID : public QDialog {
   // printer: true when the user chose one, which is then the spooler's current printer.
   // Without a chooser the system print dialog is shown.
   void SetPrinting(Spooler* spooler, std::function<bool(Spooler&)> choosePrinter = {});
+  // Makes the spooler of a job for a sign behind a print queue (each job its own, as they may
+  // run at the same time); the system's spooler but for tests.
+  void SetSpoolerMaker(std::function<std::shared_ptr<Spooler>()> make) {
+    m_makeSpooler = std::move(make);
+  }
   void FormActivate();
   void Timer1Timer();
   void MaskEdit1KeyUp();
@@ -61,8 +68,13 @@ class TSetID : public QDialog {
   QWidget* BuildSendPanel();
   QWidget* BuildBrightnessPanel();
   QWidget* BuildNetworkPanel();
-  // Starts a command with its confirming button held down while the port is open.
-  void Run(QPushButton* button, SignPlan plan);
+  // Starts a panel's command for its target, with its confirming button held down while a
+  // port is open; `planFor` makes the plan for a sign ID.
+  void Run(SignTargetChooser* target, QComboBox* signIds, QPushButton* button,
+           const std::function<SignPlan(std::uint8_t)>& planFor);
+  // A sent message as a print job, for a sign behind a print queue.
+  QueueJobFor PrintJobs(const std::string& line, char page);
+  void SendViaNetworkTo(const std::vector<NamedSign>& signs);
 
   WindowContext& m_context;
   Panel m_panel = Panel::Id;
@@ -89,6 +101,13 @@ class TSetID : public QDialog {
   QPushButton* m_runPageOk = nullptr;
   QPushButton* m_sendOk = nullptr;
   QPushButton* m_netOk = nullptr;
+  SignTargetChooser* m_idTarget = nullptr;
+  SignTargetChooser* m_clockTarget = nullptr;
+  SignTargetChooser* m_runTarget = nullptr;
+  SignTargetChooser* m_sendTarget = nullptr;
+  SignTargetChooser* m_brightTarget = nullptr;
+  SignTargetChooser* m_netTarget = nullptr;
+  std::function<std::shared_ptr<Spooler>()> m_makeSpooler;
   Spooler* m_spooler = nullptr;
   std::function<bool(Spooler&)> m_choosePrinter;
   // The application's printer: the print dialog starts from the last choice.

@@ -5,12 +5,13 @@
 #include "fonts/user_font.h"
 #include "functions/schedule_list.h"
 #include "graphics/graphic_file.h"
+#include "signlink/sign_book.h"
 
 namespace tavrin {
 
 // What sign commands send, kept by the application rather than by any window: the stored
-// graphics, the user characters and the schedule rows of the program folder. The windows show
-// and edit these objects, and tavrin-cli and tavrin-service use the same ones. A command takes
+// graphics, the user characters, the schedule rows and the signs of the program folder. The windows
+// show and edit these objects, and tavrin-cli and tavrin-service use the same ones. A command takes
 // copies of what it sends when it starts (its plan), so what the user does meanwhile changes
 // nothing on the way to the sign.
 class Workspace {
@@ -28,12 +29,15 @@ class Workspace {
   // The schedule entries to send, A to E.
   ScheduleList& Schedules() { return m_schedules; }
   const ScheduleList& Schedules() const { return m_schedules; }
+  // The user's signs, read from the folder's sign list.
+  SignBook& Signs() { return m_signs; }
 
  private:
   std::filesystem::path m_programFolder;
   GraphicFolder m_graphics;
   FontList m_fonts;
   ScheduleList m_schedules;
+  SignBook m_signs;
 };
 
 }  // namespace tavrin

@@ -55,6 +55,10 @@ SignRoads::~SignRoads() {
 
 Result<SignRoad*> SignRoads::RoadFor(const SignAddress& address) {
   const std::lock_guard lock(m_mutex);
+  if (m_shared && address.kind == SignAddress::Kind::Port &&
+      address.port == m_shared->PortNumber()) {
+    return m_shared;
+  }
   auto it = m_roads.find(address.LinkKey());
   if (it == m_roads.end()) {
     Result<std::unique_ptr<SignLink>> link = m_makeLink(address);
@@ -62,11 +66,18 @@ Result<SignRoad*> SignRoads::RoadFor(const SignAddress& address) {
     Entry entry;
     entry.link = std::move(*link);
     entry.road = std::make_unique<SignRoad>(*entry.link, m_waiter);
+    for (const auto& observer : m_observers) entry.road->AddObserver(observer);
     it = m_roads.emplace(address.LinkKey(), std::move(entry)).first;
   }
   SignRoad* road = it->second.road.get();
   if (address.kind == SignAddress::Kind::Port) road->SetPortNumber(address.port);
   return road;
+}
+
+void SignRoads::AddObserver(std::shared_ptr<CommandEvents> observer) {
+  const std::lock_guard lock(m_mutex);
+  for (auto& [key, entry] : m_roads) entry.road->AddObserver(observer);
+  m_observers.push_back(std::move(observer));
 }
 
 void SignRoads::ForEachRoad(const std::function<void(SignRoad&)>& visit) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "common/result.h"
 #include "common/settings.h"
@@ -33,8 +34,17 @@ class SignRoads {
   // it as a print job (SignRoad::StartWork), and one job at a time goes to each queue.
   Result<SignRoad*> RoadFor(const SignAddress& address);
 
-  // Every road made so far (for a caller that waits for them all, or stops them).
+  // Every road made so far (for a caller that waits for them all, or stops them); the shared
+  // road is not among them.
   void ForEachRoad(const std::function<void(SignRoad&)>& visit);
+
+  // A road of the caller's (not owned), for the port of its port number: a port address of
+  // that number, as it is when asked, goes to it rather than to a second road on the same
+  // port (the main window's road, on the port of the settings). Set before the first RoadFor.
+  void ShareRoad(SignRoad* road) { m_shared = road; }
+  // Hears every command of every road made here, those made later included (the shared road
+  // has observers of its own).
+  void AddObserver(std::shared_ptr<CommandEvents> observer);
 
  private:
   struct Entry {
@@ -45,6 +55,8 @@ class SignRoads {
   Waiter* m_waiter;
   std::mutex m_mutex;
   std::map<std::string, Entry> m_roads;  // by the address's link key
+  SignRoad* m_shared = nullptr;
+  std::vector<std::shared_ptr<CommandEvents>> m_observers;
 };
 
 }  // namespace tavrin

@@ -9,6 +9,7 @@
 #include "common/result.h"
 #include "common/settings.h"
 #include "signlink/sign_road.h"
+#include "signlink/sign_roads.h"
 
 class QWidget;
 
@@ -17,6 +18,7 @@ namespace tavrin {
 class FontList;
 class ScheduleList;
 class GraphicFolder;
+class SignBook;
 
 // What sign commands send, as the windows reach it: kept by the application's workspace
 // (functions/workspace.h) rather than by any window, so that a window that is closed, or was
@@ -25,6 +27,8 @@ struct WorkspaceView {
   FontList& userFonts;
   ScheduleList& schedules;
   const GraphicFolder& graphics;
+  // The user's signs: every window that offers them shows this one list.
+  SignBook& signs;
 };
 
 // What the windows get from the main window, and all they get: the road to the sign, where to
@@ -39,8 +43,11 @@ class WindowContext {
   virtual QWidget* MainWindow() = 0;
 
   virtual Notice& Notices() = 0;
-  // Every sign command runs on it, one at a time.
+  // The road of the settings' port: every command for the panels' own Sign ID runs on it, one
+  // at a time.
   virtual SignRoad& Road() = 0;
+  // The roads of the signs of the list, one a link; a sign on the settings' port is on Road().
+  virtual SignRoads& NamedRoads() = 0;
   virtual Settings& AppSettings() = 0;
   virtual const std::filesystem::path& ProgramFolder() const = 0;
   // The application's user characters, schedule rows and graphics.

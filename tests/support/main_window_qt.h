@@ -15,7 +15,7 @@ namespace tavrin::testing {
 
 // The windows' view of a workspace.
 inline WorkspaceView ViewOf(Workspace& workspace) {
-  return {workspace.Fonts(), workspace.Schedules(), workspace.Graphics()};
+  return {workspace.Fonts(), workspace.Schedules(), workspace.Graphics(), workspace.Signs()};
 }
 
 // A main window for a test, with the workspace of its program folder.

@@ -226,13 +226,13 @@ void SignsDialog::Refresh() {
 
   QString problems;
   if (!m_book.Problems().empty()) {
-    problems = "These lines of " + FromUtf8(PathText(m_book.Path())) +
+    problems = "These lines of " + FromUtf8(Utf8FromPath(m_book.Path())) +
                " could not be read and are left out:";
     for (const std::string& problem : m_book.Problems()) problems += "\n  " + FromUtf8(problem);
     problems += "\nThe file will be copied to Tavrin.signs.bak before it is first written.";
   } else if (!m_book.Backup().empty()) {
     problems = "The sign list as it was, with the lines that could not be read, is kept in " +
-               FromUtf8(PathText(m_book.Backup())) + ".";
+               FromUtf8(Utf8FromPath(m_book.Backup())) + ".";
   }
   m_problems->setText(problems);
   m_problems->setVisible(!problems.isEmpty());
@@ -254,7 +254,7 @@ void SignsDialog::SayWhenCopied(bool copiedBefore) {
   if (copiedBefore || m_book.Backup().empty()) return;
   m_context.Notices().Inform(
       "The sign list had lines that could not be read. It was copied as it was to " +
-      PathText(m_book.Backup()) + " before it was written.");
+      Utf8FromPath(m_book.Backup()) + " before it was written.");
 }
 
 void SignsDialog::AddClick() {

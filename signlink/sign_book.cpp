@@ -27,8 +27,8 @@ Status CopyAside(const std::filesystem::path& from, const std::filesystem::path&
   if (!ec) std::filesystem::rename(temporary, to, ec);
   if (ec) {
     std::filesystem::remove(temporary, ec);
-    return Error{"the sign list " + PathText(from) + " could not be copied to " + PathText(to) +
-                 " before it is written over, so it was left as it is"};
+    return Error{"the sign list " + Utf8FromPath(from) + " could not be copied to " +
+                 Utf8FromPath(to) + " before it is written over, so it was left as it is"};
   }
   return {};
 }

@@ -114,6 +114,22 @@ bool SameWord(std::string_view a, std::string_view b) {
   return true;
 }
 
+// "METHOD TARGET HTTP/d.d": the library closes a connection without a word on anything else.
+bool IsRequestLine(std::string_view line) {
+  const std::size_t first = line.find(' ');
+  const std::size_t last = line.rfind(' ');
+  if (first == std::string_view::npos || first == 0 || last == first + 1 || first == last) {
+    return false;
+  }
+  const std::string_view method = line.substr(0, first);
+  const std::string_view version = line.substr(last + 1);
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  return method.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ-") == std::string_view::npos &&
+         line.substr(first + 1, last - first - 1).find(' ') == std::string_view::npos &&
+         version.size() == 8 && version.starts_with("HTTP/") && digit(version[5]) &&
+         version[6] == '.' && digit(version[7]);
+}
+
 // The request line as the log may show it: no control characters, not endless.
 std::string Printable(std::string_view text) {
   std::string out;
@@ -286,13 +302,19 @@ class ConnectionGuard : public QObject {
     std::optional<std::uint64_t> length;
     bool expectContinue = false;
     std::string_view head = m_head;
-    head.remove_prefix(std::min(head.find('\n'), head.size()));  // the request line
-    while (!head.empty()) {
+    if (!IsRequestLine(WithoutBlanks(head.substr(0, head.find('\n'))))) {
+      return Refuse(400, "the request line is not METHOD PATH HTTP/1.1");
+    }
+    head.remove_prefix(head.find('\n'));
+    while (head.size() > 1) {
       head.remove_prefix(1);
       const std::string_view line = head.substr(0, head.find('\n'));
       head.remove_prefix(line.size());
+      if (WithoutBlanks(line).empty()) break;
       const std::size_t colon = line.find(':');
-      if (colon == std::string_view::npos) continue;
+      if (colon == std::string_view::npos || colon == 0) {
+        return Refuse(400, "a header line is not NAME: VALUE");
+      }
       const std::string_view name = line.substr(0, colon);
       const std::string_view value = WithoutBlanks(line.substr(colon + 1));
       if (SameWord(name, "transfer-encoding")) {

@@ -519,6 +519,15 @@ TEST_F(HttpApiTest, BodiesUpToTheLimitAndNotBeyond) {
     reply = ExchangeAndClose("POST /signs/Door/message HTTP/1.1\r\n" + bad + "\r\nabc");
     EXPECT_EQ(reply.status, 400) << bad.toStdString();
   }
+  // What the library would close without a word is answered.
+  for (const QByteArray& bad :
+       {QByteArray("HELLO\r\n\r\n"), QByteArray("GET /signs\r\n\r\n"),
+        QByteArray("GET /a b HTTP/1.1\r\n\r\n"), QByteArray("get /signs HTTP/1.1\r\n\r\n"),
+        QByteArray("GET /signs HTTP/1.1\r\nNo colon\r\n\r\n")}) {
+    reply = ExchangeAndClose(bad);
+    EXPECT_EQ(reply.status, 400) << bad.toStdString();
+    EXPECT_FALSE(reply.Error().empty());
+  }
   reply =
       ExchangeAndClose("GET /signs HTTP/1.1\r\nX-Long: " + QByteArray(20'000, 'h') + "\r\n\r\n");
   EXPECT_EQ(reply.status, 431);

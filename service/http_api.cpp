@@ -511,7 +511,9 @@ class RequestServer : public QAbstractHttpServer {
     responder.writeHeader("Content-Type", reply.contentType);
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
     for (const auto& [name, value] : reply.headers) responder.writeHeader(name, value);
-    responder.writeBody(reply.body);
+    // The answer to HEAD is the head alone: a body would be read as the next answer.
+    responder.writeBody(view.method == QHttpServerRequest::Method::Head ? QByteArray()
+                                                                        : reply.body);
     if (m_log) {
       m_log(MethodName(view.method).toStdString() + ' ' + Printable(view.path.toStdString()) + ' ' +
             std::to_string(reply.status) + ' ' + Milliseconds(clock.elapsed()));

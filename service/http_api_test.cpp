@@ -368,6 +368,16 @@ TEST_F(HttpApiTest, UnknownRoutesAndWrongMethods) {
   }
   EXPECT_TRUE(m_desk.messages.empty());
   EXPECT_TRUE(m_desk.commands.empty());
+
+  Client client(m_port);
+  client.Send(Request("HEAD", "/signs"));
+  ASSERT_TRUE(RunUntil([&] { return client.Received().ends_with("\r\n\r\n"); }));
+  EXPECT_TRUE(client.Received().starts_with("HTTP/1.1 405")) << client.Received();
+  client.Send(Request("GET", "/signs/Door"));
+  RunUntil([&] { return client.Received().find("\"Door\"") != std::string::npos; }, 3000);
+  const std::size_t second = client.Received().find("HTTP/1.1 200");
+  EXPECT_NE(second, std::string::npos) << client.Received();
+  EXPECT_EQ(client.Received().find("error"), std::string::npos) << client.Received();
 }
 
 TEST_F(HttpApiTest, NamesArePercentDecoded) {

@@ -409,10 +409,13 @@ void MqttClient::PushEvent(Event event) {
 
 void MqttClient::PushEventLocked(Event event) {
   m_events.push_back(std::move(event));
-  if (!m_drainPosted) {
-    m_drainPosted = true;
-    QMetaObject::invokeMethod(this, &MqttClient::Drain, Qt::QueuedConnection);
-  }
+  PostDrainLocked();
+}
+
+void MqttClient::PostDrainLocked() {
+  if (m_drainPosted) return;
+  m_drainPosted = true;
+  QMetaObject::invokeMethod(this, &MqttClient::Drain, Qt::QueuedConnection);
 }
 
 void MqttClient::PushMessage(Event event) {
@@ -423,6 +426,7 @@ void MqttClient::PushMessage(Event event) {
     ++m_stats.dropped;
     ++m_droppedUnlogged;
     m_lastDroppedTopic = event.topic;
+    PostDrainLocked();  // for the log line
     return;
   }
   const auto it = m_queuedPerTopic.find(event.topic);
@@ -472,8 +476,8 @@ void MqttClient::Drain() {
       batch.push_back(std::move(e));
       m_events.pop_front();
     }
-    m_drainPosted = !m_events.empty();
-    if (m_drainPosted) QMetaObject::invokeMethod(this, &MqttClient::Drain, Qt::QueuedConnection);
+    m_drainPosted = false;
+    if (!m_events.empty()) PostDrainLocked();
     const auto now = std::chrono::steady_clock::now();
     if (m_droppedUnlogged > 0 && now - m_lastDropLog >= kDropLogInterval) {
       dropped = m_droppedUnlogged;
@@ -485,7 +489,7 @@ void MqttClient::Drain() {
   ForgetAcknowledged();
   if (dropped > 0) {
     qCWarning(lcMqtt,
-              "MQTT: dropped %llu incoming messages the program could not take in time "
+              "MQTT: dropped %llu incoming messages beyond the bounds of what may wait "
               "(the last of \"%s\"); the newest of each topic are kept",
               static_cast<unsigned long long>(dropped), droppedTopic.c_str());
   }

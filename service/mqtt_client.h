@@ -157,6 +157,7 @@ class MqttClient : public QObject {
   void ConnectionEnded(const std::string& reason);
   void PushEvent(Event event);
   void PushEventLocked(Event event);
+  void PostDrainLocked();
   void PushMessage(Event event);
   void DropOldestMessage(const std::string* topic);
   // Emits what waits, a batch at a time, on the object's thread.

@@ -30,6 +30,8 @@ CommandLineRequest RequestOf(const std::vector<std::string>& args) {
   return CommandLineRequest::Run;
 }
 
+std::string_view Version() { return TAVRIN_VERSION; }
+
 std::string VersionLine(std::string_view program) {
   return std::string(program) + " " + TAVRIN_VERSION + "\n";
 }

@@ -20,6 +20,9 @@ enum class CommandLineRequest { Run, Help, Version };
 // "--" that ends the options; Run when there is none.
 CommandLineRequest RequestOf(const std::vector<std::string>& args);
 
+// The version of this build: "2.2.0".
+std::string_view Version();
+
 // "tavrin-cli 2.2.0" and a line end: the program's name and the version of this build.
 std::string VersionLine(std::string_view program);
 

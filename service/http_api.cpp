@@ -603,6 +603,7 @@ QJsonObject SignJson(const SignState& sign) {
       {"online", sign.online},
       {"lastResult", Text(sign.lastResult)},
       {"lastResultTime", Text(sign.lastResultTime)},
+      {"lastError", Text(sign.lastError)},
       {"text", Text(sign.text)},
       {"page", QString(QChar(sign.page))},
       {"urgent", sign.urgent},

@@ -33,8 +33,8 @@ struct HttpApiOptions {
 
 // The service's HTTP front door, JSON in and out (UTF-8):
 //   GET  /signs                    200, every sign: [{name, address, id ("01"), width,
-//                                  colours (3 or 1), online, lastResult, lastResultTime, text,
-//                                  page, urgent}, ...]
+//                                  colours (3 or 1), online, lastResult, lastResultTime, lastError,
+//                                  text, page, urgent}, ...]
 //   GET  /signs/NAME               200, one of those
 //   POST /signs/NAME/message       202 {"status": "queued"}; the body as ParseMessagePayload
 //                                  takes it (JSON or the message line, any content type)

@@ -68,6 +68,7 @@ class FakeDesk : public ServiceDesk {
     hall.online = false;
     hall.page = 'C';
     hall.urgent = true;
+    hall.lastError = "no answer from the sign";
     signs = {door, hall};
   }
 
@@ -271,6 +272,7 @@ TEST_F(HttpApiTest, SignsAreListedAndShownOneByOne) {
                          {"online", true},
                          {"lastResult", "Send Message to sign 01, page A: done in 0.5 s"},
                          {"lastResultTime", "2024-05-01T10:00:00Z"},
+                         {"lastError", ""},
                          {"text", "Hello"},
                          {"page", "A"},
                          {"urgent", false}}));
@@ -283,6 +285,7 @@ TEST_F(HttpApiTest, SignsAreListedAndShownOneByOne) {
   EXPECT_EQ(hall["online"], false);
   EXPECT_EQ(hall["page"], "C");
   EXPECT_EQ(hall["urgent"], true);
+  EXPECT_EQ(hall["lastError"], "no answer from the sign");
 
   reply = Get("/signs/Attic");
   EXPECT_EQ(reply.status, 404);

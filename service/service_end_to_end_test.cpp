@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <atomic>
+#include <fstream>
 #include <map>
 
 #include "functions/sign_plans.h"
@@ -247,6 +248,49 @@ TEST_F(ServiceEndToEndTest, TheBrokerRestartsASilentSignComesBackAndARestartRese
   StartService();
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_EQ(m_yard.Frames().size(), sent);
+}
+
+// The program's resident memory in KiB, from /proc (0 when it cannot be read).
+long ResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return 0;
+}
+
+TEST_F(ServiceEndToEndTest, AFloodForOneSignStarvesNoOtherAndItsLastMessageIsShown) {
+  StartService();
+  const long before = ResidentKiB(m_service->Pid());
+  // Fifty thousand messages for Door over about five seconds, at QoS 1: a burst of ten
+  // thousand (a quarter of a second for mosquitto_pub) each second.
+  const std::string flood =
+      "for b in 1 2 3 4 5; do seq -f \"n $b %g\" 1 10000; sleep 1; done | mosquitto_pub -q 1 -l "
+      "-h 127.0.0.1 -p " +
+      std::to_string(m_broker.Port()) + " -t tavrin/door/message/set";
+  testing::BackgroundProcess publisher({"/bin/sh", "-c", flood});
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const auto asked = std::chrono::steady_clock::now();
+  ASSERT_EQ(m_broker.Publish("tavrin/yard/message/set", "Calm"), "");
+  const std::vector<std::string> calm =
+      PlanSendMessage(GraphicFolder(m_home.Path()), "Calm", 'A', 3).Frames();
+  ASSERT_TRUE(WaitUntil([&] { return m_yard.Frames() == calm; }, 10000));
+  // A sign alone takes about half a second for it; the flood may slow that, never by much.
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+  ASSERT_FALSE(publisher.WaitForExit(0)) << "the flood ended before the other sign was served";
+  ASSERT_TRUE(publisher.WaitForExit(30000));
+
+  // What waited for Door was replaced by what came after it: the last one is on the sign.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const auto f = m_door.Frames();
+        return f.size() >= 3 && f[f.size() - 2].find("n 5 10000") != std::string::npos;
+      },
+      20000));
+  const long after = ResidentKiB(m_service->Pid());
+  EXPECT_LT(after - before, 32 * 1024) << before << " KiB before the flood, " << after << " after";
+  // Far fewer sends than messages: a message waiting is replaced, not queued behind.
+  EXPECT_LT(m_door.Frames().size(), 3u * 1000);
 }
 
 }  // namespace

@@ -90,6 +90,8 @@ class BackgroundProcess {
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
+  pid_t Pid() const { return m_pid; }
+
   // Ends the program at once, as a crash or a power cut would (SIGKILL), and reaps it.
   void Kill() {
     if (m_exited) return;

@@ -250,6 +250,40 @@ TEST_F(ServiceEndToEndTest, TheBrokerRestartsASilentSignComesBackAndARestartRese
   EXPECT_EQ(m_yard.Frames().size(), sent);
 }
 
+TEST(ServiceProgramTest, CheckSaysWhatIsWrongAndAPortTakenIsNotABadSetting) {
+  ScratchFolder home;
+  home.Put("Tavrin.signs", "Door = COM1, 02, 3, 128\n");
+  home.Put("Tavrin.INI", "[Service]\r\nmqtt=off\r\nhttp=127.0.0.1:0\r\nttl=soon\r\n");
+  const std::string folder = home.Path().string();
+  testing::ProcessResult checked =
+      testing::RunProcess({TAVRIN_SERVICE_PATH, "--home", folder, "--check"});
+  EXPECT_EQ(checked.code, 1);
+  EXPECT_NE(checked.err.find("ttl"), std::string::npos) << checked.err;
+
+  home.Put("Tavrin.INI", "[Service]\r\nmqtt=off\r\nhttp=127.0.0.1:0\r\n");
+  checked = testing::RunProcess({TAVRIN_SERVICE_PATH, "--home", folder, "--check"});
+  EXPECT_EQ(checked.code, 0) << checked.err;
+  EXPECT_NE(checked.out.find("the settings are good: 1 sign (Door)"), std::string::npos)
+      << checked.out;
+
+  // Someone else has the port: the settings are right, and a supervisor may try again later.
+  const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(taken, 1), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  const testing::ProcessResult served =
+      testing::RunProcess({TAVRIN_SERVICE_PATH, "--home", folder, "--http", "127.0.0.1:" + port});
+  ::close(taken);
+  EXPECT_EQ(served.code, 3);
+  EXPECT_NE(served.err.find("HTTP cannot listen on 127.0.0.1:" + port), std::string::npos)
+      << served.err;
+}
+
 // The program's resident memory in KiB, from /proc (0 when it cannot be read).
 long ResidentKiB(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");

@@ -41,8 +41,8 @@ constexpr const char* kUsage =
     "Topics: BASE/NAME/message/set, BASE/NAME/command/set, BASE/NAME/state, BASE/status.\n"
     "HTTP: GET /signs, POST /signs/NAME/message, POST /signs/NAME/command,\n"
     "      GET /signs/NAME/preview.gif.\n"
-    "Exit: 0 stopped by a signal (or --check found nothing wrong), 1 the settings are wrong or\n"
-    "      a front door could not open, 2 bad arguments.\n";
+    "Exit: 0 stopped by a signal (or --check found nothing wrong), 1 the settings are wrong,\n"
+    "      2 bad arguments, 3 the HTTP front door could not open (its port taken, say).\n";
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -123,13 +123,13 @@ int Serve(const ServiceConfig& c) {
     const Result<int> port = http->Listen();
     if (!port) {
       Say("HTTP cannot listen on " + c.http->Text() + ": " + port.ErrorText());
-      return 1;
+      return 3;
     }
     Say("HTTP listening on " + c.http->host + ":" + std::to_string(*port));
   }
 
   // SIGTERM (systemd's stop) and SIGINT end the event loop, where the rest is done.
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return 1;
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return 3;
   QSocketNotifier stopping(g_signalPipe[0], QSocketNotifier::Read);
   QObject::connect(&stopping, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
   std::signal(SIGTERM, OnSignal);

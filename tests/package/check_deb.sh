@@ -13,6 +13,8 @@ dpkg -x "$deb" "$root"
 
 fail() { echo "FAIL: $*"; exit 1; }
 for f in usr/bin/Tavrin usr/bin/tavrin usr/bin/tavrin-cli usr/bin/virtual-sign usr/bin/launchet \
+         usr/bin/tavrin-service usr/share/man/man1/tavrin-service.1.gz \
+         usr/lib/systemd/system/tavrin-service.service usr/lib/systemd/user/tavrin-service.service \
          usr/share/tavrin/Manual.txt usr/share/applications/tavrin.desktop \
          usr/share/mime/packages/tavrin.xml usr/share/icons/hicolor/scalable/apps/tavrin.svg \
          usr/share/metainfo/org.tavrin.Tavrin.metainfo.xml \
@@ -21,11 +23,11 @@ for f in usr/bin/Tavrin usr/bin/tavrin usr/bin/tavrin-cli usr/bin/virtual-sign u
   [ -e "$root/$f" ] || fail "the package has no $f"
 done
 # Nothing of the build: no tests, no libraries, no headers.
-extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|mime/packages|icons|metainfo|man))/' || true)
+extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|mime/packages|icons|metainfo|man)|lib/systemd/(system|user))/' || true)
 [ -z "$extra" ] || fail "the package holds more than it should: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6core6 libcups2 qt6-qpa-plugins libqt6svg6; do
+for lib in libqt6widgets6 libqt6core6 libcups2 qt6-qpa-plugins libqt6svg6 libmosquitto1 libqt6httpserver6; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 # Its dependencies are packages Debian has (a simulated install resolves them).
@@ -71,9 +73,30 @@ want='<ID01><BE>05<E>
 [ -d "$home/.local/share/Tavrin" ] || fail "the installed program did not use the per-user folder"
 # Every program knows the version it was packed as, and says it without a window.
 version=$(dpkg-deb -f "$deb" Version)
-for program in Tavrin tavrin-cli virtual-sign launchet; do
+for program in Tavrin tavrin-cli virtual-sign launchet tavrin-service; do
   said=$(QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/$program" --version 2>&1) || true
   [ "$said" = "$program $version" ] || fail "$program --version said: $said"
 done
+# The service's units start the installed program, and systemd reads them without a complaint.
+for unit in system user; do
+  file="$root/usr/lib/systemd/$unit/tavrin-service.service"
+  grep -q '^ExecStart=/usr/bin/tavrin-service' "$file" || fail "the $unit unit starts: $(grep ^ExecStart= "$file")"
+  if command -v systemd-analyze >/dev/null; then
+    mkdir -p "$scratch/units/$unit"
+    sed "s|^ExecStart=/usr/bin/tavrin-service|ExecStart=$root/usr/bin/tavrin-service|" "$file" >"$scratch/units/$unit/tavrin-service.service"
+    # A user's manager wants a runtime folder of its own.
+    mkdir -p -m 700 "$scratch/run"
+    flag=$([ "$unit" = user ] && echo --user || true)
+    said=$(cd "$scratch/units/$unit" && XDG_RUNTIME_DIR="$scratch/run" systemd-analyze verify --man=no $flag ./tavrin-service.service 2>&1) ||
+      fail "systemd-analyze cannot read the $unit unit: $said"
+    [ -z "$said" ] || fail "the $unit unit: $said"
+  fi
+done
+# The installed service finds the user's sign list where the window keeps it.
+mkdir -p "$home/.local/share/Tavrin"
+printf 'Door = COM1, 01, 3, 128\n' >"$home/.local/share/Tavrin/Tavrin.signs"
+printf '[Service]\r\nmqtt=off\r\n' >"$home/.local/share/Tavrin/Tavrin.INI"
+said=$(HOME="$home" XDG_DATA_HOME= TAVRIN_HOME= "$root/usr/bin/tavrin-service" --check 2>&1) || fail "tavrin-service --check: $said"
+echo "$said" | grep -q '1 sign (Door)' || fail "tavrin-service --check said: $said"
 [ ! -e "$root/usr/bin/Tavrin.INI" ] || fail "the installed program wrote beside itself"
 echo "ok: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB) installs its files; Depends: $depends"

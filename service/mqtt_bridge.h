@@ -50,11 +50,11 @@ class MqttBridge : public QObject {
 
  private:
   void Connected();
-  void Received(const QString& topic, const QByteArray& payload);
+  void Received(const QString& topicText, const QByteArray& bytes);
   void FieldTopicsChanged();
   void StateChanged(const QString& sign);
   void PublishStates();
-  void PublishState(const std::string& sign);
+  void PublishState(const std::string& name);
 
   SignService& m_service;
   MqttClient& m_client;

@@ -411,7 +411,7 @@ SignService::Built SignService::Build(SignEntry& s, const DeskJob& job) {
 }
 
 void SignService::Ended(std::size_t index, const PlanResult& result, std::chrono::milliseconds took,
-                        std::string summary, std::string digest) {
+                        std::string summary, const std::string& digest) {
   SignEntry& s = *m_signs.at(index);
   const bool done = result.outcome == SignOutcome::Accepted || result.outcome == SignOutcome::Over;
   const bool silent = result.silent || result.outcome == SignOutcome::PortError;

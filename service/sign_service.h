@@ -55,13 +55,13 @@ class SignService : public QObject, public ServiceDesk {
   // ServiceDesk
   std::vector<SignState> Signs() const override;
   std::optional<SignState> Sign(const std::string& name) const override;
-  DeskAnswer PostMessage(const std::string& sign, const MessageRequest& message) override;
-  DeskAnswer PostCommand(const std::string& sign, const CommandRequest& command) override;
-  DeskAnswer PreviewGif(const std::string& sign, std::string& gif) override;
+  DeskAnswer PostMessage(const std::string& name, const MessageRequest& message) override;
+  DeskAnswer PostCommand(const std::string& name, const CommandRequest& command) override;
+  DeskAnswer PreviewGif(const std::string& name, std::string& gif) override;
 
   // A request for the sign that could not be read (a bad MQTT payload): kept as its last error
   // and told like a change of its state.
-  void ReportError(const std::string& sign, const std::string& reason);
+  void ReportError(const std::string& name, const std::string& reason);
   // A new value for the {mqtt:TOPIC} fields: the pages that show it are drawn again.
   void SetFieldValue(const std::string& topic, const std::string& payload);
   // Every topic the messages' {mqtt:...} fields name now.
@@ -89,7 +89,7 @@ class SignService : public QObject, public ServiceDesk {
   void PumpSign(SignEntry& sign);
   Built Build(SignEntry& sign, const DeskJob& job);
   void Ended(std::size_t index, const PlanResult& result, std::chrono::milliseconds took,
-             std::string summary, std::string digest);
+             std::string summary, const std::string& digest);
   void Tick();
   void CheckFields(SignEntry& sign, bool onlyClock);
   SignState StateOf(const SignEntry& sign) const;

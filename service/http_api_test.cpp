@@ -435,7 +435,7 @@ TEST_F(HttpApiTest, WithATokenFileEveryRequestNeedsTheToken) {
 }
 
 TEST_F(HttpApiTest, ListenSaysWhyItCannot) {
-  const auto listenError = [&](HttpApiOptions options) {
+  const auto listenError = [&](const HttpApiOptions& options) {
     HttpApi api(m_desk, options);
     Result<int> port = api.Listen();
     return port ? std::string("listening") : port.ErrorText();

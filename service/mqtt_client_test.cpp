@@ -234,7 +234,7 @@ int RunWillChild(int argc, char** argv) {
     std::fflush(stdout);
   });
   client.Start();
-  return app.exec();
+  return QCoreApplication::exec();
 }
 
 TEST_F(MqttClientTest, TheWillGoesWhenTheClientDiesAndNotWhenItStops) {

@@ -55,7 +55,7 @@ class Service {
  public:
   Service(
       const ScratchFolder& home, std::vector<NamedSign> signs, DeskOptions desk = {},
-      std::function<std::string()> reply = [] { return std::string("ACK"); }) {
+      const std::function<std::string()>& reply = [] { return std::string("ACK"); }) {
     auto roads = std::make_unique<SignRoads>(
         [this, reply](const SignAddress& address) -> Result<std::unique_ptr<SignLink>> {
           auto link = std::make_unique<ScriptedLink>(

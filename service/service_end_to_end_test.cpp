@@ -146,9 +146,7 @@ TEST_F(ServiceEndToEndTest, APublishGivesTheSignTheWindowsFramesAndHomeAssistant
       WaitUntil([&] { return m_door.Frames().back() == PlanRunPage(2, 'B').Frames()[0]; }, 5000));
   // The state follows once the command has ended.
   ASSERT_TRUE(WaitUntil(
-      [&] {
-        return Json(State("door/state")).value("result").toString().startsWith("Door: Run Page B");
-      },
+      [&] { return Json(State("door/state")).value("result").toString().startsWith("Run Page B"); },
       3000))
       << State("door/state");
   const QJsonObject state = Json(State("door/state"));

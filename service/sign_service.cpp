@@ -417,9 +417,11 @@ void SignService::Ended(std::size_t index, const PlanResult& result, std::chrono
   const bool silent = result.silent || result.outcome == SignOutcome::PortError;
   SignPlan named;
   named.summary = std::move(summary);
-  const std::string line = s.named.name + ": " + StatusLine(named, result, took);
+  // The state is the sign's own, so its result goes without the name the log line needs.
+  const std::string outcome = StatusLine(named, result, took);
+  const std::string line = s.named.name + ": " + outcome;
   const bool wasOnline = s.desk.Online();
-  s.desk.Finished(Now(), done, silent, line, digest);
+  s.desk.Finished(Now(), done, silent, outcome, digest);
   s.lastResultTime = NowUtc();
   if (done) {
     s.lastError.clear();

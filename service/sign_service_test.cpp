@@ -118,7 +118,7 @@ TEST(SignServiceTest, AMessageGoesAsTheWindowSendsItAndTheSameOneNotAgain) {
   EXPECT_EQ(door->text, "<Red>Caf\xC3\xA9<Pic:G01>");
   EXPECT_EQ(door->page, 'C');
   EXPECT_TRUE(door->online);
-  EXPECT_EQ(door->lastResult.substr(0, 41), "Door: Send Message to sign 02, page C, 1 ");
+  EXPECT_EQ(door->lastResult.substr(0, 35), "Send Message to sign 02, page C, 1 ");
 }
 
 TEST(SignServiceTest, RequestsTheSignWouldMisreadAreRefusedAtOnce) {

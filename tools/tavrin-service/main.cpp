@@ -172,5 +172,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   QCoreApplication app(argc, argv);
+  // The MQTT client's lines read like the service's own in the journal.
+  qSetMessagePattern(QString(kProgram) + ": %{message}");
   return Serve(read.config);
 }

@@ -163,12 +163,14 @@ std::map<std::string, std::string> MqttBridge::DiscoveryConfigs() const {
       configs[m_options.discoveryPrefix + "/" + component + "/" + node + "/" + name + "_" + object +
               "/config"] = Compact(config);
     };
+    // Home Assistant refuses a state over 255 characters, and a message with fields may be
+    // longer than the 210 it shows: the text and the result are cut there for it.
     entity("text", "message", "Message",
            {{"command_topic", base + "/message/set"},
             {"state_topic", state},
-            {"value_template", "{{ value_json.text }}"},
+            {"value_template", "{{ value_json.text[:255] }}"},
             {"min", 0},
-            {"max", 210},
+            {"max", 255},
             {"mode", "text"},
             {"icon", "mdi:message-text"}});
     QJsonArray levels;
@@ -185,7 +187,7 @@ std::map<std::string, std::string> MqttBridge::DiscoveryConfigs() const {
             {"icon", "mdi:clock-edit"}});
     entity("sensor", "result", "Last result",
            {{"state_topic", state},
-            {"value_template", "{{ value_json.result }}"},
+            {"value_template", "{{ value_json.result[:255] }}"},
             {"json_attributes_topic", state},
             {"icon", "mdi:message-check"}});
   }

@@ -169,7 +169,9 @@ TEST_F(ServiceEndToEndTest, APublishGivesTheSignTheWindowsFramesAndHomeAssistant
   for (const auto& [topic, payload] : configs) byTopic[topic] = Json(payload);
   const QJsonObject text = byTopic["homeassistant/text/tavrin/door_message/config"];
   EXPECT_EQ(text.value("command_topic").toString(), "tavrin/door/message/set");
-  EXPECT_EQ(text.value("max").toInt(), 210);
+  // Home Assistant takes no state over 255 characters.
+  EXPECT_EQ(text.value("max").toInt(), 255);
+  EXPECT_EQ(text.value("value_template").toString(), "{{ value_json.text[:255] }}");
   const QJsonObject select = byTopic["homeassistant/select/tavrin/yard_brightness/config"];
   EXPECT_EQ(select.value("options").toArray().size(), 4);
   EXPECT_EQ(select.value("command_topic").toString(), "tavrin/yard/command/set");

@@ -6,10 +6,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "fonts/Udeleteuserfont.h"
 #include "fonts/Ueuropenunit.h"
 #include "fonts/Ufontmake.h"
 #include "fonts/euro_table_qt.h"
+#include "functions/Udeleteuserfont.h"
 #include "tests/support/fake_window_context_qt.h"
 #include "tests/support/road_qt.h"
 #include "tests/support/scratch_folder.h"

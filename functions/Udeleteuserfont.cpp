@@ -1,4 +1,4 @@
-#include "fonts/Udeleteuserfont.h"
+#include "functions/Udeleteuserfont.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

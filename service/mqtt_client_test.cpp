@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/private_broker.h"
+#include "tests/support/wait_qt.h"
 
 namespace tavrin {
 namespace {
@@ -41,17 +42,7 @@ bool Logged(const std::string& words) {
   return false;
 }
 
-// Lets the event loop run until `done` holds or `ms` pass.
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using testing::WaitFor;
 
 // Everything one client signalled.
 struct Heard {

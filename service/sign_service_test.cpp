@@ -12,6 +12,7 @@
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_link.h"
 #include "tests/support/scripted_spooler.h"
+#include "tests/support/wait_qt.h"
 
 namespace tavrin {
 namespace {
@@ -24,17 +25,7 @@ class NoWaiter : public Waiter {
   void WaitMs(int) override {}
 };
 
-// Lets the event loop run until `done` holds or `ms` pass.
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using testing::WaitFor;
 
 NamedSign Named(std::string name, std::string device, std::uint8_t id) {
   NamedSign sign;

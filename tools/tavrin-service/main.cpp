@@ -105,7 +105,13 @@ int Serve(const ServiceConfig& c) {
     options.clientId = c.clientId;
     options.username = c.mqttUser;
     if (!c.mqttPasswordFile.empty()) {
-      options.password = ReadSecretFile(PathFromUtf8(c.mqttPasswordFile)).Value();
+      // Checked with the settings, but it may have gone since.
+      Result<std::string> password = ReadSecretFile(PathFromUtf8(c.mqttPasswordFile));
+      if (!password) {
+        Say("[Service] mqttpasswordfile: " + password.ErrorText());
+        return 1;
+      }
+      options.password = std::move(*password);
     }
     MqttBridge::SetWill(options, c.topicBase);
     client = std::make_unique<MqttClient>(options);

@@ -28,7 +28,9 @@ class PrivateBroker {
  public:
   static constexpr const char* kProgram = "/usr/sbin/mosquitto";
 
-  PrivateBroker() {
+  // `extraConfiguration`: lines added to the broker's configuration ("set_tcp_nodelay true\n").
+  explicit PrivateBroker(std::string extraConfiguration = {})
+      : m_extraConfiguration(std::move(extraConfiguration)) {
     // Another process can take the port between our probe and the broker's bind: try again.
     for (int attempt = 0; attempt < 10 && !m_running; ++attempt) {
       m_port = FreeLoopbackPort();
@@ -166,10 +168,12 @@ class PrivateBroker {
     conf += "log_dest file " + (m_folder / "mosquitto.log").string() + "\n";
     conf += "log_type error\nlog_type warning\nlog_type notice\nlog_type information\n";
     if (user) conf += std::string("user ") + user->pw_name + "\n";
+    conf += m_extraConfiguration;
     m_folder.Put("mosquitto.conf", conf);
   }
 
   ScratchFolder m_folder;
+  std::string m_extraConfiguration;
   int m_port = 0;
   bool m_running = false;
   std::unique_ptr<BackgroundProcess> m_broker;

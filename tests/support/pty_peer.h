@@ -41,20 +41,8 @@ class PtyPeer {
     return "ACK";
   }
 
-  const std::string& Device() const { return m_device; }
-  std::vector<std::string> Frames() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_frames;
-  }
-
- private:
-  static int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  }
-
-  // The length of the first whole frame at the start of the buffer, or 0.
+  // The length of the first whole frame at the start of the buffer, or 0 (for other stand-ins
+  // that cut a byte stream into frames too).
   static std::size_t FrameLength(const std::string& b) {
     if (b.rfind("<ID>", 0) == 0) {
       const std::size_t end = b.find("<E>");
@@ -69,6 +57,19 @@ class PtyPeer {
       if (hi >= 0 && lo >= 0 && hi * 16 + lo == sum) return end + 3;
     }
     return 0;
+  }
+
+  const std::string& Device() const { return m_device; }
+  std::vector<std::string> Frames() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_frames;
+  }
+
+ private:
+  static int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
   }
 
   void Serve() {

@@ -26,15 +26,17 @@
 //
 // Figures, 2 cores shared with other work, Debian 12, RelWithDebInfo, mosquitto 2.0.11:
 //   1. One sign alone 501 ms (the frames' waits are 500 ms of it). 100 signs: the last sign whole
-//      after 507-517 ms, 1.01-1.03 times one sign; the last of the 100 first bytes 5-14 ms after
-//      the first publish. The service's line for the last end comes 45-70 ms after that sign was
-//      whole, and that gap grows faster than the signs (0.7-1.4 s with 250): each end saves the
-//      service's whole state file, one after another on its event loop.
-//   2. Publish to first byte: median 0.54-0.65 ms, p90 0.61-0.79 ms, max 0.9-12 ms; with
+//      after 506-517 ms, 1.01-1.03 times one sign; the last of the 100 first bytes 5-14 ms after
+//      the first publish. 250 signs: 516-523 ms, 1.03-1.04 times one. The service's line for the
+//      last end comes within 0.5 ms of that sign being whole (before its state file was written
+//      once a burst ended, a write after every end put 45-70 ms there with 100 signs and
+//      0.7-1.4 s with 250).
+//   2. Publish to first byte: median 0.54-0.65 ms, p90 0.61-0.79 ms, max 0.8-12 ms; with
 //      set_tcp_nodelay the same median and p90, max 0.8-3.3 ms. Nagle's algorithm at the broker
 //      shows only in the odd outlier.
 //   3. Idle with 100 signs: RSS 19.7 MB, 2 threads, CPU below what /proc counts. Three rounds of
-//      100 messages: 160-190 ms CPU (0.53-0.63 ms a message), peak RSS 21.5 MB; idle after them:
+//      100 messages: 50 ms CPU (0.17 ms a message; 0.53-0.63 ms before the state file was written
+//      once a burst), peak RSS 21.4 MB; 250 signs: 0.20 ms a message, peak 24.5 MB. Idle after:
 //      RSS 21.5 MB, 102 threads (each link's worker stays), CPU below what /proc counts.
 #include <mosquitto.h>
 #include <netinet/in.h>

@@ -92,6 +92,9 @@ SignService::SignService(std::filesystem::path programFolder, std::vector<NamedS
   m_clock.start();
   m_tick.setInterval(1000);
   connect(&m_tick, &QTimer::timeout, this, &SignService::Tick);
+  m_saveSoon.setSingleShot(true);
+  m_saveSoon.setInterval(kStateSavePauseMs);
+  connect(&m_saveSoon, &QTimer::timeout, this, &SignService::SaveState);
 }
 
 SignService::~SignService() { StopAll(); }
@@ -106,6 +109,10 @@ void SignService::StopAll() {
   if (!m_roads) return;
   m_roads->ForEachRoad([](SignRoad& road) { road.RequestStop(); });
   m_roads->ForEachRoad([](SignRoad& road) { road.WaitUntilIdle(); });
+  if (m_saveSoon.isActive()) {
+    m_saveSoon.stop();
+    SaveState();
+  }
 }
 
 DeskTime SignService::Now() const { return DeskTime(m_clock.elapsed()); }
@@ -434,12 +441,16 @@ void SignService::Ended(std::size_t index, const PlanResult& result, std::chrono
   if (wasOnline != s.desk.Online()) {
     Log(s.named.name + (s.desk.Online() ? ": online again" : ": offline, tried again later"));
   }
-  if (done && !digest.empty()) SaveState();
+  if (done && !digest.empty()) SaveStateSoon();
   emit stateChanged(QString::fromStdString(s.named.name));
   Pump(index + 1);
 }
 
 void SignService::Log(const std::string& line) { emit logLine(QString::fromStdString(line)); }
+
+void SignService::SaveStateSoon() {
+  if (!m_saveSoon.isActive()) m_saveSoon.start();
+}
 
 void SignService::SaveState() {
   QJsonObject signs;

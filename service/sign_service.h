@@ -37,6 +37,10 @@ class SignService : public QObject, public ServiceDesk {
     DeskOptions desk;
     std::string codePage = "CP1252";  // the sign's, as the settings give it
   };
+  // How long after a send has ended its page is written to the state file (sends that end
+  // meanwhile go with it).
+  static constexpr int kStateSavePauseMs = 500;
+
   // Makes a spooler for a sign behind a print queue (tests give their own).
   using SpoolerMaker = std::function<std::unique_ptr<Spooler>()>;
 
@@ -94,6 +98,7 @@ class SignService : public QObject, public ServiceDesk {
   void CheckFields(SignEntry& sign, bool onlyClock);
   SignState StateOf(const SignEntry& sign) const;
   void SaveState();
+  void SaveStateSoon();
   void LoadState();
   void Log(const std::string& line);
 
@@ -108,6 +113,9 @@ class SignService : public QObject, public ServiceDesk {
   // Each second: the clock fields drawn again, urgent messages that end, retries and refreshes
   // whose time has come.
   QTimer m_tick;
+  // The state file is written once a burst of sends has ended, not after each of them: with
+  // hundreds of signs a write each would hold the thread for seconds. StopAll writes what waits.
+  QTimer m_saveSoon;
 };
 
 }  // namespace tavrin

@@ -145,6 +145,19 @@ TEST(SignServiceTest, RequestsTheSignWouldMisreadAreRefusedAtOnce) {
   EXPECT_EQ(s.printJobs[0].front(), "open signq");
 }
 
+TEST(SignServiceTest, AStopWritesTheStateThatWaitedToBeWritten) {
+  ScratchFolder home;
+  {
+    Service s(home, {Named("Door", "/dev/door", 0x02)});
+    ASSERT_TRUE(s.service->PostMessage("Door", Message("Bye")).Ok());
+    ASSERT_TRUE(s.Settle());
+  }  // stopped at once, before the pause before writing had passed
+  Service again(home, {Named("Door", "/dev/door", 0x02)});
+  ASSERT_TRUE(again.service->PostMessage("Door", Message("Bye")).Ok());
+  ASSERT_TRUE(again.Settle());
+  EXPECT_TRUE(again.Writes("/dev/door").empty());
+}
+
 TEST(SignServiceTest, ARestartSendsNothingThatDidNotChange) {
   ScratchFolder home;
   {
@@ -153,6 +166,10 @@ TEST(SignServiceTest, ARestartSendsNothingThatDidNotChange) {
     s.service->SetFieldValue("q/n", "42");
     ASSERT_TRUE(s.Settle());
     ASSERT_FALSE(s.Writes("/dev/door").empty());
+    // Written soon after the send, not only when the service stops (a crash keeps it too).
+    EXPECT_TRUE(
+        WaitFor([&] { return std::filesystem::exists(home.Path() / "Tavrin.service-state"); },
+                20 * SignService::kStateSavePauseMs));
   }
   Service again(home, {Named("Door", "/dev/door", 0x02)});
   // The page and the field's value came back from the state file: drawn again, the same.

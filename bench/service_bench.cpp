@@ -534,6 +534,7 @@ Results Measure(int signs, bool brokerNoDelay, int rounds, int messages, std::mt
   results.idleCpuMsPerSecond = cpuPerSecond(results.idle);
 
   std::vector<double> alone;
+  alone.reserve(static_cast<std::size_t>(rounds));
   for (int r = 0; r < rounds; ++r) {
     alone.push_back(Send(rig, {{0, "Alone " + std::to_string(r + 1)}}).lastWholeMs);
   }
@@ -542,6 +543,7 @@ Results Measure(int signs, bool brokerNoDelay, int rounds, int messages, std::mt
   const double cpuBefore = FiguresOf(pid).cpuMs;
   for (int r = 0; r < rounds; ++r) {
     std::vector<std::pair<int, std::string>> jobs;
+    jobs.reserve(static_cast<std::size_t>(signs));
     for (int i = 0; i < signs; ++i) {
       jobs.emplace_back(i, "Round " + std::to_string(r + 1) + " for " + SignName(i));
     }

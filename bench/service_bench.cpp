@@ -50,6 +50,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -480,7 +481,8 @@ Round Send(Rig& rig, const std::vector<std::pair<int, std::string>>& jobs) {
 
 double Percentile(std::vector<double> values, double p) {
   std::sort(values.begin(), values.end());
-  const auto rank = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+  const auto rank =
+      static_cast<std::size_t>(std::lround(p * static_cast<double>(values.size() - 1)));
   return values[std::min(rank, values.size() - 1)];
 }
 

@@ -463,6 +463,7 @@ Round Send(Rig& rig, const std::vector<std::pair<int, std::string>>& jobs) {
   for (std::size_t k = 0; k < jobs.size(); ++k) {
     const auto frames = rig.farm.FramesFrom(jobs[k].first, before[k]);
     std::vector<std::string> got;
+    got.reserve(frames.size());
     for (const auto& f : frames) got.push_back(f.bytes);
     if (!arrived || got != expected[k]) {
       Fail(SignName(jobs[k].first) + " got " + std::to_string(got.size()) + " frames of the " +

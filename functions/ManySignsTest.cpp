@@ -27,8 +27,6 @@ using namespace tavrin;
 
 namespace {
 
-using testing::ScriptedLink;
-
 constexpr const char* kTwoSigns =
     "Shop window = sign-a.local:4001, 01, 3, 128\r\n"
     "Door = sign-b.local:4001, 02, 1, 96\r\n";

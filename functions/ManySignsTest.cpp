@@ -16,10 +16,12 @@
 #include "functions/Uschedule.h"
 #include "functions/Usetid.h"
 #include "functions/command_bodies.h"
+#include "functions/sign_plans.h"
 #include "functions/signs_dialog.h"
 #include "signlink/sign_frame.h"
 #include "tests/support/fake_window_context_qt.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_spooler.h"
 #include "ui/sign_runner.h"
 #include "ui/sign_target.h"
 
@@ -134,6 +136,52 @@ class ManySignsTest : public QObject {
     // Back to the default: the panel's ID again.
     target->ChooseDefault();
     QVERIFY(ids->isEnabled());
+  }
+
+  // A sign behind a print queue takes Send Message as one print job to its own queue, while a
+  // sign on a link gets its frames; a command that cannot go through a queue (Run Page) is
+  // refused for that sign alone and the summary says so.
+  void ASignBehindAQueueTakesTheMessageAsAPrintJob() {
+    Home home(std::string(kTwoSigns) + "Till = queue:signq, 03, 3, 128\r\n");
+    home.context->line1 = "Hello";
+    TSetID setId(*home.context);
+    auto spooler = std::make_shared<testing::ScriptedSpooler>();
+    spooler->fates = {{JobFate::State::Delivered, ""}};
+    setId.SetSpoolerMaker([spooler] { return spooler; });
+
+    SignTargetChooser* target = TargetOf(&setId, "SendMessagePanel");
+    target->ChooseAll();
+    In<QPushButton>(&setId, "SendMessButton")->click();
+    QVERIFY(home.Settle());
+    QVERIFY(QTest::qWaitFor([&] { return home.context->notice.boxes.size() == 1; }, 20000));
+    const std::vector<std::string> frames =
+        PlanSendViaNetwork(home.context->AppWorkspace().graphics, "Hello", 'A', 0x03).Frames();
+    std::vector<std::string> written;
+    for (const std::string& call : spooler->calls) {
+      if (call.rfind("write ", 0) == 0) written.push_back(call.substr(6));
+    }
+    QCOMPARE(spooler->calls.front(), std::string("open signq"));
+    QCOMPARE(written.size(), 1u);
+    std::string job;
+    for (const std::string& frame : frames) job += frame;
+    QCOMPARE(written.front(), job);
+    QCOMPARE(home.Written("sign-a.local:4001").size(), 3u);
+    QVERIFY(home.Written("sign-a.local:4001")[1].find("Hello") != std::string::npos);
+    const QString summary = home.context->notice.boxes.front().text;
+    QVERIFY2(summary.contains(QRegularExpression("\\nTill: done in \\d")), qPrintable(summary));
+    QCOMPARE(home.context->notice.boxes.front().kind, NoticeKind::Information);
+
+    home.context->notice.boxes.clear();
+    spooler->calls.clear();
+    TargetOf(&setId, "RunPagePanel")->ChooseAll();
+    In<QPushButton>(&setId, "RunPageButton")->click();
+    QVERIFY(home.Settle());
+    QVERIFY(QTest::qWaitFor([&] { return home.context->notice.boxes.size() == 1; }, 20000));
+    QVERIFY(spooler->calls.empty());
+    const QString refused = home.context->notice.boxes.front().text;
+    QCOMPARE(home.context->notice.boxes.front().kind, NoticeKind::Error);
+    QVERIFY2(refused.contains(QRegularExpression("Till: [^\\n]*print queue")), qPrintable(refused));
+    QVERIFY2(refused.contains("Shop window: done"), qPrintable(refused));
   }
 
   // Three signs, one silent: the others go through, the summary names the one that failed and

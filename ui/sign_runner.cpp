@@ -24,9 +24,10 @@ std::string WithoutBlanksAround(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-PlanResult NotSent(SignOutcome outcome, std::string reason) {
+// A sign whose plan refused: its refusal is the notice that ended it, as for one sign.
+PlanResult NotSent(SignOutcome outcome, std::string refusal) {
   PlanResult none{outcome, 0, {}, {}, {}};
-  none.reason = std::move(reason);
+  none.failure = std::move(refusal);
   return none;
 }
 

@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <atomic>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "functions/Udelete.h"
 #include "functions/Ulinkpage.h"
@@ -223,6 +225,42 @@ class ManySignsTest : public QObject {
     QVERIFY(home.Settle());
     QCOMPARE(home.context->notice.shown, QStringList{kNoSignChosenText});
     QCOMPARE(home.Written("sign-a.local:4001").size(), 1u);
+  }
+
+  // Stop in the progress window: the sign being sent to ends after its frame, the one waiting
+  // behind it on the same bus gets nothing, and the summary says where each stopped.
+  void StopEndsTheSignsThatAreLeft() {
+    Home home("Shop window = bus.local:4001, 01, 3, 128\r\nDoor = bus.local:4001, 02, 3, 128\r\n");
+    // The first sign holds its answer until the test lets it go, so that Stop comes while a
+    // frame is on its way.
+    auto answer = std::make_shared<std::atomic<bool>>(false);
+    home.context->responders["bus.local:4001"] = [answer](std::size_t, std::string_view) {
+      while (!*answer) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return std::string("ACK");
+    };
+    TLinkpagefrm linkpage(*home.context);
+    auto* target = linkpage.findChild<SignTargetChooser*>();
+    target->ChooseAll();
+    In<QLineEdit>(&linkpage, "Edit1")->setText("ab");
+    In<QPushButton>(&linkpage, "OK")->click();
+    auto* progress = home.context->main.findChild<SignsProgress*>("SignsProgress");
+    QVERIFY(progress != nullptr);
+    QVERIFY(QTest::qWaitFor([&] { return home.Written("bus.local:4001").size() == 1; }, 5000));
+    In<QPushButton>(progress, "StopButton")->click();
+    QVERIFY(!In<QPushButton>(progress, "StopButton")->isEnabled());
+    *answer = true;
+    QVERIFY(home.Settle());
+    QVERIFY(QTest::qWaitFor([&] { return home.context->notice.boxes.size() == 1; }, 10000));
+    // Shop window's one frame went; Door's never did.
+    QCOMPARE(home.Written("bus.local:4001").size(), 1u);
+    QVERIFY(home.Written("bus.local:4001")[0].starts_with("<ID01>"));
+    const auto& box = home.context->notice.boxes.front();
+    QCOMPARE(box.kind, NoticeKind::Error);
+    const QStringList lines = box.text.split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("Shop window: done in"), qPrintable(box.text));
+    QVERIFY2(lines[1] == "Door: stopped after 0 frames", qPrintable(box.text));
+    QVERIFY(In<QPushButton>(&linkpage, "OK")->isEnabled());
   }
 
   // One sign goes exactly as a panel's command always went, its own notice and all; a sign

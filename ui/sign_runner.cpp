@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "ui/controls.h"
@@ -70,7 +72,25 @@ class SeveralSigns : public QObject {
 
   void Expect() { ++m_running; }
 
+  // The row's sign is on this link, and its command is under way there.
+  void Going(std::size_t row, const SignAddress& address) { m_going.emplace(row, address); }
+
+  // The user's Stop: each link still busy with one of these signs stops at its next frame
+  // boundary and drops the signs still waiting on it. The summary then says where each
+  // stopped.
+  void Stop() {
+    m_stopAsked = true;
+    std::vector<std::string> asked;
+    for (const auto& [row, address] : m_going) {
+      const std::string link = address.LinkKey();
+      if (std::find(asked.begin(), asked.end(), link) != asked.end()) continue;
+      asked.push_back(link);
+      if (Result<SignRoad*> road = m_context.NamedRoads().RoadFor(address)) (*road)->RequestStop();
+    }
+  }
+
   void End(std::size_t row, const PlanResult& result, std::chrono::milliseconds took) {
+    m_going.erase(row);
     m_results[row].result = result;
     m_results[row].took = took;
     const std::string line = SignJobLine(m_results[row]);
@@ -81,7 +101,7 @@ class SeveralSigns : public QObject {
   }
 
   // Every sign's line in one notice, then the button back and the window gone. A command
-  // stopped because the program is quitting says nothing more.
+  // stopped because the program is quitting says nothing more; one the user stopped does.
   void Summarise() {
     std::string text;
     int failed = 0;
@@ -103,7 +123,7 @@ class SeveralSigns : public QObject {
     QTimer::singleShot(0, main, [main, &context, status] {
       if (main) context.ShowStatus(status);
     });
-    if (!stopped) {
+    if (!stopped || m_stopAsked) {
       m_context.Notices().Tell(failed > 0 ? NoticeText::FileError(text) : NoticeText::Inform(text));
     }
     PlanResult worst{WorstOutcome(m_results), 0, {}, {}, {}};
@@ -120,6 +140,8 @@ class SeveralSigns : public QObject {
   std::vector<SignJobResult> m_results;
   SignsProgress* m_progress;
   int m_running = 0;
+  std::map<std::size_t, SignAddress> m_going;
+  bool m_stopAsked = false;
 };
 
 }  // namespace
@@ -150,6 +172,23 @@ SignsProgress::SignsProgress(QWidget* parent, const std::vector<std::string>& na
     Waiting(i);
   }
   grid->setColumnStretch(2, 1);
+  m_stopButton = MakeButton(this, "StopButton", "Stop");
+  m_stopButton->setToolTip("Stop after the frame being sent; signs still waiting get nothing");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(m_stopButton);
+  grid->addLayout(buttons, static_cast<int>(names.size()), 0, 1, 3);
+  connect(m_stopButton, &QPushButton::clicked, this, [this] {
+    m_stopButton->setEnabled(false);
+    m_stopButton->setText("Stopping...");
+    if (m_stop) m_stop();
+  });
+}
+
+// Escape or the window's close button: the same as Stop, and the window stays until the
+// signs' commands have ended.
+void SignsProgress::reject() {
+  if (m_stopButton->isEnabled()) m_stopButton->click();
 }
 
 void SignsProgress::Waiting(std::size_t row) { m_rows[row].state->setText("waiting"); }
@@ -212,6 +251,7 @@ bool StartForSigns(WindowContext& context, std::vector<SignJob> jobs, WindowComm
   }
   auto* progress = new SignsProgress(context.MainWindow(), names);
   auto* several = new SeveralSigns(context, how, results, progress);
+  progress->OnStop([several] { several->Stop(); });
   // The jobs that go, and where each one's row is; the others are said once all have started.
   std::vector<SignJob> going;
   std::vector<std::size_t> rowOf;
@@ -225,6 +265,7 @@ bool StartForSigns(WindowContext& context, std::vector<SignJob> jobs, WindowComm
       continue;
     }
     job.plan.question.reset();  // asked above, once for all
+    several->Going(i, job.address);
     going.push_back(std::move(job));
     rowOf.push_back(i);
   }

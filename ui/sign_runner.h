@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -44,7 +45,8 @@ bool StartForTarget(WindowContext& context, const SignTargetChooser* target,
 inline constexpr const char* kNoSignChosenText = "Tick at least one sign to send to.";
 
 // The window of a command for several signs while it runs: a row for each sign, its name, a
-// progress bar of its frames and what it is doing. Not modal; it goes when the command ends.
+// progress bar of its frames and what it is doing, and Stop. Not modal; it goes when the
+// command ends.
 class SignsProgress : public QDialog {
   Q_OBJECT
  public:
@@ -53,6 +55,11 @@ class SignsProgress : public QDialog {
   void Waiting(std::size_t row);
   void Sending(std::size_t row, std::size_t frame, std::size_t frames);
   void Ended(std::size_t row, const QString& state, bool ok);
+  // Stop (or closing the window) asks this once; the button then waits for the ends.
+  void OnStop(std::function<void()> stop) { m_stop = std::move(stop); }
+
+ protected:
+  void reject() override;
 
  private:
   struct Row {
@@ -60,6 +67,8 @@ class SignsProgress : public QDialog {
     QLabel* state;
   };
   std::vector<Row> m_rows;
+  QPushButton* m_stopButton = nullptr;
+  std::function<void()> m_stop;
 };
 
 }  // namespace tavrin

@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/font_records.h"
+
 namespace tavrin {
 namespace {
 
-UserFontRecord Character(const char* code, char letter, std::vector<std::uint8_t> rows) {
-  UserFontRecord r;
-  for (int i = 0; i < 3; ++i)
-    r.bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(code[i]);
-  r.bytes[3] = static_cast<std::uint8_t>(letter);
-  for (std::size_t i = 0; i < rows.size(); ++i) r.bytes[4 + i] = rows[i];
-  return r;
-}
+using testing::Character;
 
 const std::vector<std::uint8_t> kA = {0x70, 0x88, 0x88, 0xF8, 0x88, 0x88, 0x88};
 

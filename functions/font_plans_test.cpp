@@ -4,6 +4,7 @@
 
 #include "signlink/sign_frame.h"
 #include "signlink/sign_road.h"
+#include "tests/support/font_records.h"
 #include "tests/support/scripted_link.h"
 
 namespace tavrin {
@@ -11,14 +12,7 @@ namespace {
 
 using testing::ScriptedLink;
 
-UserFontRecord Character(const char* code, char letter, std::vector<std::uint8_t> rows) {
-  UserFontRecord r;
-  for (int i = 0; i < 3; ++i)
-    r.bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(code[i]);
-  r.bytes[3] = static_cast<std::uint8_t>(letter);
-  for (std::size_t i = 0; i < rows.size(); ++i) r.bytes[4 + i] = rows[i];
-  return r;
-}
+using testing::Character;
 
 FontList ListOf(const std::vector<UserFontRecord>& records) {
   std::vector<FontEntry> entries;

@@ -13,7 +13,8 @@ namespace tavrin {
 QIcon ThemedIcon(const QString& themeName, std::function<QIcon()> own);
 // The same, with our picture of the same name from the resource (":/ui/icons/NAME.svg").
 QIcon ThemedIcon(const QString& themeName);
-// Our picture of that name alone, as an icon.
+// Our picture of that name alone, as an icon: drawn in advance at 16, 24, 32 and 48 pixels, from
+// the SVG at other sizes.
 QIcon OwnIcon(const QString& name);
 
 }  // namespace tavrin

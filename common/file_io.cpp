@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <system_error>
 
 #ifndef _WIN32
@@ -16,8 +17,23 @@ namespace tavrin {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// C's streams rather than <fstream>: a file stream sets up the C++ locale machinery on its
+// first use, a cost the start of the program (which reads its settings through here) can skip.
+std::FILE* OpenForReading(const fs::path& path) {
+#ifdef _WIN32
+  return ::_wfopen(path.c_str(), L"rb");
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+}  // namespace
+
 Result<std::string> ReadFileLimited(const fs::path& path, std::size_t maxBytes) {
-  std::ifstream in(path, std::ios::binary);
+  errno = 0;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenForReading(path), &std::fclose);
   if (!in) {
     const int err = errno;
     return Error{"Cannot open " + Utf8FromPath(path) + ": " + std::strerror(err ? err : ENOENT)};
@@ -28,15 +44,16 @@ Result<std::string> ReadFileLimited(const fs::path& path, std::size_t maxBytes) 
   }
   std::string data;
   char chunk[8192];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    data.append(chunk, static_cast<std::size_t>(in.gcount()));
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, in.get());
+    data.append(chunk, got);
     if (data.size() > maxBytes) {
       return Error{"Cannot read " + Utf8FromPath(path) + ": the file is larger than " +
                    std::to_string(maxBytes) + " bytes"};
     }
+    if (got < sizeof chunk) break;
   }
-  if (in.bad()) return Error{"Cannot read " + Utf8FromPath(path) + ": read error"};
+  if (std::ferror(in.get())) return Error{"Cannot read " + Utf8FromPath(path) + ": read error"};
   return data;
 }
 

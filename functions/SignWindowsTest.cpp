@@ -28,6 +28,7 @@
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_link.h"
 #include "tests/support/scripted_spooler.h"
+#include "ui/controls.h"
 
 using namespace tavrin;
 
@@ -316,6 +317,47 @@ class SignWindowsTest : public QObject {
     w.setId->ToolButton12Click();
     QVERIFY(testing::Settle(w.form1->Road()));
     QCOMPARE(w.notice.Described(), QStringList{"error OK: Printer not found"});
+  }
+
+  // The system print dialog comes from a module loaded when first wanted: found, it shows the
+  // dialog (cancelled here: nothing is chosen) and stays for the next one; missing, Send via
+  // Network says where it was looked for and writes nothing.
+  void ThePrintDialogIsAModuleLoadedWhenFirstWanted() {
+    Result<std::unique_ptr<PrinterChooser>> chooser =
+        LoadPrinterChooser({std::filesystem::path(TAVRIN_PRINT_DIALOG_DIR)});
+    QVERIFY2(chooser, chooser.ErrorText().c_str());
+    for (int time = 0; time < 2; ++time) {
+      QString shown;
+      QTimer::singleShot(0, [&shown] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+          shown = dialog->metaObject()->className();
+          dialog->reject();
+        }
+      });
+      std::string printer = "as it was";
+      QVERIFY(!(*chooser)->Choose(nullptr, printer));
+      QCOMPARE(shown, QString("QPrintDialog"));
+      QCOMPARE(printer, std::string("as it was"));
+    }
+
+    testing::ScratchFolder empty;
+    const Result<std::unique_ptr<PrinterChooser>> missing = LoadPrinterChooser({empty.Path()});
+    QCOMPARE(QString::fromStdString(missing.ErrorText()),
+             "Cannot open the print dialog: tavrin-print-dialog.so is in none of " +
+                 FromPath(empty.Path()));
+
+    // This test program has no module beside it.
+    Windows w;
+    testing::ScriptedSpooler spooler;
+    w.setId->SetPrinting(&spooler);
+    QTimer::singleShot(0, [&w] { w.In<QPushButton>(w.setId.get(), "SendViaNetOK")->click(); });
+    w.setId->ToolButton12Click();
+    QVERIFY(testing::Settle(w.form1->Road()));
+    QVERIFY(spooler.calls.empty());
+    QCOMPARE(w.notice.shown.size(), 1);
+    QVERIFY2(w.notice.shown[0].startsWith("Cannot open the print dialog: "
+                                          "tavrin-print-dialog.so is in none of "),
+             qPrintable(w.notice.shown[0]));
   }
 
   // A notice before the port is open, or for a port that does not open, leaves the

@@ -4,8 +4,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -358,13 +356,17 @@ void TSetID::SetPrinting(Spooler* spooler, std::function<bool(Spooler&)> chooseP
 }
 
 bool TSetID::ChoosePrinterInDialog(Spooler& spooler) {
-  if (!m_printer) m_printer = std::make_unique<QPrinter>();
-  QPrintDialog dialog(m_printer.get(), m_context.MainWindow());
-  if (dialog.exec() != QDialog::Accepted) return false;
-  // A printer that writes a file (PDF) is no queue: its name is empty.
-  spooler.SelectPrinter(m_printer->outputFormat() == QPrinter::NativeFormat
-                            ? m_printer->printerName().toStdString()
-                            : std::string());
+  if (!m_printerChooser) {
+    Result<std::unique_ptr<PrinterChooser>> loaded = LoadPrinterChooser();
+    if (!loaded) {
+      m_context.Notices().Fail(loaded.ErrorText());
+      return false;
+    }
+    m_printerChooser = std::move(*loaded);
+  }
+  std::string printerName;
+  if (!m_printerChooser->Choose(m_context.MainWindow(), printerName)) return false;
+  spooler.SelectPrinter(printerName);
   return true;
 }
 

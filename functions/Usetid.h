@@ -10,13 +10,12 @@
 #include <functional>
 #include <memory>
 
+#include "functions/printer_chooser.h"
 #include "print/raw_print.h"
 #include "signlink/sign_plan.h"
 #include "signlink/sign_targets.h"
 #include "ui/sign_target.h"
 #include "ui/window_context.h"
-
-class QPrinter;
 
 namespace tavrin {
 
@@ -111,7 +110,7 @@ class TSetID : public QDialog {
   Spooler* m_spooler = nullptr;
   std::function<bool(Spooler&)> m_choosePrinter;
   // The application's printer: the print dialog starts from the last choice.
-  std::unique_ptr<QPrinter> m_printer;
+  std::unique_ptr<PrinterChooser> m_printerChooser;  // loaded with the first print dialog
   QTimer* m_clockTick = nullptr;
   int m_caretAtMouseDown = 0;
   // Counts the panels shown, so that a command's end knows whether its panel is still up.

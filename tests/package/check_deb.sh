@@ -22,12 +22,17 @@ for f in usr/bin/Tavrin usr/bin/tavrin usr/bin/tavrin-cli usr/bin/virtual-sign u
          usr/share/man/man1/virtual-sign.1.gz usr/share/man/man1/launchet.1.gz; do
   [ -e "$root/$f" ] || fail "the package has no $f"
 done
-# Nothing of the build: no tests, no libraries, no headers.
-extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|mime/packages|icons|metainfo|man)|lib/systemd/(system|user))/' || true)
+# The print dialog's module, in the package's private library folder (the program finds it by
+# the way from its own folder there, which the build worked out from the same layout).
+module=$(cd "$root" && find . -path '*/tavrin/tavrin-print-dialog.so')
+echo "$module" | grep -qxE '\./usr/lib/([^/]+/)?tavrin/tavrin-print-dialog\.so' ||
+  fail "the print dialog's module is not in a private library folder: ${module:-none}"
+# Nothing of the build: no tests, no other libraries, no headers.
+extra=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin|share/(tavrin|applications|mime/packages|icons|metainfo|man)|lib/systemd/(system|user))/' | grep -vxF "$module" || true)
 [ -z "$extra" ] || fail "the package holds more than it should: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6core6 libcups2 qt6-qpa-plugins libqt6svg6 libmosquitto1 libqt6httpserver6; do
+for lib in libqt6widgets6 libqt6core6 libqt6printsupport6 libcups2 qt6-qpa-plugins libqt6svg6 libmosquitto1 libqt6httpserver6; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 # Its dependencies are packages Debian has (a simulated install resolves them).

@@ -1,7 +1,8 @@
 // The longest time the windows' event loop stands still while a command runs beside it: a
 // send to a sign that never answers (three read time-outs), and a transfer of 192 user
-// characters, each drawn into the European table as the sign takes it. A timer ticks every
-// millisecond; the longest gap between two ticks is the stall.
+// characters, each drawn into the European table as the sign takes it; and the same program with
+// nothing under way, the floor that the machine's scheduler and X server set. A timer ticks
+// every millisecond; the longest gap between two ticks is the stall.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -78,6 +79,29 @@ void MeasureStall(benchmark::State& state, tavrin::TavrinApp& app, QPushButton* 
     state.counters["command_ms"] = static_cast<double>(clock.elapsed());
   }
 }
+
+// The floor: the same program, shown, with nothing under way for as long as a silent send takes.
+// Whatever this machine's scheduler and X server cost the loop shows here too.
+void BM_LongestStallWhileIdle(benchmark::State& state) {
+  tavrin::testing::PtyPeer silentSign([](const std::string&) { return std::string(); });
+  Program p(silentSign.Device());
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+    });
+    clock.start();
+    ticker.start();
+    QTest::qWait(6800);
+    state.counters["longest_stall_ms"] = static_cast<double>(longest);
+  }
+}
+BENCHMARK(BM_LongestStallWhileIdle)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_LongestStallDuringASilentSend(benchmark::State& state) {
   tavrin::testing::PtyPeer silentSign([](const std::string&) { return std::string(); });

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -209,6 +210,37 @@ class PreviewPanelTest : public QObject {
         w.Shown(),
         preview::MakePreview("abcline2", graphics, nullptr, 128, 0).animation.hold.front().Frame());
     QVERIFY(w.In<QLabel>("PreviewWarnings")->text().isEmpty());
+  }
+
+  // Each colour's dot is drawn once and stamped: the view is, pixel for pixel, every circle
+  // drawn by itself, in both colour modes, at the full pitch and at a narrower one.
+  void StampedDotsAreTheCirclesTheyStandFor() {
+    preview::LedFrame frame(12, 7);
+    const std::string cells = ".RGY";
+    for (std::size_t i = 0; i < frame.cells.size(); ++i) frame.cells[i] = cells[(i * 7) % 4];
+    LedView view(nullptr);
+    view.Show(frame, true);
+    for (const QSize size : {view.sizeHint(), QSize(12 * 3 + 8, 7 * 3 + 8)}) {
+      for (const bool triple : {true, false}) {
+        view.resize(size);
+        view.Show(frame, triple);
+        QImage drawn(view.size(), QImage::Format_RGB32);
+        drawn.fill(QColor(20, 20, 20));
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        for (int y = 0; y < frame.height; ++y) {
+          for (int x = 0; x < frame.width; ++x) {
+            const auto* rgb =
+                preview::DotColours::kRgb[preview::DotColours::Index(frame.At(x, y), triple)];
+            painter.setBrush(QColor(rgb[0], rgb[1], rgb[2]));
+            painter.drawEllipse(view.DotRect(x, y));
+          }
+        }
+        painter.end();
+        QCOMPARE(view.grab().toImage().convertToFormat(QImage::Format_RGB32), drawn);
+      }
+    }
   }
 
   void ASingleColourSignLightsEveryDotRed() {

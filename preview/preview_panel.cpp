@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <ctime>
 
@@ -16,6 +17,8 @@ namespace {
 // The distance of the dots when there is room, and the border around them.
 constexpr int kDotPitch = 5;
 constexpr int kBorder = 4;
+// Around and between the dots.
+constexpr QRgb kDark = qRgb(20, 20, 20);
 
 QColor DotColour(char cell, bool tripleColor) {
   const auto* rgb = preview::DotColours::kRgb[preview::DotColours::Index(cell, tripleColor)];
@@ -33,9 +36,13 @@ LedView::LedView(QWidget* parent) : QWidget(parent) {
 }
 
 void LedView::Show(const preview::LedFrame& frame, bool tripleColor) {
+  // An animation often holds its dots for several steps (a standing line, a pause): the same
+  // dots again need no painting.
+  if (frame == m_frame && tripleColor == m_tripleColor) return;
+  const bool resized = frame.width != m_frame.width || frame.height != m_frame.height;
   m_frame = frame;
   m_tripleColor = tripleColor;
-  updateGeometry();
+  if (resized) updateGeometry();
   update();
 }
 
@@ -64,18 +71,41 @@ QRectF LedView::DotRect(int x, int y) const {
 
 void LedView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), QColor(20, 20, 20));
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  const bool round = Pitch() >= 3;
-  for (int y = 0; y < m_frame.height; ++y) {
-    for (int x = 0; x < m_frame.width; ++x) {
-      painter.setBrush(DotColour(m_frame.At(x, y), m_tripleColor));
-      if (round) {
-        painter.drawEllipse(DotRect(x, y));
-      } else {
+  painter.fillRect(rect(), QColor(kDark));
+  if (Pitch() < 3) {
+    // Dots of a pixel or two, no gap between them: squares.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (int y = 0; y < m_frame.height; ++y) {
+      for (int x = 0; x < m_frame.width; ++x) {
+        painter.setBrush(DotColour(m_frame.At(x, y), m_tripleColor));
         painter.drawRect(DotRect(x, y));
       }
+    }
+    return;
+  }
+  // Round dots at a whole-pixel pitch: each colour's dot is drawn once and stamped at every
+  // place, the same pixels as drawing each circle, in a fraction of the time (a sign of 2048
+  // circles took 4 to 5 ms a paint, which a window uncovered at the end of a command waited
+  // for).
+  const qreal ratio = devicePixelRatioF();
+  std::array<QPixmap, std::size(preview::DotColours::kRgb)> stamps;
+  for (int y = 0; y < m_frame.height; ++y) {
+    for (int x = 0; x < m_frame.width; ++x) {
+      const int colour = preview::DotColours::Index(m_frame.At(x, y), m_tripleColor);
+      const QRectF dot = DotRect(x, y);
+      QPixmap& stamp = stamps[static_cast<std::size_t>(colour)];
+      if (stamp.isNull()) {
+        stamp = QPixmap((dot.size() * ratio).toSize());
+        stamp.setDevicePixelRatio(ratio);
+        stamp.fill(QColor(kDark));
+        QPainter onStamp(&stamp);
+        onStamp.setRenderHint(QPainter::Antialiasing);
+        onStamp.setPen(Qt::NoPen);
+        onStamp.setBrush(DotColour(m_frame.At(x, y), m_tripleColor));
+        onStamp.drawEllipse(QRectF(QPointF(0, 0), dot.size()));
+      }
+      painter.drawPixmap(dot.topLeft(), stamp);
     }
   }
 }

@@ -4,6 +4,10 @@
 #include <exception>
 #include <future>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 #include "common/bytes.h"
 #include "signlink/sign_frame.h"
 
@@ -378,6 +382,11 @@ void SignRoad::WaitUntilIdle() {
 }
 
 void SignRoad::Loop() {
+#ifdef __linux__
+  // The waits between frames are the sign's timing: by default the kernel may end each up to
+  // 50 us late, to gather wake-ups. A road wakes a few dozen times a second at most.
+  ::prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_wake.wait(lock, [&] { return !m_next.empty() || m_quit; });

@@ -1,6 +1,8 @@
 // Whole commands to a sign that answers at once, over a pseudo-terminal, on a road's worker as
 // the windows run them: a message with 16 graphics of 4 blocks each, and a transfer of 192
-// user characters. The time is compared with the waits each must make.
+// user characters. The time is compared with the waits each must make. What a frame adds to its
+// waits is mostly the reply's round trip between two threads; run it pinned to one processor
+// (taskset -c 0), as the start-up is measured, to keep wake-ups across processors out of it.
 #include <benchmark/benchmark.h>
 
 #include <chrono>

@@ -10,7 +10,7 @@ namespace tavrin {
 std::vector<std::filesystem::path> PrintDialogModuleFolders() {
   const std::filesystem::path program = ToPath(QCoreApplication::applicationDirPath());
   // TAVRIN_MODULES_FROM_PROGRAM: the way from the installed program's folder to the module's
-  // ("../lib/x86_64-linux-gnu/tavrin"), so an installed tree works wherever it is unpacked.
+  // ("../lib/tavrin"), so an installed tree works wherever it is unpacked.
   return {program, (program / TAVRIN_MODULES_FROM_PROGRAM).lexically_normal()};
 }
 

@@ -67,7 +67,7 @@ class ThemedIconEngine : public QIconEngine {
 // SVG when the program is built) and from the SVG itself at any other size, as on a screen
 // scaled by 1.25. The program's start draws only usual sizes, so it never loads the SVG
 // renderer, which would cost it a megabyte.
-constexpr std::array kDrawnSides{16, 24, 32, 48};
+constexpr std::array kDrawnSides{TAVRIN_DRAWN_ICON_SIDES};  // 16, 24, 32, 48: ui/CMakeLists.txt
 
 class OwnIconEngine : public QIconEngine {
  public:
